@@ -1,0 +1,3 @@
+#include "disc/disc_state.h"
+
+DiscState Disc;

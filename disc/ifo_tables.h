@@ -1,0 +1,74 @@
+// Where the disc format keeps its tables, and checked lookups into them.
+//
+// Every number read from an IFO that becomes an offset goes through these
+// lookups, which check the span against the image before anything is read.
+// A lookup that would leave the image returns -1 (or false); callers never
+// index an image with a number they have not had back from here.
+#pragma once
+
+#include <cstdint>
+
+// Fields of the video manager information (VIDEO_TS.IFO).
+constexpr int kVmgLastSector = 0x0C;
+constexpr int kVmgIfoLastSector = 0x1C;
+constexpr int kVmgMatEnd = 0x80;
+constexpr int kVmgFirstPlayPgc = 0x84;
+constexpr int kVmgMenuVobsSector = 0xC0;
+constexpr int kVmgTtSrptSector = 0xC4;       // TT_SRPT
+constexpr int kVmgMenuPgciUtSector = 0xC8;   // VMGM_PGCI_UT
+constexpr int kVmgFollowingTables[5] = {0xCC, 0xD0, 0xD4, 0xD8, 0xDC};
+
+// Fields of a title set's information (VTS_nn_0.IFO).
+constexpr int kVtsLastSector = 0x0C;
+constexpr int kVtsIfoLastSector = 0x1C;
+constexpr int kVtsMenuVobsSector = 0xC0;
+constexpr int kVtsTitleVobsSector = 0xC4;
+constexpr int kVtsPgcitSector = 0xCC;        // VTS_PGCIT
+constexpr int kVtsMenuPgciUtSector = 0xD0;   // VTSM_PGCI_UT
+
+// Program chain.
+constexpr int kPgcCommandTableOffset = 0xE4;
+constexpr int kPgcHeaderSize = 0xEC;
+constexpr int kCommandSize = 8;
+
+struct ImageRef {
+  const uint8_t* data;
+  int64_t size;
+};
+
+// The title search pointer entry of title t (0-based): its offset in the
+// video manager image, or -1.
+int64_t TitleEntryOffset(ImageRef vmg, int t);
+
+// The start of a table whose sector number is at `field`, or -1 when the
+// field is 0 or points outside the image.
+int64_t TableOffset(ImageRef image, int field);
+
+// Program chain k (1-based) of a program chain table whose search pointers
+// start at byte 8 (VTS_PGCIT, or a menu language unit): its offset in the
+// image, or -1.
+int64_t PgcOffset(ImageRef image, int64_t table, int k);
+
+// A program chain's command table. `present` is false when the chain has
+// none (offset 0 at PGC byte 0xE4); then the counts are 0.
+struct CommandTable {
+  bool present;
+  int64_t offset;  // of the 8-byte header
+  int pre;
+  int post;
+  int cell;
+};
+// False when the table or the commands its counts promise leave the image.
+bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table);
+
+// Offset of the first post command of the program chain, or -1 when it has
+// none (or the lookup leaves the image).
+int64_t FirstPostCommand(ImageRef image, int64_t pgc);
+
+// Title t's program chain in its title set, following the title's entry in
+// the video manager: -1 when the title set or number is out of range or any
+// offset leaves its image. Sets *titleSet (1-based) and *titleInSet when not null.
+ImageRef VmgImageRef();           // VmgImage, VmgSize bytes
+ImageRef StoredVmgRef();          // VIDEO_TS.IFO as read, in IfoStore
+ImageRef VtsImageRef(int n);      // title set n as read, in IfoStore
+int64_t TitlePgc(ImageRef vmg, int t, int* titleSet, int* titleInSet);

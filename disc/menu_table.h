@@ -1,0 +1,15 @@
+// The prepared video manager menu table: the disc's own menu program chains
+// with a dispatcher chain added as the same-numbered last chain of every
+// language unit.
+#pragma once
+
+#include <cstdint>
+
+void PrepareMenuTable();
+// p: the first 16 bytes of a program chain's command area. Sets MenuRegister
+// (0 when not recognised).
+bool FindDispatcherPgc(const uint8_t* p);
+// Writes an empty dispatcher chain sized for the current TitleCount.
+void InitDispatcherPgc(uint8_t* d);
+// Size of a dispatcher chain for the current TitleCount.
+int DispatcherPgcSize();

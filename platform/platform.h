@@ -1,0 +1,87 @@
+// The services the engine needs from the operating system, and nothing else.
+// Paths are Shift-JIS bytes in the Windows form ("X:\folder\FILE.IFO"); each
+// implementation turns them into host names. Texts shown to the user are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <cstddef>
+#include <cstdio>
+
+namespace platform {
+
+enum FileAttribute : uint32_t {
+  kReadOnly = 0x01,
+  kHidden = 0x02,
+  kSystem = 0x04,
+  kDirectory = 0x10,
+  kArchive = 0x20,
+};
+
+struct DirEntry {
+  uint32_t attributes;
+  uint64_t size;
+  char name[260];  // Shift-JIS, the entry's own name without its folder
+};
+
+// Looks one entry up; true when an entry whose attributes fit `mask` exists
+// (entries without the hidden, system or directory bits always fit, as with
+// FindFirstFile). `entry` may be null.
+bool FindEntry(const char* path, uint32_t mask, DirEntry* entry);
+
+// Calls `visit` for every entry matching a pattern such as "X:\dir\*.*"
+// (only "*" and "*.*" and a literal name are needed). Returns the number of
+// entries visited.
+using VisitEntry = void (*)(const DirEntry& entry, void* context);
+int ListFolder(const char* pattern, uint32_t mask, VisitEntry visit, void* context);
+
+bool GetAttributes(const char* path, uint32_t* attributes);
+bool SetAttributes(const char* path, uint32_t attributes);
+
+// GetDriveType's numbers: 0 unknown, 1 no root, 2 removable, 3 fixed,
+// 4 remote, 5 CD-ROM, 6 RAM disk.
+int DriveType(char letter);
+// The current directory of a drive, "X:\..." ending without a backslash
+// except at the root. False when the drive is not available.
+bool CurrentDirectory(char letter, char* out, std::size_t capacity);
+
+// fopen with a standard-library mode on a Shift-JIS path.
+std::FILE* OpenFile(const char* path, const char* mode);
+
+// What the all-or-nothing writers need besides OpenFile.
+bool FlushToDisk(std::FILE* file);            // fflush and fsync / FlushFileBuffers
+bool ReplaceFile(const char* from, const char* to);  // atomic rename over `to`, durable
+bool RemoveFile(const char* path);
+bool MakeFolder(const char* path);
+bool RemoveFolder(const char* path);            // an empty folder
+bool RenameFolder(const char* from, const char* to);  // fails when `to` exists
+bool SyncFolder(const char* path);              // make renames inside it durable
+
+// Message box: text and caption in UTF-8, Windows style number (16 error,
+// 36 question with Yes/No, 48 warning, 64 information). Returns the button:
+// 1 OK, 6 Yes, 7 No.
+int ShowMessage(const char* text, const char* caption, int style);
+
+// Who answers message boxes. The GUI installs the real window; the command
+// line prints; tests answer them. Returns the previous handler.
+using MessageBoxHandler = int (*)(const char* text, const char* caption, int style, void* context);
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler, void* context);
+
+// Text conversion at the edges. Each writes a terminated string into `out`
+// and returns false (with `out` empty) when the text does not convert or
+// does not fit.
+bool SjisToUtf8(const char* sjis, char* out, std::size_t capacity);
+bool Utf8ToSjis(const char* utf8, char* out, std::size_t capacity);
+bool SjisToUtf16(const char* sjis, char16_t* out, std::size_t capacity);
+bool Utf16ToSjis(const char16_t* utf16, char* out, std::size_t capacity);
+
+#ifndef _WIN32
+// POSIX only: which host folder a drive letter stands for ("Z:" is "/" until
+// changed). An empty or null folder removes the mapping.
+void MapDrive(char letter, const char* hostFolder);
+// Host name of a drive path, for messages and tests. False when it does not fit.
+bool HostPath(const char* path, char* out, std::size_t capacity);
+// Drive form of a host path ("/a/b" -> "Z:\a\b", or under a mapped drive).
+bool DrivePath(const char* hostPath, char* out, std::size_t capacity);
+#endif
+
+}  // namespace platform
