@@ -1,0 +1,129 @@
+#include "cli/console.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool assumeYesAnswer = false;
+bool unanswered = false;
+
+// One line per message box: the dialog's line breaks become blanks.
+std::string OneLine(const char* text) {
+  std::string line;
+  for (const char* p = text; *p; ++p) {
+    if (*p == '\n' || *p == '\r') {
+      if (!line.empty() && line.back() != ' ') line += ' ';
+    } else {
+      line += *p;
+    }
+  }
+  return line;
+}
+
+int ConsoleMessage(const char* text, const char* caption, int style, void*) {
+  std::string line = std::string(caption) + ": " + OneLine(text);
+  bool question = (style & 0x0F) == 4;  // Yes and No buttons
+  if (!question) {
+    PrintUtf8(stderr, line + "\n");
+    return 1;
+  }
+  if (assumeYesAnswer) {
+    PrintUtf8(stderr, line + " -> yes (--yes)\n");
+    return 6;
+  }
+  if (!isatty(fileno(stdin))) {
+    PrintUtf8(stderr, line + "\n");
+    unanswered = true;
+    return 7;
+  }
+  PrintUtf8(stderr, line + " (y/N) ");
+  char answer[16] = {0};
+  if (!std::fgets(answer, sizeof answer, stdin)) return 7;
+  return (answer[0] == 'y' || answer[0] == 'Y') ? 6 : 7;
+}
+
+}  // namespace
+
+void InstallConsoleMessages(bool assumeYes) {
+  assumeYesAnswer = assumeYes;
+  unanswered = false;
+  platform::SetMessageBoxHandler(ConsoleMessage, nullptr);
+}
+
+bool QuestionWentUnanswered() { return unanswered; }
+
+#ifdef _WIN32
+
+std::vector<std::string> Utf8Arguments(int, char**) {
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; wide && i < count; ++i) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &s[0], n, nullptr, nullptr);
+    args.push_back(s);
+  }
+  LocalFree(wide);
+  return args;
+}
+
+bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, native.c_str(), -1, nullptr, 0);
+  std::wstring wide(n > 0 ? n : 1, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, native.c_str(), -1, &wide[0], n);
+  wchar_t full[1024];
+  DWORD len = GetFullPathNameW(wide.c_str(), 1024, full, nullptr);
+  if (len == 0 || len >= 1024) {
+    *reason = "the path is too long";
+    return false;
+  }
+  if (!platform::Utf16ToSjis(reinterpret_cast<const char16_t*>(full), out, capacity)) {
+    *reason = "the path is too long or has characters outside Shift-JIS";
+    return false;
+  }
+  return true;
+}
+
+std::string NativePath(const char* enginePath) {
+  char utf8[1024];
+  return platform::SjisToUtf8(enginePath, utf8, sizeof utf8) ? utf8 : enginePath;
+}
+
+#else
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason) {
+  if (!platform::DrivePath(native.c_str(), out, capacity)) {
+    *reason = "the path is too long or has characters outside Shift-JIS";
+    return false;
+  }
+  return true;
+}
+
+std::string NativePath(const char* enginePath) {
+  char host[4096];
+  return platform::HostPath(enginePath, host, sizeof host) ? host : enginePath;
+}
+
+#endif
+
+void PrintUtf8(std::FILE* stream, const std::string& text) {
+  std::fputs(text.c_str(), stream);
+  std::fflush(stream);
+}

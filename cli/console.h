@@ -1,0 +1,27 @@
+// The terminal edge of the command-line program: arguments and paths in the
+// host's form, and the engine's message boxes as lines on standard error.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The program's arguments in UTF-8 (on Windows taken from the wide command line).
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// A folder given on the command line, in the engine's drive form (Shift-JIS,
+// "X:\..."). False with a reason when it cannot be expressed so.
+bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason);
+
+// The engine's drive-form path as the user knows it, in UTF-8.
+std::string NativePath(const char* enginePath);
+
+// Message boxes become one line on standard error each. Questions are
+// answered yes when `assumeYes`, asked on a terminal otherwise, and refused
+// (answered no, remembered) when nobody can answer.
+void InstallConsoleMessages(bool assumeYes);
+bool QuestionWentUnanswered();
+
+// Writes UTF-8 text to a stream the way the terminal can show it.
+void PrintUtf8(std::FILE* stream, const std::string& text);

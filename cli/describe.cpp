@@ -1,0 +1,110 @@
+#include "cli/describe.h"
+
+#include <cstdio>
+
+#include "actions/command_decoder.h"
+#include "actions/title_action.h"
+#include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+
+namespace {
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += char(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string CommandText(int t) {
+  char text[24];
+  FormatCommandText(Disc.ActionCommand[t], text);
+  return text;
+}
+
+int TargetNumber(int t) { return Disc.ActionTarget[t] < 0 ? 0 : Disc.ActionTarget[t] + 1; }
+
+std::string RegisterList(uint16_t used, const char* separator) {
+  std::string s;
+  for (int r = 0; r < 16; ++r) {
+    if (!(used & (1u << r))) continue;
+    if (!s.empty()) s += separator;
+    s += std::to_string(r);
+  }
+  return s;
+}
+
+}  // namespace
+
+TitleRow TitleRowOf(int t) {
+  TitleRow row{t + 1, 0, 0, 0, 0};
+  ImageRef vmg = StoredVmgRef();
+  int64_t e = TitleEntryOffset(vmg, t);
+  if (e < 0) return row;
+  const uint8_t* entry = vmg.data + e;
+  row.angles = entry[1];
+  row.chapters = (entry[2] << 8) | entry[3];
+  row.titleSet = entry[6];
+  row.titleInSet = entry[7];
+  return row;
+}
+
+const char* ActionName(int kind) {
+  switch (kind) {
+    case JumpTitle: return "jump";
+    case Command: return "command";
+    case MenuPgc: return "menu";
+    case Stop: return "stop";
+    case Repeat: return "repeat";
+    default: return "unchanged";
+  }
+}
+
+std::string DescribeText(const std::string& folder) {
+  char line[512];
+  std::string out = "Folder:      " + folder + "\n";
+  std::snprintf(line, sizeof line,
+                "Titles:      %d in %d title set(s)\nRegisters:   dispatcher uses g%d and g%d; the disc's own "
+                "commands use %s\nDispatcher:  video manager menu program chain %d\n\n",
+                Disc.TitleCount, Disc.TitleSetCount, Disc.MenuRegister, (Disc.MenuRegister + 1) % 16,
+                RegistersUsedByDisc() ? ("g" + RegisterList(RegistersUsedByDisc(), ", g")).c_str() : "none",
+                Disc.MenuPgcNumber);
+  out += line;
+  out += "Title  Set  No.  Angles  Chapters  End action   Target  Menu  Command\n";
+  for (int t = 0; t < Disc.TitleCount; ++t) {
+    TitleRow row = TitleRowOf(t);
+    std::snprintf(line, sizeof line, "%5d  %3d  %3d  %6d  %8d  %-11s  %6d  %4d  %s\n", row.title, row.titleSet,
+                  row.titleInSet, row.angles, row.chapters, ActionName(Disc.ActionKind[t]), TargetNumber(t),
+                  Disc.ActionMenu[t], CommandText(t).c_str());
+    out += line;
+  }
+  return out;
+}
+
+std::string DescribeJson(const std::string& folder) {
+  std::string out = "{\"folder\": " + JsonString(folder) + ", \"title_count\": " + std::to_string(Disc.TitleCount) +
+                    ", \"title_set_count\": " + std::to_string(Disc.TitleSetCount) +
+                    ", \"menu_register\": " + std::to_string(Disc.MenuRegister) +
+                    ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ",\n \"titles\": [";
+  for (int t = 0; t < Disc.TitleCount; ++t) {
+    TitleRow row = TitleRowOf(t);
+    if (t) out += ",\n  ";
+    out += "{\"title\": " + std::to_string(row.title) + ", \"title_set\": " + std::to_string(row.titleSet) +
+           ", \"title_in_set\": " + std::to_string(row.titleInSet) + ", \"angles\": " + std::to_string(row.angles) +
+           ", \"chapters\": " + std::to_string(row.chapters) + ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
+           "\", \"target\": " + std::to_string(TargetNumber(t)) + ", \"command\": \"" + CommandText(t) +
+           "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) + "}";
+  }
+  out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "]}\n";
+  return out;
+}

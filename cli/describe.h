@@ -1,0 +1,20 @@
+// The disc as the command line shows it: one line per title, or JSON whose
+// shape scripts depend on (fields are only ever added at the end of an object).
+#pragma once
+
+#include <string>
+
+struct TitleRow {
+  int title;
+  int titleSet;
+  int titleInSet;
+  int angles;
+  int chapters;
+};
+
+// Title t (0-based) as the video manager lists it.
+TitleRow TitleRowOf(int t);
+const char* ActionName(int kind);
+
+std::string DescribeText(const std::string& folder);
+std::string DescribeJson(const std::string& folder);

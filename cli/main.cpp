@@ -1,0 +1,238 @@
+// reelwrite: the command-line front end over the same engine as the window
+// program. Subcommands: info, apply, restore.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "actions/command_decoder.h"
+#include "actions/presets.h"
+#include "actions/title_action.h"
+#include "author/execute.h"
+#include "author/original_backup.h"
+#include "cli/apply_options.h"
+#include "cli/console.h"
+#include "cli/describe.h"
+#include "cli/dry_run.h"
+#include "disc/disc_state.h"
+#include "disc/get_info.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+const char kHelp[] =
+    "Usage:\n"
+    "  reelwrite info FOLDER [--json]\n"
+    "  reelwrite apply FOLDER [--preset P] [--title N=ACTION]... [--register R]\n"
+    "                         [--no-menu] [--random] [--yes] [--dry-run] [--json]\n"
+    "  reelwrite restore FOLDER [--yes]\n"
+    "  reelwrite --help\n"
+    "\n"
+    "FOLDER is a DVD-Video folder (the one holding VIDEO_TS.IFO).\n"
+    "\n"
+    "info     Reads the disc and prints every title with its title set, number within\n"
+    "         the set, angles, chapters and what happens when it ends. --json prints\n"
+    "         {\"folder\", \"title_count\", \"title_set_count\", \"menu_register\",\n"
+    "          \"menu_pgc_number\", \"titles\": [{\"title\", \"title_set\", \"title_in_set\",\n"
+    "          \"angles\", \"chapters\", \"action\", \"target\", \"command\", \"menu\"}],\n"
+    "          \"registers_used\"}; action is jump, command, menu, stop, repeat or\n"
+    "         unchanged; target is the destination title (0 when none).\n"
+    "\n"
+    "apply    Changes what each title does when it ends, in this order: reads the\n"
+    "         disc, applies the preset, then each --title, the register pair and the\n"
+    "         options, and writes VIDEO_TS.IFO/BUP and every VTS_nn_0.IFO/BUP.\n"
+    "  --preset P         0 playall-titlemenu  play on; title menu at the end\n"
+    "                     1 playall-rootmenu   play on; root menu at the end\n"
+    "                     2 playall-stop       play on; stop at the end\n"
+    "                     3 endless            play on; back to title 1 after the last\n"
+    "                     4 titlemenu          back to the title menu after each title\n"
+    "                     5 rootmenu           back to the root menu after each title\n"
+    "                     6 stop               stop after each title\n"
+    "                     7 repeat             repeat each title\n"
+    "  --title N=ACTION   title N (1-99) gets ACTION:\n"
+    "                     jump:T        play title T (1-99) next\n"
+    "                     command:HEX   this 8-byte navigation command (16 hex digits,\n"
+    "                                   blanks allowed: command:\"30 01 00 00 00 00 00 00\")\n"
+    "                     menu:M        call a menu: title, root, chapter, audio,\n"
+    "                                   subtitle, angle, firstplay, vmgm:P (video manager\n"
+    "                                   menu program chain P, 1-128) or a code 0-134\n"
+    "                     stop | repeat | unchanged\n"
+    "  --register R       the dispatcher keeps its state in GPRM R and R+1 (0-15;\n"
+    "                     R=15 pairs with 0). A warning is printed when the disc's own\n"
+    "                     commands use them. By default Reelwrite picks a free pair.\n"
+    "  --no-menu          the disc starts with title 1; the title menu key runs the\n"
+    "                     dispatcher\n"
+    "  --random           the disc starts with a random title\n"
+    "  --yes              answer yes to every question (needed when not on a terminal)\n"
+    "  --dry-run          patch in memory only: show, per title, the old and new end\n"
+    "                     command and, per file, how many bytes would change\n"
+    "  --json             print the disc as info --json does, after the change\n"
+    "\n"
+    "         Before the first change to a folder, its IFO and BUP files are copied as\n"
+    "         they are into a sibling folder named FOLDER_ORIGINAL_IFO; later changes\n"
+    "         leave that copy alone. Files are written all or nothing: a failure\n"
+    "         leaves every file as it was.\n"
+    "\n"
+    "restore  Puts the IFO and BUP files of FOLDER_ORIGINAL_IFO back into FOLDER.\n"
+    "\n"
+    "Messages of the engine are printed on standard error, one line each.\n"
+    "Exit status: 0 done, 1 refused or failed (nothing written), 2 usage error.\n";
+
+int Usage(const std::string& error) {
+  PrintUtf8(stderr, "reelwrite: " + error + "\nTry 'reelwrite --help'.\n");
+  return kExitUsage;
+}
+
+bool ToEngineFolder(const std::string& native, char (&folder)[kPathCapacity]) {
+  std::string reason;
+  if (EngineFolder(native, folder, sizeof folder, &reason)) return true;
+  PrintUtf8(stderr, "reelwrite: cannot use the folder " + native + ": " + reason + "\n");
+  return false;
+}
+
+int Info(const std::vector<std::string>& args) {
+  std::string native;
+  bool json = false;
+  for (const std::string& a : args) {
+    if (a == "--json") {
+      json = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage("unknown option " + a);
+    } else if (native.empty()) {
+      native = a;
+    } else {
+      return Usage("only one folder can be given");
+    }
+  }
+  if (native.empty()) return Usage("info needs a folder");
+  char folder[kPathCapacity];
+  if (!ToEngineFolder(native, folder)) return kExitRefused;
+  InstallConsoleMessages(false);
+  if (GetInfo(folder, 0, 0) != FolderRead) return kExitRefused;
+  std::string shown = NativePath(folder);
+  PrintUtf8(stdout, json ? DescribeJson(shown) : DescribeText(shown));
+  return kExitOk;
+}
+
+void ApplyChoices(const ApplyOptions& o) {
+  if (o.preset >= 0) {
+    Disc.PresetIndex = o.preset;
+    ApplyBatchPreset();
+  }
+  for (const TitleOverride& t : o.titles) {
+    int n = t.title - 1;
+    Disc.ActionKind[n] = t.kind;
+    if (t.kind == JumpTitle) Disc.ActionTarget[n] = t.target;
+    if (t.kind == MenuPgc) Disc.ActionMenu[n] = t.menu;
+    if (t.kind == Command) ParseCommandText(n, t.command.c_str());
+  }
+  if (o.menuRegister >= 0) Disc.MenuRegister = o.menuRegister;
+  Disc.NoMenu = o.noMenu ? 1 : 0;
+  Disc.RandomPlay = o.random ? 1 : 0;
+}
+
+void WarnAboutRegisters() {
+  int r = Disc.MenuRegister, q = (r + 1) % 16;
+  uint16_t clash = RegistersUsedByDisc() & uint16_t((1u << r) | (1u << q));
+  if (!clash) return;
+  std::string named;
+  for (int g : {r, q}) {
+    if (clash & (1u << g)) named += (named.empty() ? "GPRM " : " and GPRM ") + std::to_string(g);
+  }
+  PrintUtf8(stderr, "reelwrite: warning: the disc's own commands use " + named +
+                        ", which the dispatcher will overwrite; its menus may then go astray (choose "
+                        "another pair with --register)\n");
+}
+
+int Apply(const std::vector<std::string>& args) {
+  ApplyOptions o;
+  std::string error;
+  if (!ParseApplyOptions(args, &o, &error)) return Usage(error);
+  char folder[kPathCapacity];
+  if (!ToEngineFolder(o.folder, folder)) return kExitRefused;
+  InstallConsoleMessages(o.yes);
+  if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
+  for (const TitleOverride& t : o.titles) {
+    if (t.title > Disc.TitleCount) {
+      return Usage("title " + std::to_string(t.title) + " does not exist: the disc has " +
+                   std::to_string(Disc.TitleCount) + " title(s)");
+    }
+  }
+  ApplyChoices(o);
+  WarnAboutRegisters();
+  std::string shown = NativePath(folder);
+  if (o.dryRun) {
+    if (!PrintDryRun()) return kExitRefused;
+    if (o.json) PrintUtf8(stdout, DescribeJson(shown));
+    return kExitOk;
+  }
+  if (Execute(folder) != ExecuteSucceeded) {
+    if (QuestionWentUnanswered()) {
+      PrintUtf8(stderr, "reelwrite: nothing was written: the question above needs an answer; run it on a "
+                        "terminal or pass --yes\n");
+    }
+    return kExitRefused;
+  }
+  if (o.json) {
+    InstallConsoleMessages(true);
+    if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
+    PrintUtf8(stdout, DescribeJson(shown));
+  }
+  return kExitOk;
+}
+
+int Restore(const std::vector<std::string>& args) {
+  std::string native;
+  bool yes = false;
+  for (const std::string& a : args) {
+    if (a == "--yes") {
+      yes = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return Usage("unknown option " + a);
+    } else if (native.empty()) {
+      native = a;
+    } else {
+      return Usage("only one folder can be given");
+    }
+  }
+  if (native.empty()) return Usage("restore needs a folder");
+  char folder[kPathCapacity];
+  if (!ToEngineFolder(native, folder)) return kExitRefused;
+  InstallConsoleMessages(yes);
+  if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認", 36) != 6 ||
+      !RestoreOriginalBackup(folder)) {
+    if (QuestionWentUnanswered()) {
+      PrintUtf8(stderr, "reelwrite: nothing was written: the question above needs an answer; run it on a "
+                        "terminal or pass --yes\n");
+    }
+    return kExitRefused;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args = Utf8Arguments(argc, argv);
+  if (args.size() < 2) return Usage("a command is needed");
+  std::string command = args[1];
+  std::vector<std::string> rest(args.begin() + 2, args.end());
+  if (command == "--help" || command == "-h" || command == "help") {
+    PrintUtf8(stdout, kHelp);
+    return kExitOk;
+  }
+  for (const std::string& a : rest) {
+    if (a == "--help" || a == "-h") {
+      PrintUtf8(stdout, kHelp);
+      return kExitOk;
+    }
+  }
+  if (command == "info") return Info(rest);
+  if (command == "apply") return Apply(rest);
+  if (command == "restore") return Restore(rest);
+  return Usage("unknown command " + command);
+}
