@@ -6,14 +6,28 @@
 #include <cstdint>
 
 struct PendingFile {
-  const char* name;      // file name inside the folder, e.g. "VIDEO_TS.IFO"
+  const char* name;  // file name inside the folder, e.g. "VIDEO_TS.IFO"
   const uint8_t* bytes;
   int64_t size;
+  // When set, the content is this file's (a full path) instead of `bytes`.
+  const char* sourcePath = nullptr;
 };
 
+// Appended to a file's name for its temporary ("VIDEO_TS.IFO.rwtmp").
+constexpr char kTemporarySuffix[] = ".rwtmp";
+
+// True when folder + name + the temporary suffix fit a 260-byte path buffer.
+bool FileSetPathFits(const char* folder, const char* name);
+
 // folder ends in a backslash. Shows its own message on failure and returns
-// false; then every original is as it was and no temporary is left.
+// false; then every original is as it was and no temporary is left, except
+// when replacing failed half-way, which the message says (files named there
+// hold their new contents, the rest their old).
 bool WriteFileSet(const char* folder, const PendingFile* files, int count);
 
-// The IFO and BUP files of the patched images, in the order they are written.
+// The IFO and BUP files of the patched images, in the order they are written:
+// VIDEO_TS.IFO, VIDEO_TS.BUP, then VTS_nn_0.IFO and .BUP for n = 1..TitleSetCount.
+// `names` receives the file names the entries point at. Returns the number of
+// files, or -1 (nothing shown) when they do not fit `capacity` or a size or
+// offset in Disc leaves its image.
 int CollectPatchedFiles(PendingFile* files, int capacity, char names[][16]);

@@ -1,0 +1,143 @@
+#include "author/execute.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "author/file_set_writer.h"
+#include "author/original_backup.h"
+#include "author/vmg_patch.h"
+#include "author/vts_patch.h"
+#include "disc/disc_state.h"
+#include "disc/sjis_text.h"
+#include "platform/platform.h"
+
+int Busy = 0;
+
+namespace {
+
+constexpr uint32_t kAnyEntry = 0x37;
+constexpr int kQuestion = 36;
+constexpr int kNo = 7;
+// The edit box holds at most 258 characters.
+constexpr std::size_t kMaxFolderText = 258;
+// The longest name written, for the path length check before anything happens.
+constexpr char kLongestName[] = "VTS_99_0.IFO";
+
+void ShowError(const char* text) { platform::ShowMessage(text, "エラー", 48); }
+bool Ask(const char* text) { return platform::ShowMessage(text, "確認", kQuestion) != kNo; }
+
+bool HasIfoOrBupExtension(const char* name) {
+  const char* dot = std::strrchr(name, '.');
+  if (!dot || std::strlen(dot) != 4) return false;
+  char upper[5];
+  for (int i = 0; i < 5; ++i) {
+    char c = dot[i];
+    upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return std::strcmp(upper, ".IFO") == 0 || std::strcmp(upper, ".BUP") == 0;
+}
+
+void ClearOneReadOnly(const platform::DirEntry& entry, void* context) {
+  const char* folder = static_cast<const char*>(context);
+  if ((entry.attributes & platform::kDirectory) || !HasIfoOrBupExtension(entry.name)) return;
+  char path[kPathCapacity];
+  int n = std::snprintf(path, sizeof path, "%s%s", folder, entry.name);
+  if (n < 0 || n >= kPathCapacity) return;
+  uint32_t attributes = 0;
+  if (platform::GetAttributes(path, &attributes) && (attributes & platform::kReadOnly)) {
+    platform::SetAttributes(path, attributes & ~static_cast<uint32_t>(platform::kReadOnly));
+  }
+}
+
+// Every .IFO and .BUP of the folder, also those the writers will not touch.
+void ClearReadOnly(const char* folder) {
+  char pattern[kPathCapacity];
+  int n = std::snprintf(pattern, sizeof pattern, "%s*.*", folder);
+  if (n < 0 || n >= kPathCapacity) return;
+  platform::ListFolder(pattern, kAnyEntry, ClearOneReadOnly, const_cast<char*>(folder));
+}
+
+bool FolderExists(const char* path) {
+  std::size_t n = std::strlen(path);
+  if (n <= 3) return true;  // a drive root such as D:\ is taken as it is
+  char withoutSlash[kPathCapacity];
+  std::memcpy(withoutSlash, path, n - 1);
+  withoutSlash[n - 1] = '\0';
+  platform::DirEntry entry;
+  return platform::FindEntry(withoutSlash, kAnyEntry, &entry) && (entry.attributes & platform::kDirectory);
+}
+
+bool WritePatchedFiles() {
+  static PendingFile files[2 + 2 * kMaxTitleSets];
+  static char names[2 + 2 * kMaxTitleSets][16];
+  int count = CollectPatchedFiles(files, 2 + 2 * kMaxTitleSets, names);
+  if (count < 0) {
+    ShowError("メモリ上のIFOイメージが正しくないため, 書き込めません.");
+    return false;
+  }
+  return WriteFileSet(Disc.EditFolder, files, count);
+}
+
+}  // namespace
+
+ExecuteOutcome Execute(const char* editFolderText) {
+  if (Busy) return ExecuteRefused;
+  if (Disc.TitleSetCount == 0 || Disc.TitleCount == 0) {
+    ShowError("情報取得が正常に行われていません.");
+    return ExecuteRefused;
+  }
+  if (!Ask("DVDイメージを更新します。\n実行しますか？")) return ExecuteRefused;
+
+  const char* tooLong = "編集フォルダのパスが長すぎます.\nもっと短いパスのフォルダを指定してください.";
+  if (std::strlen(editFolderText) > kMaxFolderText) {
+    ShowError(tooLong);
+    return ExecuteRefused;
+  }
+  char work[kPathCapacity];
+  std::snprintf(work, sizeof work, "%s", editFolderText);
+  AddTrailingBackslash(work);
+  if (work[1] != ':' || work[2] != '\\') {
+    ShowError("編集フォルダはフルパス（例：C:\\VIDEO_TS）で指定してください.");
+    return ExecuteRefused;
+  }
+  if (!FolderExists(work)) {
+    ShowError("編集フォルダが存在しません.");
+    return ExecuteRefused;
+  }
+  if (!FileSetPathFits(work, kLongestName)) {
+    ShowError(tooLong);
+    return ExecuteRefused;
+  }
+
+  if (Disc.NoMenu == 1) {
+    if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"
+             "『メニューなしON』の場合は、既存のFirst Play設定，タイトルメニューは無効化されます.\n"
+             "処理を継続しますか？")) {
+      return ExecuteRefused;
+    }
+  } else if (Disc.RandomPlay == 1) {
+    if (!Ask("『ランダム再生』のチェックボックスがONになっています.\n"
+             "『ランダム再生ON』の場合は、既存のFirst Play設定は無効化されます.\n"
+             "処理を継続しますか？")) {
+      return ExecuteRefused;
+    }
+  }
+
+  // Before anything of the folder changes, so that saying no leaves it untouched.
+  if (!EnsureOriginalBackup(work)) return ExecuteRefused;
+
+  std::memcpy(Disc.EditFolder, work, sizeof work);
+  ClearReadOnly(Disc.EditFolder);
+
+  Busy = 1;
+  if (!PatchVideoManager()) {
+    Busy = 0;
+    return ExecuteRefused;
+  }
+  PatchTitleSets();
+  bool written = WritePatchedFiles();
+  Busy = 0;
+  if (!written) return ExecuteFailed;
+  platform::ShowMessage("正常終了しました.", "情報", 64);
+  return ExecuteSucceeded;
+}

@@ -1,0 +1,226 @@
+#include "author/file_set_writer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "disc/disc_state.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr const char* kErrorCaption = "エラー";
+constexpr int kWarningStyle = 48;
+
+// Builds folder + name (+ suffix) into a path buffer; false when it does not fit.
+bool BuildPath(char* out, const char* folder, const char* name, const char* suffix) {
+  int n = std::snprintf(out, kPathCapacity, "%s%s%s", folder, name, suffix);
+  return n >= 0 && n < kPathCapacity;
+}
+
+// A file name as the user reads it; names on disc are Shift-JIS.
+void NameForMessage(const char* name, char* out, std::size_t capacity) {
+  if (!platform::SjisToUtf8(name, out, capacity)) std::snprintf(out, capacity, "%s", "?");
+}
+
+void ShowAboutFile(const char* format, const char* name) {
+  char shown[kPathCapacity * 3];
+  NameForMessage(name, shown, sizeof shown);
+  char text[1024];
+  std::snprintf(text, sizeof text, format, shown);
+  platform::ShowMessage(text, kErrorCaption, kWarningStyle);
+}
+
+// Copies a whole file into `to`; false on any read or write error.
+bool CopyContent(const char* sourcePath, std::FILE* to, bool* readFailed) {
+  static unsigned char chunk[64 * 1024];
+  std::FILE* from = platform::OpenFile(sourcePath, "rb");
+  if (!from) {
+    *readFailed = true;
+    return false;
+  }
+  bool ok = true;
+  for (;;) {
+    std::size_t got = std::fread(chunk, 1, sizeof chunk, from);
+    if (got > 0 && std::fwrite(chunk, 1, got, to) != got) {
+      ok = false;
+      break;
+    }
+    if (got < sizeof chunk) {
+      if (std::ferror(from)) {
+        *readFailed = true;
+        ok = false;
+      }
+      break;
+    }
+  }
+  std::fclose(from);
+  return ok;
+}
+
+// Writes one file's new content to its temporary and makes it durable.
+// Shows the message naming the real file when anything fails; the temporary
+// may then exist and is the caller's to remove.
+bool WriteTemporary(const char* temporary, const PendingFile& file) {
+  std::FILE* out = platform::OpenFile(temporary, "wb");
+  if (!out) {
+    ShowAboutFile("%sが更新できません.", file.name);
+    return false;
+  }
+  bool readFailed = false;
+  bool written;
+  if (file.sourcePath) {
+    written = CopyContent(file.sourcePath, out, &readFailed);
+  } else {
+    std::size_t size = static_cast<std::size_t>(file.size);
+    written = size == 0 || std::fwrite(file.bytes, 1, size, out) == size;
+  }
+  written = written && platform::FlushToDisk(out);
+  // Closing can be where a delayed write error surfaces.
+  written = (std::fclose(out) == 0) && written;
+  if (!written) {
+    if (readFailed) {
+      char shown[kPathCapacity * 3];
+      char source[kPathCapacity * 3];
+      NameForMessage(file.name, shown, sizeof shown);
+      NameForMessage(file.sourcePath, source, sizeof source);
+      char text[2048];
+      std::snprintf(text, sizeof text, "%sの元になるファイルが読み込めません.\n%s", shown, source);
+      platform::ShowMessage(text, kErrorCaption, kWarningStyle);
+    } else {
+      ShowAboutFile("%sの書き込みでエラーが発生しました.", file.name);
+    }
+    return false;
+  }
+  return true;
+}
+
+void RemoveTemporaries(const char* folder, const PendingFile* files, int from, int to) {
+  char temporary[kPathCapacity];
+  for (int i = from; i < to; ++i) {
+    if (BuildPath(temporary, folder, files[i].name, kTemporarySuffix)) platform::RemoveFile(temporary);
+  }
+}
+
+// Appends "name, " lists to a message without overrunning it.
+void AppendNames(char* text, std::size_t capacity, const PendingFile* files, int from, int to) {
+  std::size_t used = std::strlen(text);
+  if (from >= to) {
+    std::snprintf(text + used, capacity - used, "%s", "なし");
+    return;
+  }
+  for (int i = from; i < to; ++i) {
+    char shown[kPathCapacity * 3];
+    NameForMessage(files[i].name, shown, sizeof shown);
+    used = std::strlen(text);
+    int n = std::snprintf(text + used, capacity - used, "%s%s", i > from ? ", " : "", shown);
+    if (n < 0 || static_cast<std::size_t>(n) >= capacity - used) {
+      // Out of room: end the list visibly rather than cut a name in half.
+      text[used] = '\0';
+      std::snprintf(text + used, capacity - used, "%s", ", ...");
+      return;
+    }
+  }
+}
+
+void ShowReplaceFailure(const PendingFile* files, int failed, int count) {
+  char shown[kPathCapacity * 3];
+  NameForMessage(files[failed].name, shown, sizeof shown);
+  char text[4096];
+  std::snprintf(text, sizeof text, "%sの置き換えでエラーが発生しました.\n置き換え済み: ", shown);
+  AppendNames(text, sizeof text, files, 0, failed);
+  std::size_t used = std::strlen(text);
+  std::snprintf(text + used, sizeof text - used, "%s", "\n元のまま: ");
+  AppendNames(text, sizeof text, files, failed, count);
+  platform::ShowMessage(text, kErrorCaption, kWarningStyle);
+}
+
+// Moves one temporary over its original, keeping the original's hidden,
+// system and archive bits. A read-only original is made writable first:
+// Windows refuses to replace it otherwise.
+bool ReplaceOne(const char* temporary, const char* target) {
+  uint32_t before = 0;
+  bool existed = platform::GetAttributes(target, &before) && !(before & platform::kDirectory);
+  if (existed && (before & platform::kReadOnly))
+    platform::SetAttributes(target, before & ~platform::kReadOnly);
+  if (!platform::ReplaceFile(temporary, target)) {
+    if (existed && (before & platform::kReadOnly)) platform::SetAttributes(target, before);
+    return false;
+  }
+  if (existed) {
+    uint32_t wanted = before & ~static_cast<uint32_t>(platform::kReadOnly);
+    uint32_t now = 0;
+    if (platform::GetAttributes(target, &now) && now != wanted) platform::SetAttributes(target, wanted);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FileSetPathFits(const char* folder, const char* name) {
+  return std::strlen(folder) + std::strlen(name) + std::strlen(kTemporarySuffix) < kPathCapacity;
+}
+
+bool WriteFileSet(const char* folder, const PendingFile* files, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (!FileSetPathFits(folder, files[i].name)) {
+      ShowAboutFile("%sが更新できません.\nフォルダのパスが長すぎます.", files[i].name);
+      return false;
+    }
+  }
+
+  char temporary[kPathCapacity];
+  char target[kPathCapacity];
+  for (int i = 0; i < count; ++i) {
+    BuildPath(temporary, folder, files[i].name, kTemporarySuffix);
+    if (!WriteTemporary(temporary, files[i])) {
+      // The temporary of file i exists only if it was opened, and then it is ours.
+      uint32_t attributes = 0;
+      bool ours = platform::GetAttributes(temporary, &attributes) && !(attributes & platform::kDirectory);
+      RemoveTemporaries(folder, files, 0, ours ? i + 1 : i);
+      return false;
+    }
+  }
+
+  for (int i = 0; i < count; ++i) {
+    BuildPath(temporary, folder, files[i].name, kTemporarySuffix);
+    BuildPath(target, folder, files[i].name, "");
+    if (!ReplaceOne(temporary, target)) {
+      RemoveTemporaries(folder, files, i, count);
+      platform::SyncFolder(folder);
+      ShowReplaceFailure(files, i, count);
+      return false;
+    }
+  }
+  // Every file already holds its new content; a folder that cannot be
+  // synced has nothing left to undo, so this does not make the set fail.
+  platform::SyncFolder(folder);
+  return true;
+}
+
+int CollectPatchedFiles(PendingFile* files, int capacity, char names[][16]) {
+  int count = 2 + 2 * Disc.TitleSetCount;
+  if (Disc.TitleSetCount < 0 || Disc.TitleSetCount > kMaxTitleSets || count > capacity) return -1;
+  if (Disc.VmgSize <= 0 || Disc.VmgSize > kVmgImageCapacity) return -1;
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    int64_t offset = Disc.IfoOffset[n];
+    int64_t size = Disc.IfoSize[n];
+    if (offset < 0 || size <= 0 || offset + size > kIfoStoreCapacity) return -1;
+  }
+
+  int k = 0;
+  for (int n = 0; n <= Disc.TitleSetCount; ++n) {
+    const uint8_t* bytes = n == 0 ? Disc.VmgImage : VtsImage(n);
+    int64_t size = n == 0 ? Disc.VmgSize : Disc.IfoSize[n];
+    static const char* const kExtensions[] = {"IFO", "BUP"};
+    for (const char* extension : kExtensions) {
+      if (n == 0) {
+        std::snprintf(names[k], 16, "VIDEO_TS.%s", extension);
+      } else {
+        std::snprintf(names[k], 16, "VTS_%02d_0.%s", n, extension);
+      }
+      files[k] = PendingFile{names[k], bytes, size};
+      ++k;
+    }
+  }
+  return k;
+}
