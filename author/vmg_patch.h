@@ -2,8 +2,11 @@
 // sectors, the dispatcher's commands and, for the options, First Play.
 #pragma once
 
-// Refuses (message, false, image untouched) when the grown image would not
-// fit VmgImage; otherwise patches and returns true.
+// Starts again from VIDEO_TS.IFO as read (IfoStore), so a repeated call
+// gives the same bytes. Refuses (message, false, image untouched) when the
+// grown image would not fit VmgImage, or when VIDEO_TS.IFO or the prepared
+// menu table does not hold together; otherwise patches and returns true.
 bool PatchVideoManager();
-// The size VmgImage would have after the patch, without changing anything.
+// The size VmgImage would have after the patch, without changing anything;
+// -1 when the patch would refuse the image for its structure.
 long long PatchedVmgSize();

@@ -1,0 +1,295 @@
+// The video manager patch: puts the prepared menu table into VIDEO_TS.IFO,
+// recomputes the sector fields and title set start sectors, writes the
+// dispatcher's commands and, for the two options, a First Play that only
+// jumps.
+#include "author/vmg_patch.h"
+
+#include <cstring>
+
+#include "disc/byte_order.h"
+#include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+#include "platform/platform.h"
+
+namespace {
+
+// VMGI_MAT ends at 0x3FF; a replaced First Play program chain always takes
+// the next 1024 bytes, whatever the old one occupied.
+constexpr int kFirstPlayArea = 0x400;
+constexpr int kFirstPlayAreaSize = 0x400;
+constexpr int kFirstPlayMatEnd = 0x4FB;
+constexpr uint8_t kFirstPlayProhibited[4] = {0x01, 0xFF, 0xFF, 0xEF};  // all but "go up"
+
+// Menu table: language unit search pointers, and program chain search
+// pointers inside a unit, are 8 bytes each from byte 8.
+constexpr int kSearchPointersStart = 8;
+constexpr int kSearchPointerSize = 8;
+constexpr uint8_t kOnlyTitleMenu = 0x80;
+constexpr uint8_t kEntryTitleMenu = 0x82;
+
+const char kCaptionError[] = "エラー";
+const char kTooBigText[] = "メニューテーブルを追加するとVIDEO_TS.IFOが2MBを超えるため、更新できません.";
+const char kDamagedText[] = "VIDEO_TS.IFOまたはメニューテーブルの構造が異常なため、更新できません.";
+
+// Where the menu table goes and what that does to the image; worked out
+// from VIDEO_TS.IFO as read, which every patch starts from.
+struct TablePlacement {
+  int64_t sector;      // of the old table, or where a new one is inserted
+  bool fieldWasZero;   // the disc had no menu table: field 200 gets `sector`
+  int64_t oldSectors;  // 0 when inserted
+  int64_t newSectors;
+  int64_t newSize;  // VmgSize afterwards
+};
+
+// The first of the tables that follow the menu table on disc, or 0 when
+// none of the five fields is set. They are taken to lie in field order.
+int64_t FirstFollowingSector(const uint8_t* vmg) {
+  for (int field : kVmgFollowingTables) {
+    int32_t sector = ReadBe32(vmg + field);
+    if (sector > 0) return sector;
+  }
+  return 0;
+}
+
+bool PlaceTable(ImageRef vmg, TablePlacement* place) {
+  // VMGI_MAT and the First Play area must be there, and the image must fit
+  // the working copy before anything is computed from it.
+  if (!SpanInside(kVmgImageCapacity, 0, vmg.size) ||
+      !SpanInside(vmg.size, 0, kFirstPlayArea + kFirstPlayAreaSize)) {
+    return false;
+  }
+  int64_t p = ReadBe32(vmg.data + kVmgMenuPgciUtSector);
+  int64_t next = FirstFollowingSector(vmg.data);
+  if (p != 0) {
+    place->fieldWasZero = false;
+    place->sector = p;
+    place->oldSectors = (next > 0 ? next : p + 1) - p;
+  } else {
+    place->fieldWasZero = true;
+    place->sector = next > 0 ? next : int64_t(ReadBe32(vmg.data + kVmgTtSrptSector)) + 1;
+    place->oldSectors = 0;
+  }
+  // The table must lie after the First Play area and wholly inside the file;
+  // a following table that starts before it means the fields disagree.
+  int64_t start = place->sector * kSectorSize;
+  if (place->sector < 1 || !SpanInside(vmg.size, start, place->oldSectors * kSectorSize)) return false;
+
+  int64_t endAddress = ReadBe32(Disc.MenuTableImage + 4);
+  if (!SpanInside(kMenuTableCapacity, 0, endAddress + 1)) return false;
+  place->newSectors = (endAddress + 1 + kSectorSize - 1) / kSectorSize;
+  place->newSize = vmg.size + (place->newSectors - place->oldSectors) * kSectorSize;
+  return true;
+}
+
+// Language unit u of a menu table (the table starts at byte 0 of `table`):
+// the unit's offset and its program chain count, checked so that its search
+// pointers lie inside. False when they do not or the unit is empty.
+bool LanguageUnit(ImageRef table, int u, int64_t* unit, int* pgcCount) {
+  int64_t pointer = kSearchPointersStart + int64_t(kSearchPointerSize) * u;
+  if (!SpanInside(table.size, pointer, kSearchPointerSize)) return false;
+  int64_t at = ReadBe32(table.data + pointer + 4);
+  if (!SpanInside(table.size, at, kSearchPointersStart)) return false;
+  int count = ReadBe16(table.data + at);
+  if (count < 1 || !SpanInside(table.size, at + kSearchPointersStart, int64_t(kSearchPointerSize) * count)) {
+    return false;
+  }
+  *unit = at;
+  *pgcCount = count;
+  return true;
+}
+
+// Where the commands of unit u's dispatcher (its last program chain) start,
+// or -1 when the unit, the chain or a command table of 2 x TitleCount
+// pre-commands is not where the table's own offsets say.
+int64_t DispatcherCommands(ImageRef table, int u) {
+  int64_t unit;
+  int count;
+  if (!LanguageUnit(table, u, &unit, &count)) return -1;
+  int64_t pgc = PgcOffset(table, unit, count);
+  CommandTable commands;
+  if (pgc < 0 || !ReadCommandTable(table, pgc, &commands)) return -1;
+  if (!commands.present || commands.pre != 2 * Disc.TitleCount) return -1;
+  return commands.offset + 8;
+}
+
+int LanguageUnitCount(ImageRef table) {
+  return SpanInside(table.size, 0, kSearchPointersStart) ? ReadBe16(table.data) : -1;
+}
+
+// Every unit of the prepared table must carry a dispatcher we can write,
+// and the table's search pointers must fit it, before anything changes.
+bool MenuTableUsable(ImageRef table) {
+  int units = LanguageUnitCount(table);
+  if (units < 0 || !SpanInside(table.size, kSearchPointersStart, int64_t(kSearchPointerSize) * units)) {
+    return false;
+  }
+  for (int u = 0; u < units; ++u) {
+    if (DispatcherCommands(table, u) < 0) return false;
+  }
+  return true;
+}
+
+void InsertMenuTable(const TablePlacement& place) {
+  uint8_t* vmg = Disc.VmgImage;
+  int64_t start = place.sector * kSectorSize;
+  if (place.fieldWasZero) WriteBe32(vmg + kVmgMenuPgciUtSector, int32_t(place.sector));
+  int64_t growth = place.newSectors - place.oldSectors;
+  if (growth != 0) {
+    // PlaceTable has checked that the old table lies inside the image and
+    // the caller that the moved tail still fits.
+    int64_t from = start + place.oldSectors * kSectorSize;
+    int64_t to = start + place.newSectors * kSectorSize;
+    std::memmove(vmg + to, vmg + from, size_t(Disc.VmgSize - from));
+    Disc.VmgSize = int32_t(place.newSize);
+    for (int field : kVmgFollowingTables) {
+      int32_t sector = ReadBe32(vmg + field);
+      if (sector > 0) WriteBe32(vmg + field, int32_t(sector + growth));
+    }
+  }
+  // Always replaced, also when the sector count stays the same.
+  std::memcpy(vmg + start, Disc.MenuTableImage, size_t(place.newSectors * kSectorSize));
+}
+
+// Sectors of VIDEO_TS.VOB; the size is the low 32 bits of the file's size.
+int64_t MenuVobSectors(int n) { return int64_t(uint32_t(Disc.MenuVobSize[n])) / kSectorSize; }
+
+void WriteSectorFields() {
+  uint8_t* vmg = Disc.VmgImage;
+  int64_t ifoSectors = (int64_t(Disc.VmgSize) + kSectorSize - 1) / kSectorSize;
+  int64_t vobSectors = MenuVobSectors(0);
+  WriteBe32(vmg + kVmgLastSector, int32_t(vobSectors + 2 * ifoSectors - 1));
+  WriteBe32(vmg + kVmgIfoLastSector, int32_t(ifoSectors - 1));
+  WriteBe32(vmg + kVmgMenuVobsSector, int32_t(vobSectors > 0 ? ifoSectors : 0));
+}
+
+// Each title search pointer gets its title set's first sector on disc, in
+// the order a disc lays out its files: VIDEO_TS.IFO, .VOB, .BUP, then per
+// title set its IFO, menu VOB, title VOBs and BUP.
+void WriteTitleSetStartSectors() {
+  int setCount = Disc.TitleSetCount;
+  if (setCount > kMaxTitleSets) setCount = kMaxTitleSets;
+  int64_t start[kMaxTitleSets + 2];
+  int64_t ifoSectors = (int64_t(Disc.VmgSize) + kSectorSize - 1) / kSectorSize;
+  start[1] = MenuVobSectors(0) + 2 * ifoSectors;
+  for (int n = 1; n <= setCount; ++n) {
+    int64_t files = 2 * int64_t(Disc.IfoSize[n]) + int64_t(uint32_t(Disc.MenuVobSize[n]));
+    start[n + 1] = start[n] + files / kSectorSize + Disc.TitleVobSectors[n];
+  }
+  ImageRef vmg = VmgImageRef();
+  int titles = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
+  for (int j = 0; j < titles; ++j) {
+    int64_t entry = TitleEntryOffset(vmg, j);
+    if (entry < 0) continue;
+    int v = Disc.VmgImage[entry + 6];
+    if (v >= 1 && v <= setCount) WriteBe32(Disc.VmgImage + entry + 8, int32_t(start[v]));
+  }
+}
+
+// A First Play program chain with no programs or cells whose one
+// pre-command jumps on.
+void ReplaceFirstPlay(const uint8_t command[8]) {
+  uint8_t* vmg = Disc.VmgImage;
+  std::memset(vmg + kFirstPlayArea, 0, kFirstPlayAreaSize);
+  WriteBe32(vmg + kVmgMatEnd, kFirstPlayMatEnd);
+  WriteBe32(vmg + kVmgFirstPlayPgc, kFirstPlayArea);
+  uint8_t* pgc = vmg + kFirstPlayArea;
+  std::memcpy(pgc + 8, kFirstPlayProhibited, sizeof kFirstPlayProhibited);
+  WriteBe16(pgc + kPgcCommandTableOffset, kPgcHeaderSize);
+  WriteBe16(pgc + kPgcHeaderSize, 1);                         // one pre-command
+  WriteBe16(pgc + kPgcHeaderSize + 6, 8 + kCommandSize - 1);  // end address
+  std::memcpy(pgc + kPgcHeaderSize + 8, command, kCommandSize);
+}
+
+void WriteFirstPlay() {
+  // Random play wins when both options are on: its JumpSS runs the
+  // dispatcher, which then starts a title anyway.
+  if (Disc.RandomPlay == 1) {
+    uint8_t jumpSs[8] = {0x30, 0x06, 0, 0, 0x00, 0xC0, 0x00, 0x00};
+    WriteBe16(jumpSs + 2, Disc.MenuPgcNumber);
+    ReplaceFirstPlay(jumpSs);
+  } else if (Disc.NoMenu == 1) {
+    const uint8_t jumpTt1[8] = {0x30, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
+    ReplaceFirstPlay(jumpTt1);
+  }
+}
+
+// The dispatcher maps the title just played (or a random title number) to
+// the destination chosen for it: pair j compares with j + 1; a number that
+// matches none ends at the last title's destination.
+void WriteDispatcher(uint8_t* at) {
+  int n = Disc.TitleCount;
+  uint8_t r = uint8_t(Disc.MenuRegister & 15);
+  uint8_t q = uint8_t((r + 1) % 16);
+  auto put = [&at](uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
+    const uint8_t command[8] = {b0, b1, 0x00, b3, 0x00, b5, b6, b7};
+    std::memcpy(at, command, kCommandSize);
+    at += kCommandSize;
+  };
+  auto target = [](int j) { return uint8_t(uint32_t(Disc.ActionTarget[j]) + 1u); };
+  if (Disc.RandomPlay == 1) {
+    put(0x78, 0x00, r, uint8_t(n), 0x00, 0x00);  // GPRM r = random 1..N
+  } else {
+    put(0x61, 0x00, r, 0x84, 0x00, 0x00);  // GPRM r = SPRM 4, the title just played
+  }
+  for (int j = 0; j + 1 < n; ++j) {
+    put(0x71, 0x00, q, uint8_t(j + 1), 0x00, 0x00);  // GPRM q = j + 1
+    put(0x30, 0x22, 0x00, target(j), r, q);          // if GPRM r == GPRM q: JumpTT
+  }
+  put(0x30, 0x02, 0x00, target(n - 1), 0x00, 0x00);  // JumpTT
+}
+
+void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
+  uint8_t* table = Disc.VmgImage + tableStart;
+  ImageRef ref = {table, tableSize};
+  int units = LanguageUnitCount(ref);
+  for (int u = 0; u < units; ++u) {
+    int64_t unit;
+    int count;
+    int64_t commands = DispatcherCommands(ref, u);
+    if (commands < 0 || !LanguageUnit(ref, u, &unit, &count)) continue;  // checked before patching
+    if (Disc.NoMenu == 1) {
+      // The old menus stop being entry chains; the title menu key runs
+      // the dispatcher.
+      table[kSearchPointersStart + kSearchPointerSize * u + 3] = kOnlyTitleMenu;
+      for (int k = 0; k < count; ++k) {
+        table[unit + kSearchPointersStart + kSearchPointerSize * k] = k == count - 1 ? kEntryTitleMenu : 0x00;
+      }
+    }
+    WriteDispatcher(table + commands);
+  }
+}
+
+}  // namespace
+
+long long PatchedVmgSize() {
+  TablePlacement place;
+  return PlaceTable(StoredVmgRef(), &place) ? place.newSize : -1;
+}
+
+bool PatchVideoManager() {
+  ImageRef stored = StoredVmgRef();
+  TablePlacement place;
+  if (Disc.TitleCount < 1 || Disc.TitleCount > kMaxTitles || !PlaceTable(stored, &place) ||
+      !MenuTableUsable({Disc.MenuTableImage, place.newSectors * kSectorSize})) {
+    platform::ShowMessage(kDamagedText, kCaptionError, 16);
+    return false;
+  }
+  if (place.newSize > kVmgImageCapacity) {
+    platform::ShowMessage(kTooBigText, kCaptionError, 48);
+    return false;
+  }
+
+  // Every patch starts again from VIDEO_TS.IFO as it was read, not from the
+  // image an earlier execute patched: a repeated execute then writes the
+  // same bytes as the first, and switching an option off brings the disc's
+  // own First Play back.
+  std::memcpy(Disc.VmgImage, stored.data, size_t(stored.size));
+  Disc.VmgSize = int32_t(stored.size);
+
+  InsertMenuTable(place);
+  WriteSectorFields();
+  WriteTitleSetStartSectors();
+  WriteFirstPlay();
+  WriteLanguageUnits(place.sector * kSectorSize, place.newSectors * kSectorSize);
+  return true;
+}
