@@ -1,0 +1,305 @@
+#include "disc/menu_table.h"
+
+#include <cstring>
+
+#include "actions/command_decoder.h"
+#include "actions/title_action.h"
+#include "disc/byte_order.h"
+#include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+
+namespace {
+
+constexpr int kTableHeaderSize = 8;
+constexpr int kSearchPointerSize = 8;
+constexpr int kCommandTableHeaderSize = 8;
+constexpr int kFirstCommand = kPgcHeaderSize + kCommandTableHeaderSize;  // 0xF4
+constexpr int kMaxPgcCount = 0xFFFF;                                     // a 16-bit count
+
+// A filler holds a dispatcher's number in a language unit that has fewer
+// chains of its own than the longest unit. Nothing on the disc names it:
+// titles call the dispatcher, the title menu key finds entry chains, and a
+// filler is neither. A player that reaches it anyway, through a button or a
+// call that named a chain this unit never had, stops (Exit) instead of
+// running cell-less playback whose ending is left to the player.
+constexpr int kFillerPgcSize = kFirstCommand + kCommandSize;  // 252
+constexpr uint8_t kExitCommand[kCommandSize] = {0x30, 0x01, 0, 0, 0, 0, 0, 0};
+
+// One language unit of the disc's menu table, located and checked.
+struct UnitScan {
+  const uint8_t* data;  // its first byte in VmgImage
+  int64_t size;         // up to the next unit, or the table end
+  int count;            // program chains
+  int64_t last;         // offset of the last chain from the unit start
+  bool dispatcher;      // the last chain is a dispatcher an earlier run left
+};
+
+int64_t PointerTableEnd(int count) { return kTableHeaderSize + int64_t(kSearchPointerSize) * count; }
+
+// Chains the unit keeps as ordinary chains (an earlier dispatcher is not one).
+int OrdinaryCount(const UnitScan& unit) { return unit.count - (unit.dispatcher ? 1 : 0); }
+
+// False when the unit leaves the table or has no chains; the reading side
+// refuses such tables, so this only keeps the copies inside their buffers.
+// Sets MenuRegister through FindDispatcherPgc, one unit after another.
+bool ScanUnit(ImageRef table, int units, int u, UnitScan* unit) {
+  const uint8_t* pointers = table.data + kTableHeaderSize;
+  int64_t start = ReadBe32(pointers + kSearchPointerSize * u + 4);
+  int64_t next = u + 1 < units ? int64_t(ReadBe32(pointers + kSearchPointerSize * (u + 1) + 4)) : table.size;
+  int64_t size = next - start;
+  Disc.MenuRegister = 0;
+  if (!SpanInside(table.size, start, size) || size < kTableHeaderSize) return false;
+  unit->data = table.data + start;
+  unit->size = size;
+  unit->count = ReadBe16(unit->data);
+  if (unit->count < 1 || size < PointerTableEnd(unit->count)) return false;
+  unit->last = PgcOffset(ImageRef{unit->data, size}, 0, unit->count);
+  // A dispatcher to replace must lie behind the search pointers, with its
+  // first two commands inside the unit.
+  unit->dispatcher = unit->last >= PointerTableEnd(unit->count) &&
+                     SpanInside(size, unit->last + kFirstCommand, 2 * kCommandSize) &&
+                     FindDispatcherPgc(unit->data + unit->last + kFirstCommand);
+  return true;
+}
+
+void SetCommand(uint8_t* at, int i, uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
+  uint8_t* c = at + kCommandSize * i;
+  const uint8_t bytes[kCommandSize] = {b0, b1, 0, b3, 0, b5, b6, b7};
+  std::memcpy(c, bytes, kCommandSize);
+}
+
+// The titles in order, the last returning to title 1; execute rewrites them.
+void WriteInOrderCommands(uint8_t* dispatcher) {
+  int n = Disc.TitleCount;
+  if (n < 1) return;
+  uint8_t r = uint8_t(Disc.MenuRegister & 15);
+  uint8_t q = uint8_t((r + 1) % 16);
+  uint8_t* commands = dispatcher + kFirstCommand;
+  SetCommand(commands, 0, 0x61, 0x00, r, 0x84, 0, 0);
+  for (int j = 0; j + 1 < n; ++j) {
+    SetCommand(commands, 2 * j + 1, 0x71, 0x00, q, uint8_t(j + 1), 0, 0);
+    SetCommand(commands, 2 * j + 2, 0x30, 0x22, 0, uint8_t(j + 2), r, q);
+  }
+  SetCommand(commands, 2 * n - 1, 0x30, 0x02, 0, 0x01, 0, 0);
+}
+
+// Every title preselects itself, except the last, which preselects title 1.
+void DefaultDestinations() {
+  int n = Disc.TitleCount;
+  for (int j = 0; j < n; ++j) {
+    Disc.ActionTarget[j] = j + 1 < n ? j : 0;
+    Disc.ActionKind[j] = Command;
+  }
+}
+
+// The destinations an earlier execute wrote into the dispatcher. A command
+// that the image does not hold reads as one that names no title.
+void TakeDestinationsBack(ImageRef vmg, const uint8_t* dispatcher) {
+  int n = Disc.TitleCount;
+  const uint8_t* commands = dispatcher + kFirstCommand;
+  int64_t base = commands - vmg.data;
+  for (int j = 0; j < n; ++j) {
+    bool last = j + 1 == n;
+    int i = last ? 2 * n - 1 : 2 * j + 2;
+    int target = 0;
+    if (SpanInside(vmg.size, base + int64_t(kCommandSize) * i, kCommandSize)) {
+      const uint8_t* c = commands + kCommandSize * i;
+      if (last || (c[0] == 0x30 && c[1] == 0x22)) target = c[5] - 1;
+    }
+    Disc.ActionTarget[j] = target < 0 ? 0 : target;
+  }
+}
+
+void InitFillerPgc(uint8_t* d) {
+  std::memset(d, 0, kFillerPgcSize);
+  d[7] = 0xC0;
+  WriteBe16(d + kPgcCommandTableOffset, kPgcHeaderSize);
+  WriteBe16(d + kPgcHeaderSize, 1);
+  WriteBe16(d + kPgcHeaderSize + 6, kCommandTableHeaderSize + kCommandSize - 1);
+  std::memcpy(d + kFirstCommand, kExitCommand, kCommandSize);
+}
+
+void WritePointer(uint8_t* unit, int k, const uint8_t* category, int64_t offset) {
+  uint8_t* p = unit + PointerTableEnd(k);
+  if (category) {
+    std::memcpy(p, category, 4);
+  } else {
+    std::memset(p, 0, 4);
+  }
+  WriteBe32(p + 4, int32_t(offset));
+}
+
+// Writes the unit at MenuTableImage + w with its dispatcher as chain
+// `number`: the disc's own chains first, fillers for the numbers this unit
+// lacks, then the dispatcher. An earlier dispatcher and whatever follows it
+// are replaced. Returns the unit's new size, or -1 when it would not fit.
+int64_t WriteUnit(const UnitScan& unit, int number, int64_t w) {
+  int count = unit.count;
+  int keep = OrdinaryCount(unit);
+  int fillers = number - 1 - keep;
+  int64_t pointersEnd = PointerTableEnd(count);
+  int64_t shift = int64_t(kSearchPointerSize) * (number - count);
+  int64_t cut = unit.dispatcher ? unit.last : unit.size;
+  int64_t dispatcherAt = cut + shift + int64_t(kFillerPgcSize) * fillers;
+  int64_t newSize = dispatcherAt + DispatcherPgcSize();
+  int64_t written = unit.size + shift > newSize ? unit.size + shift : newSize;
+  if (number > kMaxPgcCount || fillers < 0 || !SpanInside(kMenuTableCapacity, w, written)) return -1;
+
+  uint8_t* out = Disc.MenuTableImage + w;
+  std::memcpy(out, unit.data, size_t(pointersEnd));
+  std::memcpy(out + pointersEnd + shift, unit.data + pointersEnd, size_t(unit.size - pointersEnd));
+  WriteBe16(out, number);
+  for (int k = 0; k < keep; ++k) {
+    uint8_t* offset = out + PointerTableEnd(k) + 4;
+    WriteBe32(offset, int32_t(uint32_t(ReadBe32(offset)) + uint32_t(shift)));
+  }
+  for (int i = 0; i < fillers; ++i) {
+    int64_t at = cut + shift + int64_t(kFillerPgcSize) * i;
+    WritePointer(out, keep + i, nullptr, at);
+    InitFillerPgc(out + at);
+  }
+  // An earlier dispatcher keeps its category byte, as an execute with the
+  // no-menu option left it.
+  const uint8_t* category = unit.dispatcher ? unit.data + PointerTableEnd(count - 1) : nullptr;
+  WritePointer(out, number - 1, category, dispatcherAt);
+  InitDispatcherPgc(out + dispatcherAt);
+  WriteBe32(out + 4, int32_t(newSize - 1));
+  return newSize;
+}
+
+void BuildNewTable() {
+  int n = Disc.TitleCount;
+  uint8_t* t = Disc.MenuTableImage;
+  WriteBe16(t, 1);
+  WriteBe32(t + 4, 275 + 16 * n);
+  t[8] = 'j';
+  t[9] = 'a';
+  t[11] = 0x80;
+  WriteBe32(t + 12, 16);
+  uint8_t* unit = t + 16;
+  WriteBe16(unit, 1);
+  WriteBe32(unit + 4, 259 + 16 * n);
+  unit[8] = 0x82;
+  WriteBe32(unit + 12, 16);
+  InitDispatcherPgc(unit + 16);
+  WriteInOrderCommands(unit + 16);
+}
+
+// A disc that carries no dispatcher of ours gets the register pair that none
+// of its own commands touches, so the dispatcher cannot disturb its menus.
+void ChooseFreeRegister() {
+  int r = FreeRegisterPair(RegistersUsedByDisc());
+  if (r >= 0) Disc.MenuRegister = r;
+}
+
+// Builds the copy of the disc's table; returns the dispatcher's number in
+// every unit. `called` receives the number the disc's titles call now.
+int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
+  int64_t tableSize = -1;
+  if (SpanInside(vmg.size, tableAt, kTableHeaderSize))
+    tableSize = int64_t(ReadBe32(vmg.data + tableAt + 4)) + 1;
+  int units = tableSize > 0 ? ReadBe16(vmg.data + tableAt) : 0;
+  int64_t headerSize = PointerTableEnd(units);
+  if (!SpanInside(vmg.size, tableAt, tableSize) || tableSize < headerSize) {
+    DefaultDestinations();
+    ChooseFreeRegister();
+    *called = 1;
+    return 1;
+  }
+  ImageRef table{vmg.data + tableAt, tableSize};
+  std::memcpy(Disc.MenuTableImage, table.data, size_t(headerSize));
+
+  // The dispatcher goes behind the longest unit's own chains. Fillers added
+  // by an earlier run count as the unit's own, so reading a patched disc
+  // again arrives at the same number.
+  int usable = 0;
+  int longest = 0;
+  UnitScan first{};
+  for (UnitScan unit{}; usable < units && ScanUnit(table, units, usable, &unit); ++usable) {
+    if (usable == 0) first = unit;
+    if (OrdinaryCount(unit) > longest) longest = OrdinaryCount(unit);
+  }
+  int number = longest + 1;
+  bool earlier = usable > 0 && first.dispatcher;
+  if (earlier) {
+    TakeDestinationsBack(vmg, first.data + first.last);
+    *called = first.count;
+  } else {
+    DefaultDestinations();
+    *called = number;
+  }
+
+  int64_t w = headerSize;
+  for (int u = 0; u < usable; ++u) {
+    UnitScan unit{};
+    ScanUnit(table, units, u, &unit);
+    int64_t size = WriteUnit(unit, number, w);
+    if (size < 0) break;
+    WriteBe32(Disc.MenuTableImage + kTableHeaderSize + kSearchPointerSize * u + 4, int32_t(w));
+    w += size;
+  }
+  WriteBe32(Disc.MenuTableImage + 4, int32_t(w - 1));
+  if (!earlier) ChooseFreeRegister();
+  return number;
+}
+
+}  // namespace
+
+int DispatcherPgcSize() { return kFirstCommand + 2 * kCommandSize * Disc.TitleCount; }
+
+void InitDispatcherPgc(uint8_t* d) {
+  int n = Disc.TitleCount;
+  std::memset(d, 0, size_t(DispatcherPgcSize()));
+  d[7] = 0xC0;
+  WriteBe16(d + kPgcCommandTableOffset, kPgcHeaderSize);
+  WriteBe16(d + kPgcHeaderSize, 2 * n);
+  WriteBe16(d + kPgcHeaderSize + 6, 16 * n + 7);
+}
+
+bool FindDispatcherPgc(const uint8_t* p) {
+  Disc.MenuRegister = 0;
+  bool fromTitle =
+      p[0] == 0x61 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[5] == 0x84 && p[6] == 0 && p[7] == 0;
+  bool fromRandom = p[0] == 0x78 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[6] == 0 && p[7] == 0;
+  if (!fromTitle && !fromRandom) return false;
+  const uint8_t* second = p + kCommandSize;
+  bool recognised;
+  if (Disc.TitleCount > 1) {
+    bool setsOne = second[0] == 0x71 && second[1] == 0 && second[2] == 0 && second[4] == 0 &&
+                   second[5] == 1 && second[6] == 0 && second[7] == 0;
+    recognised = setsOne && second[3] == (p[3] % 16 + 1) % 16;
+  } else {
+    recognised = second[0] == 0x30 && second[1] == 0x02 && second[2] == 0 && second[3] == 0 &&
+                 second[4] == 0 && second[6] == 0 && second[7] == 0;
+  }
+  if (recognised) Disc.MenuRegister = p[3] % 16;
+  return recognised;
+}
+
+void PrepareMenuTable() {
+  int32_t size = Disc.IfoSize[0];
+  if (!SpanInside(kVmgImageCapacity, 0, size) || !SpanInside(kIfoStoreCapacity, 0, size)) size = 0;
+  Disc.VmgSize = size;
+  std::memcpy(Disc.VmgImage, Disc.IfoStore, size_t(size));
+  std::memset(Disc.MenuTableImage, 0, kMenuTableCapacity);
+
+  ImageRef vmg = VmgImageRef();
+  int64_t menuField = 0;
+  if (SpanInside(vmg.size, kVmgMenuPgciUtSector, 4)) menuField = ReadBe32(vmg.data + kVmgMenuPgciUtSector);
+  if (menuField == 0) {
+    ChooseFreeRegister();
+    BuildNewTable();
+    DefaultDestinations();
+    Disc.MenuPgcNumber = 1;
+    DeriveActionsFromDisc();
+    return;
+  }
+
+  // The titles' calls are recognised by the number the disc uses today;
+  // execute then points every such call at the dispatcher's new number.
+  int called = 1;
+  int number = CopyMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &called);
+  Disc.MenuPgcNumber = called;
+  DeriveActionsFromDisc();
+  Disc.MenuPgcNumber = number;
+}
