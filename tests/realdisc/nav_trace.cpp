@@ -1,0 +1,182 @@
+// nav_trace FOLDER [--max-titles N] [--lang xx] [--max-blocks M] [--log]
+//
+// Plays a DVD-Video folder with libdvdnav from First Play, as a player
+// without a screen would, and prints where playback goes, one line each:
+//
+//   MENU      a menu domain (video manager or title set menu) was entered
+//             and shows a cell; menus made of commands only print nothing
+//   TITLE n   title n starts playing (again each time it restarts)
+//   STOP      playback ended; exit status 0
+//   ERROR m   libdvdnav failed with message m; exit status 1
+//   LIMIT     more than M blocks were read (default 200000), or the run
+//             took too long (a navigation loop inside one call); status 2
+//
+// After N titles have started (default 5) it stops quietly with status 0.
+// Stills and waits are skipped, and in a menu with buttons the highlighted
+// button is pressed, so every disc plays through without a user.
+// --lang selects the menu language before playback; --log passes
+// libdvdnav's own messages to stderr.
+#include <dvdnav/dvdnav.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool passLog = false;
+
+// Even on a good folder libdvdnav complains at error level that it is not a
+// drive; what matters reaches the caller as ERROR from dvdnav_err_to_string.
+void Log(void*, dvdnav_logger_level_t, const char* format, va_list args) {
+  if (!passLog) return;
+  std::fputs("libdvdnav: ", stderr);
+  std::vfprintf(stderr, format, args);
+  std::fputc('\n', stderr);
+}
+
+const dvdnav_logger_cb kLogger = {Log};
+
+// A navigation loop without cells never returns from libdvdnav; the block
+// limit cannot see it, so a watchdog ends the run the same way.
+void OnAlarm(int) {
+  static const char text[] = "LIMIT\n";
+  ssize_t ignored = write(STDOUT_FILENO, text, sizeof text - 1);
+  (void)ignored;
+  _exit(2);
+}
+
+struct Options {
+  std::string folder;
+  long maxTitles = 5;
+  long maxBlocks = 200000;
+  std::string lang;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (arg == "--max-titles" && hasValue) {
+      options.maxTitles = std::strtol(argv[++i], nullptr, 10);
+    } else if (arg == "--max-blocks" && hasValue) {
+      options.maxBlocks = std::strtol(argv[++i], nullptr, 10);
+    } else if (arg == "--lang" && hasValue) {
+      options.lang = argv[++i];
+    } else if (arg == "--log") {
+      passLog = true;
+    } else if (options.folder.empty() && arg.rfind("--", 0) != 0) {
+      options.folder = arg;
+    } else {
+      return false;
+    }
+  }
+  return !options.folder.empty() && options.maxTitles > 0 && options.maxBlocks > 0 &&
+         (options.lang.empty() || options.lang.size() == 2);
+}
+
+int Fail(dvdnav_t* nav) {
+  std::printf("ERROR %s\n", nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder");
+  std::fflush(stdout);
+  if (nav != nullptr) dvdnav_close(nav);
+  return 1;
+}
+
+bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_domain_vtsm(nav); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--max-blocks M] [--log]\n");
+    return 2;
+  }
+  // Lines reach the caller even if libdvdnav aborts on an illegal command.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  signal(SIGALRM, OnAlarm);
+  alarm(300);
+
+  dvdnav_t* nav = nullptr;
+  if (dvdnav_open2(&nav, nullptr, &kLogger, options.folder.c_str()) != DVDNAV_STATUS_OK) return Fail(nullptr);
+  if (!options.lang.empty() && dvdnav_menu_language_select(nav, &options.lang[0]) != DVDNAV_STATUS_OK) {
+    return Fail(nav);
+  }
+  if (dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK) return Fail(nav);
+
+  // A title starts when its domain is entered, when another title follows,
+  // or when the first cell of its chain plays again (a repeat, or a jump to
+  // the same title).
+  bool domainEntered = true;
+  bool pressedInCell = false;
+  int32_t lastTitle = 0;
+  long titlesStarted = 0;
+  uint8_t block[DVD_VIDEO_LB_LEN];
+
+  for (long blocks = 0;; ++blocks) {
+    if (blocks >= options.maxBlocks) {
+      std::printf("LIMIT\n");
+      std::fflush(stdout);
+      dvdnav_close(nav);
+      return 2;
+    }
+    int32_t event = 0;
+    int32_t length = 0;
+    if (dvdnav_get_next_block(nav, block, &event, &length) != DVDNAV_STATUS_OK) return Fail(nav);
+
+    switch (event) {
+      case DVDNAV_VTS_CHANGE:
+        domainEntered = true;
+        break;
+      case DVDNAV_CELL_CHANGE: {
+        const auto* cell = reinterpret_cast<const dvdnav_cell_change_event_t*>(block);
+        pressedInCell = false;
+        if (InMenu(nav)) {
+          if (domainEntered) std::printf("MENU\n");
+          lastTitle = 0;
+        } else if (dvdnav_is_domain_vts(nav)) {
+          int32_t title = 0;
+          int32_t part = 0;
+          if (dvdnav_current_title_info(nav, &title, &part) != DVDNAV_STATUS_OK) return Fail(nav);
+          if (domainEntered || title != lastTitle || cell->cellN == 1) {
+            std::printf("TITLE %d\n", title);
+            lastTitle = title;
+            if (++titlesStarted >= options.maxTitles) {
+              std::fflush(stdout);
+              dvdnav_close(nav);
+              return 0;
+            }
+          }
+        }
+        domainEntered = false;
+        break;
+      }
+      case DVDNAV_NAV_PACKET: {
+        if (pressedInCell || !InMenu(nav)) break;
+        pci_t* pci = dvdnav_get_current_nav_pci(nav);
+        if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
+          pressedInCell = true;
+          if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
+        }
+        break;
+      }
+      case DVDNAV_STILL_FRAME:
+        if (dvdnav_still_skip(nav) != DVDNAV_STATUS_OK) return Fail(nav);
+        break;
+      case DVDNAV_WAIT:
+        if (dvdnav_wait_skip(nav) != DVDNAV_STATUS_OK) return Fail(nav);
+        break;
+      case DVDNAV_STOP:
+        std::printf("STOP\n");
+        std::fflush(stdout);
+        dvdnav_close(nav);
+        return 0;
+      default:
+        break;
+    }
+  }
+}
