@@ -3,8 +3,8 @@
 // implementation turns them into host names. Texts shown to the user are UTF-8.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace platform {
@@ -48,13 +48,13 @@ bool CurrentDirectory(char letter, char* out, std::size_t capacity);
 std::FILE* OpenFile(const char* path, const char* mode);
 
 // What the all-or-nothing writers need besides OpenFile.
-bool FlushToDisk(std::FILE* file);            // fflush and fsync / FlushFileBuffers
+bool FlushToDisk(std::FILE* file);                   // fflush and fsync / FlushFileBuffers
 bool ReplaceFile(const char* from, const char* to);  // atomic rename over `to`, durable
 bool RemoveFile(const char* path);
 bool MakeFolder(const char* path);
-bool RemoveFolder(const char* path);            // an empty folder
+bool RemoveFolder(const char* path);                  // an empty folder
 bool RenameFolder(const char* from, const char* to);  // fails when `to` exists
-bool SyncFolder(const char* path);              // make renames inside it durable
+bool SyncFolder(const char* path);                    // make renames inside it durable
 
 // Message box: text and caption in UTF-8, Windows style number (16 error,
 // 36 question with Yes/No, 48 warning, 64 information). Returns the button:
@@ -65,6 +65,9 @@ int ShowMessage(const char* text, const char* caption, int style);
 // line prints; tests answer them. Returns the previous handler.
 using MessageBoxHandler = int (*)(const char* text, const char* caption, int style, void* context);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler, void* context);
+// The context installed with the current handler, so that whoever replaces a
+// handler for a while can put both back.
+void* MessageBoxContext();
 
 // Text conversion at the edges. Each writes a terminated string into `out`
 // and returns false (with `out` empty) when the text does not convert or

@@ -1,0 +1,51 @@
+// Answers the engine's message boxes for a test and remembers what they said.
+// Installed on construction, the previous handler is back on destruction.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct RecordedMessage {
+  std::string text;
+  std::string caption;
+  int style;
+};
+
+class MessageRecorder {
+ public:
+  // Answers given in order; once they run out, Yes/No questions (style 36)
+  // get Yes (6) and everything else OK (1).
+  explicit MessageRecorder(std::deque<int> answers = {}) : answers_(std::move(answers)) {
+    previousContext_ = platform::MessageBoxContext();
+    previous_ = platform::SetMessageBoxHandler(&MessageRecorder::Answer, this);
+  }
+  ~MessageRecorder() { platform::SetMessageBoxHandler(previous_, previousContext_); }
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+  void QueueAnswer(int answer) { answers_.push_back(answer); }
+  const std::vector<RecordedMessage>& messages() const { return messages_; }
+  void Clear() { messages_.clear(); }
+
+ private:
+  static int Answer(const char* text, const char* caption, int style, void* context) {
+    auto* self = static_cast<MessageRecorder*>(context);
+    self->messages_.push_back({text, caption, style});
+    if (!self->answers_.empty()) {
+      const int answer = self->answers_.front();
+      self->answers_.pop_front();
+      return answer;
+    }
+    const int buttons = style & 0xF;
+    return buttons == 3 || buttons == 4 ? 6 : 1;
+  }
+
+  std::deque<int> answers_;
+  std::vector<RecordedMessage> messages_;
+  platform::MessageBoxHandler previous_;
+  void* previousContext_;
+};
