@@ -1,0 +1,96 @@
+#include "disc/ifo_tables.h"
+
+#include "disc/byte_order.h"
+#include "disc/disc_state.h"
+
+namespace {
+
+constexpr int kTableHeaderSize = 8;
+constexpr int kTitleEntrySize = 12;
+constexpr int kSearchPointerSize = 8;
+
+// A slice of a buffer of `capacity` bytes, described by numbers that may
+// come from a project file: never let them reach outside the buffer.
+ImageRef Slice(const uint8_t* base, int64_t capacity, int64_t offset, int64_t size) {
+  if (offset < 0 || offset > capacity) return ImageRef{base, 0};
+  if (size < 0) size = 0;
+  if (size > capacity - offset) size = capacity - offset;
+  return ImageRef{base + offset, size};
+}
+
+}  // namespace
+
+int64_t TableOffset(ImageRef image, int field) {
+  if (!SpanInside(image.size, field, 4)) return -1;
+  int32_t sector = ReadBe32(image.data + field);
+  if (sector <= 0) return -1;
+  int64_t table = int64_t(sector) * kSectorSize;
+  if (!SpanInside(image.size, table, kTableHeaderSize)) return -1;
+  return table;
+}
+
+int64_t TitleEntryOffset(ImageRef vmg, int t) {
+  int64_t table = TableOffset(vmg, kVmgTtSrptSector);
+  if (table < 0 || t < 0 || t >= ReadBe16(vmg.data + table)) return -1;
+  int64_t entry = table + kTableHeaderSize + int64_t(kTitleEntrySize) * t;
+  return SpanInside(vmg.size, entry, kTitleEntrySize) ? entry : -1;
+}
+
+int64_t PgcOffset(ImageRef image, int64_t table, int k) {
+  if (!SpanInside(image.size, table, kTableHeaderSize)) return -1;
+  // A number past the table's own count would read a search pointer out of
+  // whatever follows the pointers.
+  if (k < 1 || k > ReadBe16(image.data + table)) return -1;
+  int64_t pointer = table + int64_t(kSearchPointerSize) * k;
+  if (!SpanInside(image.size, pointer, kSearchPointerSize)) return -1;
+  int32_t offset = ReadBe32(image.data + pointer + 4);
+  if (offset < 0) return -1;
+  int64_t pgc = table + offset;
+  return SpanInside(image.size, pgc, kPgcHeaderSize) ? pgc : -1;
+}
+
+bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table) {
+  *table = CommandTable{false, -1, 0, 0, 0};
+  if (!SpanInside(image.size, pgc, kPgcHeaderSize)) return false;
+  int offset = ReadBe16(image.data + pgc + kPgcCommandTableOffset);
+  if (offset == 0) return true;
+  int64_t at = pgc + offset;
+  if (!SpanInside(image.size, at, kTableHeaderSize)) return false;
+  const uint8_t* p = image.data + at;
+  int pre = ReadBe16(p), post = ReadBe16(p + 2), cell = ReadBe16(p + 4);
+  if (!SpanInside(image.size, at + kTableHeaderSize, int64_t(kCommandSize) * (pre + post + cell)))
+    return false;
+  *table = CommandTable{true, at, pre, post, cell};
+  return true;
+}
+
+int64_t FirstPostCommand(ImageRef image, int64_t pgc) {
+  CommandTable table;
+  if (!ReadCommandTable(image, pgc, &table) || table.post == 0) return -1;
+  return table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
+}
+
+ImageRef VmgImageRef() { return Slice(Disc.VmgImage, kVmgImageCapacity, 0, Disc.VmgSize); }
+
+ImageRef StoredVmgRef() {
+  return Slice(Disc.IfoStore, kIfoStoreCapacity, Disc.IfoOffset[0], Disc.IfoSize[0]);
+}
+
+ImageRef VtsImageRef(int n) {
+  if (n < 1 || n > kMaxTitleSets) return ImageRef{Disc.IfoStore, 0};
+  return Slice(Disc.IfoStore, kIfoStoreCapacity, Disc.IfoOffset[n], Disc.IfoSize[n]);
+}
+
+int64_t TitlePgc(ImageRef vmg, int t, int* titleSet, int* titleInSet) {
+  int64_t entry = TitleEntryOffset(vmg, t);
+  if (entry < 0) return -1;
+  int v = vmg.data[entry + 6];
+  int p = vmg.data[entry + 7];
+  if (titleSet) *titleSet = v;
+  if (titleInSet) *titleInSet = p;
+  if (v < 1 || v > Disc.TitleSetCount || p < 1 || p > kMaxTitles) return -1;
+  ImageRef vts = VtsImageRef(v);
+  int64_t table = TableOffset(vts, kVtsPgcitSector);
+  if (table < 0) return -1;
+  return PgcOffset(vts, table, p);
+}

@@ -1,0 +1,14 @@
+// Messages of the reading side: every one is a warning box captioned "エラー".
+#pragma once
+
+#include <cstddef>
+
+// Capacity for a Shift-JIS path of 260 bytes once it is UTF-8 (a half-width
+// katakana byte becomes three).
+constexpr std::size_t kMessagePathCapacity = 800;
+constexpr std::size_t kMessageCapacity = 1024;
+
+// The path as UTF-8 for a message; bytes that do not convert show as '?'.
+const char* PathForMessage(const char* sjisPath, char* out, std::size_t capacity);
+
+void ShowReadError(const char* utf8Text);
