@@ -47,7 +47,12 @@ bool CurrentDirectory(char letter, char* out, std::size_t capacity);
 // fopen with a standard-library mode on a Shift-JIS path.
 std::FILE* OpenFile(const char* path, const char* mode);
 
-// What the all-or-nothing writers need besides OpenFile.
+// What the all-or-nothing writers need besides OpenFile. <windows.h> makes
+// ReplaceFile a macro; this header takes it back, so a file that needs both
+// includes <windows.h> first.
+#if defined(_WIN32) && defined(ReplaceFile)
+#undef ReplaceFile
+#endif
 bool FlushToDisk(std::FILE* file);                   // fflush and fsync / FlushFileBuffers
 bool ReplaceFile(const char* from, const char* to);  // atomic rename over `to`, durable
 bool RemoveFile(const char* path);
