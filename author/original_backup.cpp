@@ -183,7 +183,8 @@ bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
   DropTrailingBackslash(folder);
   // A drive root ("D:" once its backslash is gone) has no parent to hold a sibling.
   std::size_t n = std::strlen(folder);
-  if (n == 0 || folder[n - 1] == ':' || folder[n - 1] == '\\') return false;
+  if (n == 0 || folder[n - 1] == ':' || (folder[n - 1] == '\\' && SjisByteClass(folder, n - 1) != 2))
+    return false;
   int written = std::snprintf(out, capacity, "%s%s\\", folder, kBackupSuffix);
   if (written < 0 || static_cast<std::size_t>(written) >= capacity) {
     if (capacity > 0) out[0] = '\0';

@@ -1,0 +1,168 @@
+#include "author/original_backup.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/unit/message_recorder.h"
+#include "tests/unit/temp_folder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(BackupFolderOf, IsTheEditFoldersSibling) {
+  struct Case {
+    const char* edit;
+    const char* backup;  // null: none can be named
+  } cases[] = {
+      {"D:\\DISC1\\VIDEO_TS\\", "D:\\DISC1\\VIDEO_TS_ORIGINAL_IFO\\"},
+      {"D:\\VIDEO_TS", "D:\\VIDEO_TS_ORIGINAL_IFO\\"},
+      // 0x95 0x5C is one Shift-JIS character whose second byte looks like a backslash.
+      {"D:\\\x95\x5C\\", "D:\\\x95\x5C_ORIGINAL_IFO\\"},
+      {"D:\\", nullptr},
+      {"D:", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edit);
+    char out[260];
+    ASSERT_EQ(BackupFolderOf(c.edit, out, sizeof out), c.backup != nullptr);
+    if (c.backup) {
+      EXPECT_STREQ(out, c.backup);
+    }
+  }
+  std::string longest = "D:\\" + std::string(244, 'A') + "\\";
+  char out[260];
+  EXPECT_FALSE(BackupFolderOf(longest.c_str(), out, sizeof out));
+}
+
+// C:\DISC\VIDEO_TS holding IFO and BUP files (one named in lower case) and a VOB.
+class OriginalBackupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_.MakeDir("DISC");
+    folder_.MakeDir("DISC/VIDEO_TS");
+    for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(5000, byte));
+    folder_.WriteFile("DISC/VIDEO_TS/VTS_01_1.VOB", Bytes(100, 0x77));
+  }
+
+  void ExpectBackupHolds(uint8_t offset) {
+    for (const auto& [name, byte] : kFiles) {
+      EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS_ORIGINAL_IFO/" + name), Bytes(5000, uint8_t(byte + offset)))
+          << name;
+    }
+    EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO/VTS_01_1.VOB"));
+  }
+
+  const std::vector<std::pair<std::string, uint8_t>> kFiles = {
+      {"VIDEO_TS.IFO", 1}, {"VIDEO_TS.BUP", 2}, {"VTS_01_0.IFO", 3}, {"vts_01_0.bup", 4}};
+  TempFolder folder_;
+};
+
+TEST_F(OriginalBackupTest, IsMadeOnceAndThenLeftAlone) {
+  MessageRecorder messages;
+  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+  ExpectBackupHolds(0);
+
+  for (const auto& [name, byte] : kFiles)
+    folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(5000, byte + 0x40));
+  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+
+  ExpectBackupHolds(0);
+  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"));
+  EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(OriginalBackupTest, LeftoverTemporaryFromAnInterruptedRunIsReplaced) {
+  folder_.MakeDir("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp");
+  folder_.WriteFile("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp/VIDEO_TS.IFO", "half");
+  MessageRecorder messages;
+  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+  ExpectBackupHolds(0);
+  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"));
+}
+
+// Every way the backup can fail asks whether to go on, and the answer decides.
+TEST_F(OriginalBackupTest, AsksWhenNoBackupCanBeMade) {
+  struct Case {
+    const char* edit;
+    const char* inTheWay;  // a file standing where a folder must go
+    const char* reasonLine;
+  } cases[] = {
+      {"C:\\", nullptr, "編集フォルダがドライブのルートのため, 隣にバックアップ用のフォルダを作れません."},
+      {"C:\\DISC\\VIDEO_TS\\", "DISC/VIDEO_TS_ORIGINAL_IFO",
+       "バックアップ先: C:\\DISC\\VIDEO_TS_ORIGINAL_IFO"},
+      {"C:\\DISC\\VIDEO_TS\\", "DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp",
+       "バックアップ先: C:\\DISC\\VIDEO_TS_ORIGINAL_IFO"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edit);
+    if (c.inTheWay) folder_.WriteFile(c.inTheWay, "file");
+    for (int answer : {7, 6}) {
+      MessageRecorder messages({answer});
+      EXPECT_EQ(EnsureOriginalBackup(c.edit), answer == 6);
+      ASSERT_EQ(messages.messages().size(), 1u);
+      EXPECT_EQ(messages.messages()[0].text, std::string("元のIFOファイルのバックアップを作成できません.\n") +
+                                                 c.reasonLine + "\nバックアップなしで処理を継続しますか？");
+      EXPECT_EQ(messages.messages()[0].caption, "確認");
+      EXPECT_EQ(messages.messages()[0].style, 36);
+    }
+    if (c.inTheWay) std::remove(folder_.HostName(c.inTheWay).c_str());
+  }
+}
+
+// A copy cut short by the file size limit leaves no half-made backup behind.
+TEST_F(OriginalBackupTest, FailedCopyLeavesNoFolder) {
+  folder_.WriteFile("DISC/VIDEO_TS/VTS_02_0.IFO", Bytes(40000, 9));
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {32768, 32768};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    MessageRecorder messages({7});
+    bool goOn = EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\");
+    _exit(!goOn && messages.messages().size() == 1 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO"));
+  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"));
+}
+
+TEST_F(OriginalBackupTest, RestoreBringsBackTheOriginalsAndKeepsTheBackup) {
+  MessageRecorder messages;
+  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+  for (const auto& [name, byte] : kFiles)
+    folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(7000, byte + 0x40));
+
+  ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
+
+  for (const auto& [name, byte] : kFiles) {
+    EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), Bytes(5000, byte)) << name;
+  }
+  ExpectBackupHolds(0);
+  ASSERT_EQ(messages.messages().size(), 1u);
+  EXPECT_EQ(messages.messages()[0].caption, "情報");
+  EXPECT_EQ(messages.messages()[0].text,
+            "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: "
+            "C:\\DISC\\VIDEO_TS_ORIGINAL_IFO");
+}
+
+TEST_F(OriginalBackupTest, RestoreWithoutBackupSaysSo) {
+  MessageRecorder messages;
+  EXPECT_FALSE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+  ASSERT_EQ(messages.messages().size(), 1u);
+  EXPECT_EQ(messages.messages()[0].text,
+            "元のIFOファイルのバックアップがありません.\nC:\\DISC\\VIDEO_TS_ORIGINAL_IFO");
+  EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/VIDEO_TS.IFO"), Bytes(5000, 1));
+}
+
+}  // namespace
