@@ -24,16 +24,23 @@ struct DirEntry {
 };
 
 // Looks one entry up; true when an entry whose attributes fit `mask` exists
-// (entries without the hidden, system or directory bits always fit, as with
-// FindFirstFile). `entry` may be null.
+// (an entry carrying the hidden, system or directory bit fits only when the
+// mask holds that bit; other entries always fit, as with the DOS search
+// behind FindFirstFile). `entry` may be null. Like FindFirstFile, a path
+// ending in a backslash (a drive root included) names no entry.
 bool FindEntry(const char* path, uint32_t mask, DirEntry* entry);
 
 // Calls `visit` for every entry matching a pattern such as "X:\dir\*.*"
-// (only "*" and "*.*" and a literal name are needed). Returns the number of
-// entries visited.
+// ("*" and "*.*" list everything; '*' and '?' work elsewhere too, letters
+// without regard to case) whose attributes fit `mask`. "." and ".." are never
+// visited, nor names without a Shift-JIS spelling. Entries come in the order
+// of their Shift-JIS bytes. Returns the number of entries visited.
 using VisitEntry = void (*)(const DirEntry& entry, void* context);
 int ListFolder(const char* pattern, uint32_t mask, VisitEntry visit, void* context);
 
+// On POSIX read-only is the owner's missing write bit, hidden a name starting
+// with '.', and every file that is not a folder reports archive; setting
+// changes only the read-only bit.
 bool GetAttributes(const char* path, uint32_t* attributes);
 bool SetAttributes(const char* path, uint32_t attributes);
 
@@ -41,10 +48,14 @@ bool SetAttributes(const char* path, uint32_t attributes);
 // 4 remote, 5 CD-ROM, 6 RAM disk.
 int DriveType(char letter);
 // The current directory of a drive, "X:\..." ending without a backslash
-// except at the root. False when the drive is not available.
+// except at the root. False when the drive is not available. On POSIX a
+// mapped drive's current directory is the process's when that lies inside
+// the drive's folder, else the drive's root.
 bool CurrentDirectory(char letter, char* out, std::size_t capacity);
 
-// fopen with a standard-library mode on a Shift-JIS path.
+// fopen with a standard-library mode on a Shift-JIS path. Null for a folder,
+// and for a read-only file in a writing mode (as on Windows, also for root on
+// POSIX; ReplaceFile and RemoveFile refuse read-only files the same way).
 std::FILE* OpenFile(const char* path, const char* mode);
 
 // What the all-or-nothing writers need besides OpenFile. <windows.h> makes
@@ -86,9 +97,16 @@ bool Utf16ToSjis(const char16_t* utf16, char* out, std::size_t capacity);
 // POSIX only: which host folder a drive letter stands for ("Z:" is "/" until
 // changed). An empty or null folder removes the mapping.
 void MapDrive(char letter, const char* hostFolder);
-// Host name of a drive path, for messages and tests. False when it does not fit.
+// Host name of a drive path, for messages and tests: the path is converted
+// from Shift-JIS as a whole, then '\' becomes '/'; "." and ".." are resolved
+// without climbing above the drive's folder; a trailing backslash stays a
+// trailing slash. False for relative or UNC paths, an unmapped drive, bytes
+// that are not Shift-JIS, or when it does not fit.
 bool HostPath(const char* path, char* out, std::size_t capacity);
-// Drive form of a host path ("/a/b" -> "Z:\a\b", or under a mapped drive).
+// Drive form of a host path ("/a/b" -> "Z:\a\b", or under a mapped drive):
+// relative paths are taken from the current directory and symbolic links
+// resolved where the path exists; the drive with the longest folder holding
+// the path wins. False when the name has no Shift-JIS spelling or does not fit.
 bool DrivePath(const char* hostPath, char* out, std::size_t capacity);
 #endif
 

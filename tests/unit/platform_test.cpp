@@ -1,6 +1,7 @@
 // The POSIX platform on real temporary folders: drive paths, Shift-JIS names,
 // attributes and the file operations the writers rely on.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -132,6 +133,10 @@ TEST(PlatformDrives, MapsDrivePathsToHostNamesAndBack) {
   ASSERT_TRUE(platform::CurrentDirectory('C', current, sizeof current));
   EXPECT_STREQ("C:\\", current);
   EXPECT_FALSE(platform::CurrentDirectory('Q', current, sizeof current));
+  char cwd[4096];
+  ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+  ASSERT_TRUE(platform::CurrentDirectory('Z', current, sizeof current));
+  EXPECT_EQ(DriveOf(cwd), current);
 }
 
 TEST(PlatformDrives, UnmapsWhenTheTempFolderGoes) {
@@ -197,6 +202,7 @@ TEST(PlatformEntries, AttributeMaskDecidesWhatIsFound) {
     EXPECT_EQ(c.names.size() == 4 || c.mask == 0x10, platform::FindEntry("C:\\SUB", c.mask, nullptr));
   }
   EXPECT_EQ(std::vector<std::string>{"A.IFO"}, Listed("C:\\*.IFO", 0x37));
+  EXPECT_EQ(std::vector<std::string>{"B.BUP"}, Listed("C:\\?.b*", 0x37));
 }
 
 TEST(PlatformEntries, ReadOnlyAttributeIsTheOwnerWriteBit) {
