@@ -20,6 +20,9 @@
 // boundary, every image a whole number of sectors and at least 2 of them.
 // Program chains are command-only (no programs, no cells).
 //
+// Every member has a default, so partial braces ({"ja"}, {2, 1}) build
+// without -Wmissing-field-initializers.
+//
 // Names in BuiltImage::at (byte offsets from the image start). Numbers are
 // 1-based as people count them: "title 1" is the first title, "lu 1" the
 // first language unit, "pgc 1" the first program chain of its table.
@@ -52,7 +55,7 @@ Cmd C(const char* hex);
 
 // A command-only program chain.
 struct Pgc {
-  std::vector<Cmd> pre, post, cell;
+  std::vector<Cmd> pre = {}, post = {}, cell = {};
   bool noCommandTable = false;  // byte 0xE4 = 0: no command table at all
   uint8_t category = 0;         // menu category byte of its search pointer (0x82: entry, title menu)
 };
@@ -60,7 +63,7 @@ struct Pgc {
 struct LanguageUnit {
   std::string lang = "en";  // two letters
   uint8_t existence = 0x80;
-  std::vector<Pgc> pgcs;
+  std::vector<Pgc> pgcs = {};
 };
 
 // One entry of the title search pointer table.
@@ -75,12 +78,12 @@ struct Title {
 constexpr int32_t kAutoPlaced = -1;
 
 struct VmgSpec {
-  std::vector<Title> titles;
-  std::optional<Pgc> firstPlay;
+  std::vector<Title> titles = {};
+  std::optional<Pgc> firstPlay = {};
   // A VMGM_PGCI_UT is written when menus is not empty, or when menuTable is
   // set (a table with no language units).
   bool menuTable = false;
-  std::vector<LanguageUnit> menus;
+  std::vector<LanguageUnit> menus = {};
   // The tables after the menu table, fields 0xCC..0xDC in this order:
   // 0 absent, kAutoPlaced, or an explicit sector (the image is padded to it).
   // VTS_ATRT (0xD0) is written properly; the others are one sector filled
@@ -92,16 +95,16 @@ struct VmgSpec {
 };
 
 struct VtsSpec {
-  std::vector<Pgc> titlePgcs;  // VTS_PGCIT, program chain k = titlePgcs[k - 1]
-  bool menuTable = false;      // as in VmgSpec, for the VTSM_PGCI_UT
-  std::vector<LanguageUnit> menus;
-  uint64_t menuVobBytes = 0;            // VTS_nn_0.VOB; 0 = absent
-  std::vector<uint64_t> titleVobBytes;  // VTS_nn_1.VOB, VTS_nn_2.VOB, ...
+  std::vector<Pgc> titlePgcs = {};  // VTS_PGCIT, program chain k = titlePgcs[k - 1]
+  bool menuTable = false;           // as in VmgSpec, for the VTSM_PGCI_UT
+  std::vector<LanguageUnit> menus = {};
+  uint64_t menuVobBytes = 0;                 // VTS_nn_0.VOB; 0 = absent
+  std::vector<uint64_t> titleVobBytes = {};  // VTS_nn_1.VOB, VTS_nn_2.VOB, ...
 };
 
 struct DiscSpec {
-  VmgSpec vmg;
-  std::vector<VtsSpec> titleSets;  // VTS_01, VTS_02, ...
+  VmgSpec vmg = {};
+  std::vector<VtsSpec> titleSets = {};  // VTS_01, VTS_02, ...
 };
 
 struct BuiltImage {
