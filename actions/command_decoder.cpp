@@ -427,22 +427,24 @@ void Decode(Sink& s) {
   }
   bool braces = compare && (guarded > 1 || (guarded == 1 && after > 0));
   bool first = true;
+  bool justOpened = false;  // "if (...) " needs no separator before what it guards
   for (int p = 0; p < 2; ++p) {
-    bool opensGuard = compare && p == g.guardFrom;
-    if (opensGuard) {
+    if (compare && p == g.guardFrom) {
       if (!first) s.Put("; ");
       PutCompare(s, g);
       if (braces) s.Put("{ ");
       if (guarded == 0) s.Put("Nop");
       first = false;
+      justOpened = guarded > 0;
     }
     if (present[p]) {
-      if (!first && !opensGuard) s.Put("; ");
+      if (!first && !justOpened) s.Put("; ");
       if (p == 0)
         PutSet(s, g);
       else
         PutThen(s, g);
       first = false;
+      justOpened = false;
     }
     if (braces && p == g.guardTo - 1) s.Put(" }");
   }

@@ -1,0 +1,78 @@
+#include "actions/presets.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "disc/disc_state.h"
+
+namespace {
+
+constexpr int kKept = 77;  // a menu choice no preset writes
+
+class PresetsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::memset(&Disc, 0, sizeof Disc); }
+
+  void Apply(int titles, int preset) {
+    Disc.TitleCount = titles;
+    Disc.PresetIndex = preset;
+    for (int n = 0; n < 100; ++n) {
+      Disc.ActionKind[n] = Command;
+      Disc.ActionTarget[n] = -1;
+      Disc.ActionMenu[n] = kKept;
+      std::memset(Disc.ActionCommand[n], 0x5A, 8);
+    }
+    ApplyBatchPreset();
+  }
+};
+
+TEST_F(PresetsTest, EachPresetOnOneAndThreeTitles) {
+  struct Case {
+    int preset;
+    int32_t middle;  // kind of titles 1 and 2 of three
+    int32_t last;
+    int32_t middleMenu;
+    int32_t lastMenu;
+  } cases[] = {
+      {0, JumpTitle, MenuPgc, kKept, 0},
+      {1, JumpTitle, MenuPgc, kKept, 1},
+      {2, JumpTitle, Stop, kKept, kKept},
+      {3, JumpTitle, JumpTitle, kKept, kKept},
+      {4, MenuPgc, MenuPgc, 0, 0},
+      {5, MenuPgc, MenuPgc, 1, 1},
+      {6, Stop, Stop, kKept, kKept},
+      {7, Repeat, Repeat, kKept, kKept},
+      {-1, JumpTitle, JumpTitle, kKept, kKept},  // no selection: as preset 3
+      {8, JumpTitle, JumpTitle, kKept, kKept},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("preset " + std::to_string(c.preset));
+    Apply(3, c.preset);
+    EXPECT_EQ((std::vector<int32_t>(Disc.ActionKind, Disc.ActionKind + 4)),
+              (std::vector<int32_t>{c.middle, c.middle, c.last, Command}));
+    EXPECT_EQ((std::vector<int32_t>(Disc.ActionMenu, Disc.ActionMenu + 4)),
+              (std::vector<int32_t>{c.middleMenu, c.middleMenu, c.lastMenu, kKept}));
+    // Chained targets whatever the kind; entries past the titles untouched.
+    EXPECT_EQ((std::vector<int32_t>(Disc.ActionTarget, Disc.ActionTarget + 4)),
+              (std::vector<int32_t>{1, 2, 0, -1}));
+    for (int n = 0; n < 4; ++n) EXPECT_EQ(Disc.ActionCommand[n][7], 0x5A);
+
+    Apply(1, c.preset);  // the only title is also the last
+    EXPECT_EQ(Disc.ActionKind[0], c.last);
+    EXPECT_EQ(Disc.ActionMenu[0], c.lastMenu);
+    EXPECT_EQ(Disc.ActionTarget[0], 0);
+    EXPECT_EQ(Disc.ActionKind[1], Command);
+  }
+}
+
+TEST_F(PresetsTest, AllNinetyNineTitles) {
+  Apply(99, 6);
+  for (int n = 0; n < 99; ++n) EXPECT_EQ(Disc.ActionKind[n], Stop);
+  EXPECT_EQ(Disc.ActionTarget[97], 98);
+  EXPECT_EQ(Disc.ActionTarget[98], 0);
+  EXPECT_EQ(Disc.ActionKind[99], Command);
+}
+
+}  // namespace
