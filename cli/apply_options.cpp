@@ -35,7 +35,7 @@ struct MenuName {
   const char* name;
   int code;
 };
-const MenuName kMenuNames[] = {{"title", 0}, {"root", 1},  {"chapter", 2},  {"audio", 3},
+const MenuName kMenuNames[] = {{"title", 0},    {"root", 1},  {"chapter", 2},  {"audio", 3},
                                {"subtitle", 4}, {"angle", 5}, {"firstplay", 6}};
 
 bool ParseMenu(const std::string& text, int* code) {

@@ -7,10 +7,10 @@
 #include <vector>
 
 struct TitleOverride {
-  int title;  // 1..99
-  int kind;   // EndActionKind
-  int target; // 0-based, for jumps
-  int menu;   // menu choice code
+  int title;            // 1..99
+  int kind;             // EndActionKind
+  int target;           // 0-based, for jumps
+  int menu;             // menu choice code
   std::string command;  // the hexadecimal text, for commands
 };
 

@@ -6,9 +6,9 @@
 #include "platform/platform.h"
 
 #ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
 #include <io.h>
+#include <shellapi.h>
+#include <windows.h>
 #define isatty _isatty
 #define fileno _fileno
 #else
@@ -106,7 +106,9 @@ std::string NativePath(const char* enginePath) {
 
 #else
 
-std::vector<std::string> Utf8Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
 
 bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason) {
   if (!platform::DrivePath(native.c_str(), out, capacity)) {

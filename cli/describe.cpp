@@ -61,38 +61,46 @@ TitleRow TitleRowOf(int t) {
 
 const char* ActionName(int kind) {
   switch (kind) {
-    case JumpTitle: return "jump";
-    case Command: return "command";
-    case MenuPgc: return "menu";
-    case Stop: return "stop";
-    case Repeat: return "repeat";
-    default: return "unchanged";
+    case JumpTitle:
+      return "jump";
+    case Command:
+      return "command";
+    case MenuPgc:
+      return "menu";
+    case Stop:
+      return "stop";
+    case Repeat:
+      return "repeat";
+    default:
+      return "unchanged";
   }
 }
 
 std::string DescribeText(const std::string& folder) {
   char line[512];
   std::string out = "Folder:      " + folder + "\n";
-  std::snprintf(line, sizeof line,
-                "Titles:      %d in %d title set(s)\nRegisters:   dispatcher uses g%d and g%d; the disc's own "
-                "commands use %s\nDispatcher:  video manager menu program chain %d\n\n",
-                Disc.TitleCount, Disc.TitleSetCount, Disc.MenuRegister, (Disc.MenuRegister + 1) % 16,
-                RegistersUsedByDisc() ? ("g" + RegisterList(RegistersUsedByDisc(), ", g")).c_str() : "none",
-                Disc.MenuPgcNumber);
+  std::snprintf(
+      line, sizeof line,
+      "Titles:      %d in %d title set(s)\nRegisters:   dispatcher uses g%d and g%d; the disc's own "
+      "commands use %s\nDispatcher:  video manager menu program chain %d\n\n",
+      Disc.TitleCount, Disc.TitleSetCount, Disc.MenuRegister, (Disc.MenuRegister + 1) % 16,
+      RegistersUsedByDisc() ? ("g" + RegisterList(RegistersUsedByDisc(), ", g")).c_str() : "none",
+      Disc.MenuPgcNumber);
   out += line;
   out += "Title  Set  No.  Angles  Chapters  End action   Target  Menu  Command\n";
   for (int t = 0; t < Disc.TitleCount; ++t) {
     TitleRow row = TitleRowOf(t);
-    std::snprintf(line, sizeof line, "%5d  %3d  %3d  %6d  %8d  %-11s  %6d  %4d  %s\n", row.title, row.titleSet,
-                  row.titleInSet, row.angles, row.chapters, ActionName(Disc.ActionKind[t]), TargetNumber(t),
-                  Disc.ActionMenu[t], CommandText(t).c_str());
+    std::snprintf(line, sizeof line, "%5d  %3d  %3d  %6d  %8d  %-11s  %6d  %4d  %s\n", row.title,
+                  row.titleSet, row.titleInSet, row.angles, row.chapters, ActionName(Disc.ActionKind[t]),
+                  TargetNumber(t), Disc.ActionMenu[t], CommandText(t).c_str());
     out += line;
   }
   return out;
 }
 
 std::string DescribeJson(const std::string& folder) {
-  std::string out = "{\"folder\": " + JsonString(folder) + ", \"title_count\": " + std::to_string(Disc.TitleCount) +
+  std::string out = "{\"folder\": " + JsonString(folder) +
+                    ", \"title_count\": " + std::to_string(Disc.TitleCount) +
                     ", \"title_set_count\": " + std::to_string(Disc.TitleSetCount) +
                     ", \"menu_register\": " + std::to_string(Disc.MenuRegister) +
                     ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ",\n \"titles\": [";
@@ -100,8 +108,9 @@ std::string DescribeJson(const std::string& folder) {
     TitleRow row = TitleRowOf(t);
     if (t) out += ",\n  ";
     out += "{\"title\": " + std::to_string(row.title) + ", \"title_set\": " + std::to_string(row.titleSet) +
-           ", \"title_in_set\": " + std::to_string(row.titleInSet) + ", \"angles\": " + std::to_string(row.angles) +
-           ", \"chapters\": " + std::to_string(row.chapters) + ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
+           ", \"title_in_set\": " + std::to_string(row.titleInSet) +
+           ", \"angles\": " + std::to_string(row.angles) + ", \"chapters\": " + std::to_string(row.chapters) +
+           ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
            "\", \"target\": " + std::to_string(TargetNumber(t)) + ", \"command\": \"" + CommandText(t) +
            "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) + "}";
   }

@@ -39,8 +39,8 @@ long CountChanged(const uint8_t* before, long beforeSize, const uint8_t* after, 
 bool PrintDryRun() {
   // The title set images are patched in place, so keep the bytes as read to
   // compare against and to put back afterwards.
-  std::vector<uint8_t> asRead(Disc.IfoStore, Disc.IfoStore + Disc.IfoOffset[Disc.TitleSetCount] +
-                                                 Disc.IfoSize[Disc.TitleSetCount]);
+  std::vector<uint8_t> asRead(
+      Disc.IfoStore, Disc.IfoStore + Disc.IfoOffset[Disc.TitleSetCount] + Disc.IfoSize[Disc.TitleSetCount]);
   std::vector<std::string> before;
   for (int t = 0; t < Disc.TitleCount; ++t) before.push_back(FirstPostText(t));
 
@@ -50,7 +50,8 @@ bool PrintDryRun() {
   char line[256];
   PrintUtf8(stdout, "Dry run: nothing is written.\nTitle  End command now          ->  after\n");
   for (int t = 0; t < Disc.TitleCount; ++t) {
-    std::snprintf(line, sizeof line, "%5d  %-23s  ->  %s\n", t + 1, before[t].c_str(), FirstPostText(t).c_str());
+    std::snprintf(line, sizeof line, "%5d  %-23s  ->  %s\n", t + 1, before[t].c_str(),
+                  FirstPostText(t).c_str());
     PrintUtf8(stdout, line);
   }
   PrintUtf8(stdout, "\nFile            Bytes changed (IFO; its BUP the same)\n");
@@ -58,8 +59,9 @@ bool PrintDryRun() {
                 CountChanged(asRead.data(), Disc.IfoSize[0], Disc.VmgImage, Disc.VmgSize));
   PrintUtf8(stdout, line);
   for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    std::snprintf(line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
-                  CountChanged(asRead.data() + Disc.IfoOffset[n], Disc.IfoSize[n], VtsImage(n), Disc.IfoSize[n]));
+    std::snprintf(
+        line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
+        CountChanged(asRead.data() + Disc.IfoOffset[n], Disc.IfoSize[n], VtsImage(n), Disc.IfoSize[n]));
     PrintUtf8(stdout, line);
   }
 

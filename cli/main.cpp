@@ -172,8 +172,9 @@ int Apply(const std::vector<std::string>& args) {
   }
   if (Execute(folder) != ExecuteSucceeded) {
     if (QuestionWentUnanswered()) {
-      PrintUtf8(stderr, "reelwrite: nothing was written: the question above needs an answer; run it on a "
-                        "terminal or pass --yes\n");
+      PrintUtf8(stderr,
+                "reelwrite: nothing was written: the question above needs an answer; run it on a "
+                "terminal or pass --yes\n");
     }
     return kExitRefused;
   }
@@ -203,11 +204,13 @@ int Restore(const std::vector<std::string>& args) {
   char folder[kPathCapacity];
   if (!ToEngineFolder(native, folder)) return kExitRefused;
   InstallConsoleMessages(yes);
-  if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認", 36) != 6 ||
+  if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認",
+                            36) != 6 ||
       !RestoreOriginalBackup(folder)) {
     if (QuestionWentUnanswered()) {
-      PrintUtf8(stderr, "reelwrite: nothing was written: the question above needs an answer; run it on a "
-                        "terminal or pass --yes\n");
+      PrintUtf8(stderr,
+                "reelwrite: nothing was written: the question above needs an answer; run it on a "
+                "terminal or pass --yes\n");
     }
     return kExitRefused;
   }
