@@ -118,7 +118,7 @@ void RemoveHalfMade(const char* folder) {
   platform::RemoveFolder(folder);
 }
 
-bool CopyFile(const char* from, const char* to) {
+bool CopyOneFile(const char* from, const char* to) {
   static unsigned char chunk[64 * 1024];
   std::FILE* in = platform::OpenFile(from, "rb");
   if (!in) return false;
@@ -154,7 +154,7 @@ bool CopyIntoNewFolder(const char* editFolder, const char* made) {
   char from[kPathCapacity];
   char to[kPathCapacity];
   for (int i = 0; ok && i < Listed.count; ++i) {
-    ok = Join(from, editFolder, Listed.names[i]) && Join(to, into, Listed.names[i]) && CopyFile(from, to);
+    ok = Join(from, editFolder, Listed.names[i]) && Join(to, into, Listed.names[i]) && CopyOneFile(from, to);
   }
   ok = ok && platform::SyncFolder(made);
   if (!ok) RemoveHalfMade(made);

@@ -1,0 +1,247 @@
+#include "author/execute.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "disc/disc_state.h"
+#include "disc/get_info.h"
+#include "tests/unit/ifo_builder.h"
+#include "tests/unit/message_recorder.h"
+#include "tests/unit/temp_folder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Files = std::map<std::string, Bytes>;
+
+const std::string kConfirm = "DVDイメージを更新します。\n実行しますか？";
+const std::string kNoMenuQuestion =
+    "『メニューなし』のチェックボックスがONになっています.\n"
+    "『メニューなしON』の場合は、既存のFirst "
+    "Play設定，タイトルメニューは無効化されます.\n処理を継続しますか？";
+const std::string kRandomQuestion =
+    "『ランダム再生』のチェックボックスがONになっています.\n"
+    "『ランダム再生ON』の場合は、既存のFirst Play設定は無効化されます.\n処理を継続しますか？";
+const std::string kDone = "正常終了しました.";
+const std::string kFullPath = "編集フォルダはフルパス（例：C:\\VIDEO_TS）で指定してください.";
+const std::string kMissing = "編集フォルダが存在しません.";
+const std::string kTooLong = "編集フォルダのパスが長すぎます.\nもっと短いパスのフォルダを指定してください.";
+
+std::vector<std::string> Texts(const MessageRecorder& messages) {
+  std::vector<std::string> texts;
+  for (const RecordedMessage& m : messages.messages()) texts.push_back(m.text);
+  return texts;
+}
+
+Bytes ReadHost(const std::string& path) {
+  Bytes bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    int c;
+    while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+// A two-title-set disc in a real folder behind a drive letter, read with
+// GetInfo as the front ends do. `sub` is the folder under the drive root
+// ("" puts the disc in the root itself).
+struct LoadedDisc {
+  explicit LoadedDisc(char letter = 'C', const std::string& sub = "VIDEO_TS") : folder(letter) {
+    std::memset(&Disc, 0, sizeof Disc);
+    Busy = 0;
+    if (!sub.empty()) folder.MakeDir(sub);
+    host = sub.empty() ? folder.host() : folder.HostName(sub);
+    testdisc::WriteDisc(host, testdisc::SimpleDisc(2, 2));
+    drivePath = folder.drive() + sub;
+    MessageRecorder quiet;
+    loaded = GetInfo(drivePath.c_str(), 0, 0) == FolderRead;
+    before = Snapshot();
+  }
+  // Every file of the folder, by name.
+  Files Snapshot() const {
+    Files files;
+    DIR* dir = opendir(host.c_str());
+    while (dirent* e = dir ? readdir(dir) : nullptr) {
+      std::string name = e->d_name;
+      if (name != "." && name != "..") files[name] = ReadHost(Host(name));
+    }
+    if (dir) closedir(dir);
+    return files;
+  }
+  std::string Host(const std::string& name) const { return host + "/" + name; }
+
+  TempFolder folder;
+  std::string host;
+  std::string drivePath;
+  bool loaded = false;
+  Files before;
+};
+
+TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheOriginals) {
+  LoadedDisc disc;
+  ASSERT_TRUE(disc.loaded);
+  MessageRecorder messages;
+
+  ASSERT_EQ(Execute("C:\\VIDEO_TS\\"), ExecuteSucceeded);
+
+  EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, kDone}));
+  EXPECT_EQ(messages.messages()[1].caption, "情報");
+  EXPECT_EQ(messages.messages()[1].style, 64);
+  EXPECT_EQ(Busy, 0);
+  EXPECT_STREQ(Disc.EditFolder, "C:\\VIDEO_TS\\");
+  Files after = disc.Snapshot();
+  EXPECT_EQ(after.size(), disc.before.size()) << "a temporary was left";
+  for (const char* base : {"VIDEO_TS", "VTS_01_0", "VTS_02_0"}) {
+    SCOPED_TRACE(base);
+    EXPECT_EQ(after[std::string(base) + ".BUP"], after[std::string(base) + ".IFO"]);
+    EXPECT_EQ(disc.folder.ReadFile(std::string("VIDEO_TS_ORIGINAL_IFO/") + base + ".IFO"),
+              disc.before[std::string(base) + ".IFO"]);
+  }
+  EXPECT_NE(after["VIDEO_TS.IFO"], disc.before["VIDEO_TS.IFO"]);
+
+  // A second execute keeps the backup of the very first originals.
+  ASSERT_EQ(Execute("C:\\VIDEO_TS"), ExecuteSucceeded);
+  EXPECT_EQ(disc.folder.ReadFile("VIDEO_TS_ORIGINAL_IFO/VIDEO_TS.IFO"), disc.before["VIDEO_TS.IFO"]);
+}
+
+TEST(Execute, RefusesWithoutADiscOrWhileBusy) {
+  LoadedDisc disc;
+  MessageRecorder messages;
+  Busy = 1;
+  EXPECT_EQ(Execute("C:\\VIDEO_TS"), ExecuteRefused);
+  EXPECT_TRUE(messages.messages().empty());
+  Busy = 0;
+  Disc.TitleCount = 0;
+  EXPECT_EQ(Execute("C:\\VIDEO_TS"), ExecuteRefused);
+  EXPECT_EQ(Texts(messages), std::vector<std::string>{"情報取得が正常に行われていません."});
+  EXPECT_EQ(disc.Snapshot(), disc.before);
+}
+
+// The questions come in a fixed order, and No at any of them writes nothing.
+TEST(Execute, AsksItsQuestionsInOrder) {
+  struct Case {
+    int noMenu, randomPlay;
+    std::deque<int> answers;
+    std::vector<std::string> asked;
+    ExecuteOutcome outcome;
+  } cases[] = {
+      {0, 0, {}, {kConfirm, kDone}, ExecuteSucceeded},
+      {1, 1, {}, {kConfirm, kNoMenuQuestion, kDone}, ExecuteSucceeded},
+      {0, 1, {}, {kConfirm, kRandomQuestion, kDone}, ExecuteSucceeded},
+      {0, 0, {7}, {kConfirm}, ExecuteRefused},
+      {1, 1, {6, 7}, {kConfirm, kNoMenuQuestion}, ExecuteRefused},
+      {0, 1, {6, 7}, {kConfirm, kRandomQuestion}, ExecuteRefused},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.noMenu << c.randomPlay << " answers " << c.answers.size());
+    LoadedDisc disc;
+    ASSERT_TRUE(disc.loaded);
+    Disc.NoMenu = c.noMenu;
+    Disc.RandomPlay = c.randomPlay;
+    MessageRecorder messages(c.answers);
+
+    EXPECT_EQ(Execute("C:\\VIDEO_TS"), c.outcome);
+
+    EXPECT_EQ(Texts(messages), c.asked);
+    if (c.outcome == ExecuteRefused) {
+      EXPECT_EQ(disc.Snapshot(), disc.before);
+      EXPECT_FALSE(disc.folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+    }
+  }
+}
+
+TEST(Execute, RejectsFolderTextsThatNameNoUsableFolder) {
+  LoadedDisc disc;
+  ASSERT_TRUE(disc.loaded);
+  const std::string longName(239, 'L');  // C:\ + name + \ is 243 bytes: no room for VTS_nn_0.IFO.rwtmp
+  disc.folder.MakeDir(longName);
+  struct Case {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"", kFullPath},
+      {"VIDEO_TS", kFullPath},
+      {"C:VIDEO_TS", kFullPath},
+      {"\\VIDEO_TS", kFullPath},
+      {"\\\\server\\share\\VIDEO_TS", kFullPath},
+      {"C:\\NOPE", kMissing},
+      {"C:\\VIDEO_TS\\VIDEO_TS.IFO", kMissing},
+      {"C:\\" + std::string(256, 'A'), kTooLong},
+      {"C:\\" + longName, kTooLong},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    MessageRecorder messages;
+    EXPECT_EQ(Execute(c.text.c_str()), ExecuteRefused);
+    EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, c.message}));
+  }
+  EXPECT_EQ(disc.Snapshot(), disc.before);
+  EXPECT_FALSE(disc.folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+}
+
+TEST(Execute, ClearsReadOnlyOnIfoAndBupFilesOnly) {
+  LoadedDisc disc;
+  ASSERT_TRUE(disc.loaded);
+  disc.folder.WriteFile("VIDEO_TS/VIDEO_TS.VOB", Bytes(2048, 0));
+  disc.folder.WriteFile("VIDEO_TS/VTS_09_0.ifo", Bytes(2048, 0));  // beyond the title sets, lower case
+  for (const char* name : {"VIDEO_TS.BUP", "VIDEO_TS.VOB", "VTS_09_0.ifo"}) {
+    ASSERT_TRUE(platform::SetAttributes(("C:\\VIDEO_TS\\" + std::string(name)).c_str(), platform::kReadOnly));
+  }
+  MessageRecorder messages;
+
+  ASSERT_EQ(Execute("C:\\VIDEO_TS"), ExecuteSucceeded);
+
+  const std::pair<const char*, bool> expected[] = {
+      {"VIDEO_TS.BUP", false}, {"VIDEO_TS.VOB", true}, {"VTS_09_0.ifo", false}};
+  for (const auto& [name, readOnly] : expected) {
+    uint32_t attributes = 0;
+    ASSERT_TRUE(platform::GetAttributes(("C:\\VIDEO_TS\\" + std::string(name)).c_str(), &attributes));
+    EXPECT_EQ((attributes & platform::kReadOnly) != 0, readOnly) << name;
+  }
+  EXPECT_EQ(disc.folder.ReadFile("VIDEO_TS/VIDEO_TS.BUP"), disc.folder.ReadFile("VIDEO_TS/VIDEO_TS.IFO"));
+}
+
+TEST(Execute, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
+  LoadedDisc disc;
+  ASSERT_TRUE(disc.loaded);
+  disc.folder.MakeDir("VIDEO_TS/VTS_02_0.BUP.rwtmp");
+  Files before = disc.Snapshot();
+  MessageRecorder messages;
+
+  EXPECT_EQ(Execute("C:\\VIDEO_TS"), ExecuteFailed);
+
+  EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, "VTS_02_0.BUPが更新できません."}));
+  EXPECT_EQ(disc.Snapshot(), before);
+  EXPECT_EQ(Busy, 0);
+}
+
+// A disc in a drive's root has no sibling folder for the backup: the user decides.
+TEST(Execute, AsksBeforeWritingADriveRootWithoutBackup) {
+  const std::string kNoBackup =
+      "元のIFOファイルのバックアップを作成できません.\n"
+      "編集フォルダがドライブのルートのため, 隣にバックアップ用のフォルダを作れません.\n"
+      "バックアップなしで処理を継続しますか？";
+  for (int answer : {7, 6}) {
+    SCOPED_TRACE(answer);
+    LoadedDisc disc('D', "");
+    ASSERT_TRUE(disc.loaded);
+    MessageRecorder messages({6, answer});
+
+    EXPECT_EQ(Execute("D:\\"), answer == 6 ? ExecuteSucceeded : ExecuteRefused);
+
+    if (answer == 7) {
+      EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, kNoBackup}));
+      EXPECT_EQ(disc.Snapshot(), disc.before);
+    } else {
+      EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, kNoBackup, kDone}));
+    }
+  }
+}
+
+}  // namespace
