@@ -99,10 +99,6 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
   return true;
 }
 
-std::string NativePath(const char* enginePath) {
-  char utf8[1024];
-  return platform::SjisToUtf8(enginePath, utf8, sizeof utf8) ? utf8 : enginePath;
-}
 
 #else
 
@@ -118,12 +114,13 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
   return true;
 }
 
-std::string NativePath(const char* enginePath) {
-  char host[4096];
-  return platform::HostPath(enginePath, host, sizeof host) ? host : enginePath;
-}
 
 #endif
+
+std::string NativePath(const char* enginePath) {
+  char shown[4096];
+  return platform::DisplayPath(enginePath, shown, sizeof shown) ? shown : enginePath;
+}
 
 void PrintUtf8(std::FILE* stream, const std::string& text) {
   std::fputs(text.c_str(), stream);

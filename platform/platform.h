@@ -89,6 +89,11 @@ void* MessageBoxContext();
 // and returns false (with `out` empty) when the text does not convert or
 // does not fit.
 bool SjisToUtf8(const char* sjis, char* out, std::size_t capacity);
+
+// A path as the user knows it, in UTF-8, for messages: the host's own name
+// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows.
+// Falls back to the plain conversion for names outside any drive.
+bool DisplayPath(const char* path, char* out, std::size_t capacity);
 bool Utf8ToSjis(const char* utf8, char* out, std::size_t capacity);
 bool SjisToUtf16(const char* sjis, char16_t* out, std::size_t capacity);
 bool Utf16ToSjis(const char16_t* utf16, char* out, std::size_t capacity);

@@ -206,3 +206,11 @@ bool CurrentDirectory(char letter, char* out, std::size_t capacity) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool DisplayPath(const char* path, char* out, std::size_t capacity) {
+  return HostPath(path, out, capacity) || SjisToUtf8(path, out, capacity);
+}
+
+}  // namespace platform
