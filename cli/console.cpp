@@ -1,19 +1,23 @@
+// <windows.h> comes first, in a block of its own: the seam's header takes
+// back the macros it defines over the seam's own names, and <shellapi.h>
+// needs it.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <io.h>
+#include <shellapi.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
 #include "cli/console.h"
 
 #include <cstring>
 #include <string>
 
 #include "platform/platform.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <shellapi.h>
-#include <windows.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -99,7 +103,6 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
   return true;
 }
 
-
 #else
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
@@ -113,7 +116,6 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
   }
   return true;
 }
-
 
 #endif
 
