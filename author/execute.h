@@ -3,8 +3,9 @@
 #pragma once
 
 enum ExecuteOutcome {
-  ExecuteRefused,    // a check failed or the user said no; nothing written
-  ExecuteFailed,     // a write failed; the folder is as it was
+  ExecuteRefused,  // a check failed or the user said no; nothing written
+  ExecuteFailed,   // a write failed; the folder is as it was, unless replacing the
+                   // originals failed half-way, which its message lists
   ExecuteSucceeded,
 };
 
