@@ -1,0 +1,219 @@
+// Reading the edit folder from real files behind drive C:.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "disc/disc_state.h"
+#include "disc/read_edit_folder.h"
+#include "tests/unit/ifo_builder.h"
+#include "tests/unit/message_recorder.h"
+#include "tests/unit/temp_folder.h"
+
+using namespace testdisc;
+
+namespace {
+
+class ReadFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(&Disc, 0, sizeof Disc);
+    temp.MakeDir("DVD");
+  }
+  std::string Dvd(const std::string& file = "") { return temp.HostName("DVD/" + file); }
+
+  // Reads, and returns the one message shown ("" when none).
+  std::string Read(const char* text, ReadOutcome expected) {
+    recorder.Clear();
+    EXPECT_EQ(ReadEditFolder(text), expected) << text;
+    if (recorder.messages().empty()) return "";
+    EXPECT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].caption, "エラー");
+    EXPECT_EQ(recorder.messages()[0].style, 48);
+    return recorder.messages()[0].text;
+  }
+  // A good read first, so that a failure must undo it.
+  void ReadGoodDisc() {
+    WriteDisc(Dvd(), SimpleDisc(1, 1));
+    ASSERT_EQ(Read("C:\\DVD", FolderRead), "");
+    ASSERT_EQ(Disc.TitleSetCount, 1);
+  }
+  void ExpectNoDisc() {
+    EXPECT_EQ(Disc.TitleCount, 0);
+    EXPECT_EQ(Disc.TitleSetCount, 0);
+    for (int n = 0; n < 100; ++n) {
+      ASSERT_EQ(Disc.IfoOffset[n] | Disc.IfoSize[n] | Disc.TitleVobBase[n] | Disc.TitleVobSectors[n], 0) << n;
+    }
+  }
+
+  TempFolder temp;
+  MessageRecorder recorder;
+};
+
+}  // namespace
+
+TEST_F(ReadFolder, ReadsEveryFileAndMeasuresTheVobs) {
+  DiscSpec d = SimpleDisc(3, 2);
+  d.vmg.menuVobBytes = 10 * 2048 + 5;
+  d.titleSets[0].titleVobBytes = {2048 * 100, 2048 * 7};
+  d.titleSets[2].titleVobBytes = {2048 * 3};
+  d.titleSets[2].menuVobBytes = 2048 * 4;
+  BuiltDisc b = BuildDisc(d);
+  WriteDisc(Dvd(), b);
+  for (const char* text : {"C:\\DVD", "C:\\DVD\\"}) {
+    ASSERT_EQ(Read(text, FolderRead), "");
+    EXPECT_STREQ(Disc.EditFolder, "C:\\DVD\\");
+    EXPECT_EQ(Disc.TitleCount, 6);
+    EXPECT_EQ(Disc.TitleSetCount, 3);
+    const std::vector<uint8_t>* images[] = {&b.vmg.bytes, &b.vts[0].bytes, &b.vts[1].bytes, &b.vts[2].bytes};
+    int32_t offset = 0;
+    for (int n = 0; n <= 3; ++n) {
+      EXPECT_EQ(Disc.IfoOffset[n], offset);
+      ASSERT_EQ(Disc.IfoSize[n], int32_t(images[n]->size()));
+      EXPECT_EQ(0, std::memcmp(Disc.IfoStore + offset, images[n]->data(), images[n]->size())) << n;
+      offset += Disc.IfoSize[n];
+    }
+    EXPECT_EQ(Disc.VobSectors[11], 100);
+    EXPECT_EQ(Disc.VobSectors[12], 7);
+    EXPECT_EQ(Disc.VobSectors[31], 3);
+    EXPECT_EQ(Disc.TitleVobCount[0], 2);
+    EXPECT_EQ(Disc.TitleVobCount[1], 0);
+    int32_t expectSectors[] = {0, 107, 0, 3}, expectBase[] = {0, 0, 107, 107, 110};
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(Disc.TitleVobBase[n], expectBase[n]) << n;
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(Disc.TitleVobSectors[n], expectSectors[n]) << n;
+    EXPECT_EQ(Disc.MenuVobSize[0], 10 * 2048 + 5);
+    EXPECT_EQ(Disc.MenuVobSize[3], 2048 * 4);
+    int64_t info = (10 * 2048 + 5 + 2048 * 4 + 2 * int64_t(Disc.IfoSize[0])) / 2048;
+    for (int n = 1; n <= 3; ++n) info += 2 * Disc.IfoSize[n] / 2048;
+    EXPECT_EQ(Disc.TitleVobSectors[0], info);
+  }
+}
+
+TEST_F(ReadFolder, RefusesFolderTextsAndKeepsTheEditFolder) {
+  WriteDisc(Dvd(), SimpleDisc(1, 1));
+  const std::string fullPath = "編集先フォルダはフルパス（例：C:\\IN_DATA）で指定してください.";
+  const std::string missing = "編集先フォルダが存在しません.";
+  const std::string tooLong = "編集先フォルダのパスが長すぎます.";
+  std::string longest(259, 'A');
+  longest[0] = 'C', longest[1] = ':', longest[2] = '\\';
+  struct Case {
+    std::string text, message;
+  } cases[] = {
+      {"DVD", fullPath},     {"\\\\server\\share", fullPath},    {"C:DVD", fullPath},
+      {"C:\\NOPE", missing}, {"C:\\DVD\\VIDEO_TS.IFO", missing}, {"Q:\\DVD", missing},
+      {longest, tooLong},
+  };
+  for (const Case& c : cases) {
+    ReadGoodDisc();
+    std::strcpy(Disc.EditFolder, "C:\\KEPT\\");
+    EXPECT_EQ(Read(c.text.c_str(), FolderRejected), c.message) << c.text;
+    EXPECT_STREQ(Disc.EditFolder, "C:\\KEPT\\");
+    ExpectNoDisc();
+  }
+}
+
+TEST_F(ReadFolder, FolderPathsUpTo247BytesLeaveRoomForEveryFileName) {
+  // "C:\" + nested names; the last one sized so the folder text has `length` bytes.
+  for (std::size_t length : {246u, 247u}) {
+    std::string host = "deep" + std::to_string(length), text = "C:\\" + host;
+    temp.MakeDir(host);
+    while (text.size() < length) {
+      std::string name(std::min<std::size_t>(100, length - text.size() - 1), 'x');
+      host += "/" + name, text += "\\" + name;
+      temp.MakeDir(host);
+    }
+    WriteDisc(temp.HostName(host), SimpleDisc(1, 1));
+    bool fits = length + 1 <= 247;  // with its backslash
+    EXPECT_EQ(Read(text.c_str(), fits ? FolderRead : FolderRejected),
+              fits ? "" : "編集先フォルダのパスが長すぎます.")
+        << length;
+  }
+}
+
+TEST_F(ReadFolder, FileFaultsNameTheFileAndDropTheDisc) {
+  using Change = std::function<void(BuiltDisc&)>;
+  const Change none = [](BuiltDisc&) {};
+  struct Case {
+    const char* file;
+    std::string fault;
+    Change change;
+    bool remove;
+  } cases[] = {
+      {"VIDEO_TS.IFO", "が存在しません.", none, true},
+      {"VIDEO_TS.IFO", "が異常です（サイズ異常）.", [](BuiltDisc& b) { b.vmg.bytes.resize(4095); }, false},
+      {"VTS_01_0.IFO", "が存在しません.", none, true},
+      {"VTS_02_0.IFO", "が異常です（サイズ異常）.", [](BuiltDisc& b) { b.vts[1].bytes.resize(4095); }, false},
+      {"VTS_01_1.VOB", "のファイルサイズが異常です（2KBの整数倍でない）.",
+       [](BuiltDisc& b) { b.titleVobBytes[0] = {1073741825}; }, false},
+      {"VTS_02_2.VOB", "のファイルサイズが異常です（4GB以上）.",
+       [](BuiltDisc& b) {
+         b.titleVobBytes[1] = {2048, 4294967296u};
+       },
+       false},
+      {"VIDEO_TS.IFO", "が異常です（サイズが2MBを超えています）.",
+       [](BuiltDisc& b) { b.vmg.bytes.resize(kVmgImageCapacity + 2048); }, false},
+  };
+  int i = 0;
+  for (Case& c : cases) {
+    ReadGoodDisc();
+    std::string folder = "F" + std::to_string(++i);
+    temp.MakeDir(folder);
+    DiscSpec d = SimpleDisc(2, 1);
+    d.vmg.following = {0, 0, 0, 0, 0};  // a VIDEO_TS.IFO of exactly 4096 bytes, which passes
+    BuiltDisc b = BuildDisc(d);
+    ASSERT_EQ(b.vmg.bytes.size(), 4096u);
+    c.change(b);
+    WriteDisc(temp.HostName(folder), b);
+    if (c.remove) std::remove(temp.HostName(folder + "/" + c.file).c_str());
+    std::string text = "C:\\" + folder;
+    EXPECT_EQ(Read(text.c_str(), FilesRejected), text + "\\" + c.file + c.fault);
+    EXPECT_EQ(Disc.EditFolder, text + "\\");
+    ExpectNoDisc();
+  }
+}
+
+TEST_F(ReadFolder, MissingFilesEndTheirListsWithoutError) {
+  DiscSpec d = SimpleDisc(4, 1);
+  d.titleSets[0].titleVobBytes = {2048, 1073741825, 2048};  // VTS_01_2.VOB removed below
+  WriteDisc(Dvd(), d);
+  std::remove(Dvd("VTS_03_0.IFO").c_str());
+  std::remove(Dvd("VTS_01_2.VOB").c_str());
+  ASSERT_EQ(Read("C:\\DVD", FolderRead), "");
+  EXPECT_EQ(Disc.TitleSetCount, 2);
+  EXPECT_EQ(Disc.IfoOffset[3], 0);
+  EXPECT_EQ(Disc.TitleVobCount[0], 1);
+  EXPECT_EQ(Disc.TitleVobSectors[1], 1);
+  EXPECT_EQ(Disc.TitleVobSectors[2], 0);
+}
+
+TEST_F(ReadFolder, BareDriveRootAndAFolderEndingIn0x5C) {
+  WriteDisc(temp.host(), SimpleDisc(1, 2));
+  ASSERT_EQ(Read("C:", FolderRead), "");
+  EXPECT_STREQ(Disc.EditFolder, "C:\\");
+  EXPECT_EQ(Disc.TitleCount, 2);
+
+  temp.MakeDir("DVD表");
+  WriteDisc(temp.HostName("DVD表"), SimpleDisc(1, 3));
+  ASSERT_EQ(Read("C:\\DVD\x95\x5C", FolderRead), "");
+  EXPECT_STREQ(Disc.EditFolder, "C:\\DVD\x95\x5C\\");
+  EXPECT_EQ(Disc.TitleCount, 3);
+  std::remove(temp.HostName("DVD表/VTS_01_0.IFO").c_str());
+  EXPECT_EQ(Read("C:\\DVD\x95\x5C", FilesRejected), "C:\\DVD表\\VTS_01_0.IFOが存在しません.");
+}
+
+TEST_F(ReadFolder, InformationFilesMustFitTheStoreWhole) {
+  DiscSpec d = SimpleDisc(2, 1);
+  d.vmg.following = {0, 0, 0, 0, 0};
+  BuiltDisc b = BuildDisc(d);
+  // VTS_01 fills the store exactly: read whole, and VTS_02 then gets no room.
+  b.vts[0].bytes.resize(kIfoStoreCapacity - 4096);
+  WriteDisc(Dvd(), b);
+  EXPECT_EQ(Read("C:\\DVD", FilesRejected), "C:\\DVD\\VTS_02_0.IFOが異常です（サイズ異常）.");
+  // One byte more, and VTS_01 itself would be cut short.
+  b.vts[0].bytes.push_back(0);
+  WriteDisc(Dvd(), b);
+  EXPECT_EQ(Read("C:\\DVD", FilesRejected),
+            "C:\\DVD\\VTS_01_0.IFOを読み込めません（IFOファイルの合計が4MBを超えています）.");
+  ExpectNoDisc();
+}
