@@ -277,10 +277,10 @@ bool FindDispatcherPgc(const uint8_t* p) {
 }
 
 void PrepareMenuTable() {
-  int32_t size = Disc.IfoSize[0];
-  if (!SpanInside(kVmgImageCapacity, 0, size) || !SpanInside(kIfoStoreCapacity, 0, size)) size = 0;
-  Disc.VmgSize = size;
-  std::memcpy(Disc.VmgImage, Disc.IfoStore, size_t(size));
+  ImageRef stored = StoredVmgRef();
+  int64_t size = SpanInside(kVmgImageCapacity, 0, stored.size) ? stored.size : 0;
+  Disc.VmgSize = int32_t(size);
+  std::memcpy(Disc.VmgImage, stored.data, size_t(size));
   std::memset(Disc.MenuTableImage, 0, kMenuTableCapacity);
 
   ImageRef vmg = VmgImageRef();
