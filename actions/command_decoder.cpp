@@ -41,7 +41,6 @@ struct Choice {
   Slot ifRegister;
   Slot ifImmediate;
 };
-constexpr Slot kNoSlot = {At::None, 0, 0};
 
 constexpr int kSetImmediateBit = 60;
 constexpr int kCompareImmediateBit = 55;
@@ -364,6 +363,7 @@ void PutSet(Sink& s, const Group& g) {
     if (row.modeBit >= 0) s.Put(s.Bits(row.modeBit, 1) ? " (counter mode)" : " (register mode)");
   }
   if (!any) s.known = false;
+  if (any && !written) s.Put("Nop");  // SetSTN that sets no stream
 }
 
 void PutThen(Sink& s, const Group& g) {
