@@ -98,13 +98,19 @@ bool CheckMenuTable(ImageRef vmg) {
     ShowFault(0, "メニュー情報が範囲外にあります");
     return false;
   }
+  auto unitStart = [&](int u) -> int64_t { return ReadBe32(vmg.data + table + 8 + 8 * u + 4); };
+  for (int u = 0; u < units; ++u) {
+    if (unitStart(u) < 8 + 8 * int64_t(units) || unitStart(u) + 8 > tableSize) {
+      ShowFault(0, "メニューの言語ユニット%dが範囲外を指しています", u + 1);
+      return false;
+    }
+  }
   int maxPgcs = 0;
   for (int u = 0; u < units; ++u) {
-    const uint8_t* pointer = vmg.data + table + 8 + 8 * u;
-    int64_t start = ReadBe32(pointer + 4);
-    int64_t end = u + 1 < units ? ReadBe32(pointer + 8 + 4) : tableSize;
+    int64_t start = unitStart(u);
+    int64_t end = u + 1 < units ? unitStart(u + 1) : tableSize;
     int64_t unit = table + start;
-    if (start < 8 + 8 * int64_t(units) || start + 8 > end || end > tableSize) {
+    if (start + 8 > end) {  // not in search pointer order
       ShowFault(0, "メニューの言語ユニット%dが範囲外を指しています", u + 1);
       return false;
     }

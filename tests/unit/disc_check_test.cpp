@@ -1,0 +1,136 @@
+// Discs whose tables point outside their files are refused when read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "disc/byte_order.h"
+#include "disc/disc_state.h"
+#include "disc/read_edit_folder.h"
+#include "tests/unit/ifo_builder.h"
+#include "tests/unit/message_recorder.h"
+#include "tests/unit/temp_folder.h"
+
+using namespace testdisc;
+
+namespace {
+
+// Two title sets of two titles; menus in two language units.
+DiscSpec BaseDisc() {
+  DiscSpec d = SimpleDisc(2, 2);
+  d.vmg.menus = {{"en"}, {"ja"}};
+  d.vmg.menus[0].pgcs.resize(3);
+  d.vmg.menus[1].pgcs.resize(1);
+  return d;
+}
+
+class DiscCheck : public ::testing::Test {
+ protected:
+  void SetUp() override { std::memset(&Disc, 0, sizeof Disc); }
+
+  // Writes the disc to its own folder, reads it, returns the message ("" if none).
+  std::string Read(const BuiltDisc& b, ReadOutcome expected) {
+    std::string folder = "F" + std::to_string(++folders_);
+    temp.MakeDir(folder);
+    WriteDisc(temp.HostName(folder), b);
+    recorder.Clear();
+    EXPECT_EQ(ReadEditFolder(("C:\\" + folder).c_str()), expected);
+    if (expected != FolderRead) {
+      EXPECT_EQ(Disc.TitleCount + Disc.TitleSetCount, 0);
+    }
+    if (recorder.messages().size() != 1) return recorder.messages().empty() ? "" : "several messages";
+    EXPECT_EQ(recorder.messages()[0].caption, "エラー");
+    EXPECT_EQ(recorder.messages()[0].style, 48);
+    // Without the folder, which differs per case.
+    const std::string& text = recorder.messages()[0].text;
+    return text.substr(std::min(text.size(), 4 + folder.size()));
+  }
+
+  TempFolder temp;
+  MessageRecorder recorder;
+  int folders_ = 0;
+};
+
+}  // namespace
+
+TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
+  using Change = std::function<void(BuiltDisc&)>;
+  auto put32 = [](BuiltImage& img, const char* at, std::size_t plus, int32_t v) {
+    WriteBe32(img.Ptr(at, plus), v);
+  };
+  struct Case {
+    std::string message;
+    Change change;
+  } cases[] = {
+      {"VIDEO_TS.IFOが異常です（タイトル情報が範囲外を指しています）.",
+       [&](BuiltDisc& b) { put32(b.vmg, "VMGI_MAT", 0xC4, int32_t(b.vmg.bytes.size() / 2048)); }},
+      {"VIDEO_TS.IFOが異常です（タイトル数が99を超えています）.",
+       [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("TT_SRPT"), 100); }},
+      {"VIDEO_TS.IFOが異常です（タイトル4の情報が範囲外にあります）.",
+       [&](BuiltDisc& b) {  // the title table moved to the file's last 50 bytes
+         std::size_t end = b.vmg.bytes.size();
+         b.vmg.bytes.insert(b.vmg.bytes.end(), b.vmg.Ptr("TT_SRPT"), b.vmg.Ptr("TT_SRPT", 50));
+         put32(b.vmg, "VMGI_MAT", 0xC4, int32_t(end / 2048));
+       }},
+      {"VTS_01_0.IFOが異常です（タイトル1のPGC情報が範囲外を指しています）.",
+       [&](BuiltDisc& b) { put32(b.vts[0], "VTSI_MAT", 0xCC, 0x7FFF); }},
+      {"VTS_02_0.IFOが異常です（タイトル3のPGC3がPGC情報にありません）.",
+       [](BuiltDisc& b) { *b.vmg.Ptr("title 3", 7) = 3; }},
+      {"VTS_02_0.IFOが異常です（タイトル4のPGCが範囲外を指しています）.",
+       [&](BuiltDisc& b) { put32(b.vts[1], "VTS_PGCIT", 8 * 2 + 4, 0x100000); }},
+      {"VTS_01_0.IFOが異常です（タイトル2のコマンドが範囲外にあります）.",
+       [](BuiltDisc& b) { WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 0xFFFF); }},
+      {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外を指しています）.",
+       [&](BuiltDisc& b) { put32(b.vmg, "VMGI_MAT", 0xC8, -1); }},
+      {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外にあります）.",
+       [&](BuiltDisc& b) { put32(b.vmg, "VMGM_PGCI_UT", 4, 0x100000); }},
+      {"VIDEO_TS.IFOが異常です（メニューの言語ユニット2が範囲外を指しています）.",
+       [&](BuiltDisc& b) { put32(b.vmg, "VMGM_PGCI_UT", 8 + 8 + 4, 0xFFFF); }},
+      {"VIDEO_TS.IFOが異常です（メニューの言語ユニット1が範囲外を指しています）.",
+       [](BuiltDisc& b) {  // units out of search pointer order
+         uint8_t* table = b.vmg.Ptr("VMGM_PGCI_UT");
+         std::swap_ranges(table + 12, table + 16, table + 20);
+       }},
+      {"VIDEO_TS.IFOが異常です（メニューの言語ユニット2にPGCがありません）.",
+       [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("lu 2"), 0); }},
+      {"VIDEO_TS.IFOが異常です（メニューの言語ユニット1のPGC2が範囲外を指しています）.",
+       [&](BuiltDisc& b) {  // at the next unit: inside the file, outside its own unit
+         put32(b.vmg, "lu 1", 8 + 8 + 4, int32_t(b.vmg.At("lu 2") - b.vmg.At("lu 1")));
+       }},
+  };
+  for (const Case& c : cases) {
+    BuiltDisc b = BuildDisc(BaseDisc());
+    c.change(b);
+    EXPECT_EQ(Read(b, FilesRejected), c.message);
+  }
+}
+
+TEST_F(DiscCheck, AcceptsTitlesWithoutProgramChainsAndEdgeSizes) {
+  DiscSpec d = BaseDisc();
+  d.vmg.titles.push_back({5, 1});  // no such title set
+  d.vmg.titles.push_back({1, 0});  // no such title
+  d.vmg.titles.push_back({2, 100});
+  d.titleSets[0].titlePgcs[0].noCommandTable = true;
+  EXPECT_EQ(Read(BuildDisc(d), FolderRead), "");
+  EXPECT_EQ(Disc.TitleCount, 7);
+
+  EXPECT_EQ(Read(BuildDisc(SimpleDisc(1, 99)), FolderRead), "");
+  d = SimpleDisc(1, 1);
+  d.vmg.menuTable = true;  // a menu table without language units
+  EXPECT_EQ(Read(BuildDisc(d), FolderRead), "");
+}
+
+TEST_F(DiscCheck, RefusesAMenuTableThatWouldOutgrowItsBuffer) {
+  // Every chain is 252 bytes with its search pointer; the prepared table may
+  // pad each unit with as many again, and add a dispatcher.
+  for (int pgcs : {4000, 4200}) {
+    DiscSpec d = SimpleDisc(1, 1);
+    d.vmg.menus = {{"en"}};
+    d.vmg.menus[0].pgcs.resize(pgcs);
+    bool fits = pgcs == 4000;
+    EXPECT_EQ(Read(BuildDisc(d), fits ? FolderRead : FilesRejected),
+              fits ? "" : "VIDEO_TS.IFOが異常です（メニュー情報が大きすぎます）.");
+  }
+}
