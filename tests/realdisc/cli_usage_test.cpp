@@ -1,0 +1,134 @@
+// What reelwrite refuses: malformed arguments before any file is read, titles
+// the disc does not have, a change nobody confirmed, damaged information
+// files. A refusal exits 1 (2 for a usage error), says why on standard error
+// and leaves every file of the folder, and its surroundings, as they were.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/realdisc/cli_run.h"
+#include "tests/realdisc/disc_fixture.h"
+#include "tests/unit/temp_folder.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+TEST(CliUsage, MalformedArgumentsExitTwoBeforeTheFolderIsRead) {
+  // The folder does not exist: reading it would exit 1 with the engine's
+  // message instead.
+  const std::string missing = "/nonexistent-reelwrite/VIDEO_TS";
+  const std::vector<std::vector<std::string>> cases = {
+      {"apply", missing, "--preset", "8"},
+      {"apply", missing, "--preset"},
+      {"apply", missing, "--title", "0=stop"},
+      {"apply", missing, "--title", "100=stop"},
+      {"apply", missing, "--title", "1=jump:0"},
+      {"apply", missing, "--title", "1=command:123"},
+      {"apply", missing, "--title", "1=menu:vmgm:129"},
+      {"apply", missing, "--title", "1=stop:2"},
+      {"apply", missing, "--register", "16"},
+      {"apply", missing, "--everything"},
+      {"apply", "--preset", "3"},
+      {"apply", missing, missing},
+      {"info", missing, "--yes"},
+      {"restore"},
+      {"patch", missing},
+      {},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    ProgramRun run = Reelwrite(args);
+    EXPECT_EQ(run.exit, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("reelwrite: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("reelwrite --help"), std::string::npos) << run.err;
+  }
+  ProgramRun run = Reelwrite({"info", missing});
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err, "");
+}
+
+TEST(CliUsage, TitlesTheDiscLacksAndUnconfirmedChangesWriteNothing) {
+  const struct {
+    std::vector<std::string> options;
+    int exit;
+    const char* said;
+  } cases[] = {
+      {{"--title", "4=stop", "--yes"}, 2, "the disc has 3 title(s)"},
+      // A dispatcher jump to a title the disc lacks stops a player cold.
+      {{"--title", "1=jump:4", "--yes"}, 2, "the disc has 3 title(s)"},
+      {{"--preset", "3"}, 1, "--yes"},  // standard input is not a terminal
+      {{"--preset", "3", "--no-menu"}, 1, "--yes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.options));
+    TempFolder folder;
+    const std::string copy = CopyOfDisc(folder, "sample");
+    std::vector<std::string> args = {"apply", copy};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    ProgramRun run = Reelwrite(args);
+    EXPECT_EQ(run.exit, c.exit);
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("sample"))), Names{});
+    EXPECT_FALSE(Exists(folder.HostName("VIDEO_TS_ORIGINAL_IFO")));
+  }
+}
+
+void Poke(const std::string& file, long at, const std::vector<uint8_t>& bytes) {
+  std::FILE* f = std::fopen(file.c_str(), "r+b");
+  ASSERT_NE(f, nullptr) << file;
+  std::fseek(f, at, SEEK_SET);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+TEST(CliUsage, DamagedInformationFilesAreRefusedWithAMessage) {
+  const struct {
+    const char* file;
+    long at;  // -1: cut the file to `size` bytes
+    std::vector<uint8_t> bytes;
+    long size;
+  } cases[] = {
+      {"VIDEO_TS.IFO", -1, {}, 3000},
+      {"VIDEO_TS.IFO", 0xC4, {0, 0, 0x7F, 0xFF}, 0},  // title search pointers beyond the file
+      {"VIDEO_TS.IFO", 0xC8, {0, 0, 0x7F, 0xFF}, 0},  // menu table beyond the file
+      {"VIDEO_TS.IFO", 0x800, {0xFF, 0xFF}, 0},       // 65535 titles
+      {"VTS_02_0.IFO", -1, {}, 3000},
+      {"VTS_01_0.IFO", 0xCC, {0, 0, 0x7F, 0xFF}, 0},  // title program chains beyond the file
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.at));
+    TempFolder folder;
+    const std::string copy = CopyOfDisc(folder, "menus2vts");
+    const std::string file = copy + "/" + c.file;
+    if (c.at < 0) {
+      ASSERT_EQ(truncate(file.c_str(), c.size), 0);
+    } else {
+      Poke(file, c.at, c.bytes);
+    }
+    const FolderFiles damaged = ReadFolder(copy);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"info", copy, "--json"},
+          std::vector<std::string>{"apply", copy, "--preset", "3", "--yes"}}) {
+      ProgramRun run = Reelwrite(args);
+      EXPECT_TRUE(EndedCleanly(run)) << run.err;
+      EXPECT_EQ(run.exit, 1) << args[0];
+      EXPECT_EQ(run.out, "");
+      EXPECT_NE(run.err.find(std::string(c.file) + "が異常です"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Differences(ReadFolder(copy), damaged), Names{});
+    EXPECT_FALSE(Exists(folder.HostName("VIDEO_TS_ORIGINAL_IFO")));
+  }
+}
+
+}  // namespace
