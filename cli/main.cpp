@@ -161,6 +161,13 @@ int Apply(const std::vector<std::string>& args) {
       return Usage("title " + std::to_string(t.title) + " does not exist: the disc has " +
                    std::to_string(Disc.TitleCount) + " title(s)");
     }
+    // The window program offers only the disc's titles; a jump to any other
+    // would leave players with a JumpTT they cannot follow.
+    if (t.kind == JumpTitle && t.target >= Disc.TitleCount) {
+      return Usage("title " + std::to_string(t.title) + " cannot jump to title " +
+                   std::to_string(t.target + 1) + ": the disc has " + std::to_string(Disc.TitleCount) +
+                   " title(s)");
+    }
   }
   ApplyChoices(o);
   WarnAboutRegisters();
