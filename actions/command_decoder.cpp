@@ -1,10 +1,13 @@
 #include "actions/command_decoder.h"
 
+#include "disc/menu_table.h"
+
 #include <cstdarg>
 #include <cstdio>
 
 #include "actions/pgc_walk.h"
 #include "disc/disc_state.h"
+#include "disc/menu_table.h"
 
 // Bits are numbered as players number them: 63 is the top bit of byte 0,
 // 0 the bottom bit of byte 7; a field is `count` bits ending at `start`.
@@ -486,6 +489,17 @@ void AddPgcCommands(ImageRef image, int64_t pgc, void* context) {
     *used |= RegistersNamed(image.data + table.offset + 8 + int64_t(i) * kCommandSize);
 }
 
+// Our own dispatcher, left by an earlier execute, is not the disc's
+// navigation: counting its pair would warn about, and steer away from, the
+// registers we chose ourselves.
+void AddMenuPgcCommands(ImageRef image, int64_t pgc, void* context) {
+  CommandTable table;
+  if (ReadCommandTable(image, pgc, &table) && table.present && table.pre >= 2 &&
+      IsDispatcherStart(image.data + table.offset + 8))
+    return;
+  AddPgcCommands(image, pgc, context);
+}
+
 }  // namespace
 
 // Only the information files are searched. Button commands live in the menu
@@ -496,7 +510,7 @@ uint16_t RegistersUsedByDisc() {
   ImageRef vmg = StoredVmgRef();
   int64_t firstPlay = FirstPlayPgcOffset(vmg);
   if (firstPlay >= 0) AddPgcCommands(vmg, firstPlay, &used);
-  ForEachMenuPgc(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), AddPgcCommands, &used);
+  ForEachMenuPgc(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), AddMenuPgcCommands, &used);
   for (int n = 1; n <= Disc.TitleSetCount && n < kMaxTitleSets + 1; ++n) {
     ImageRef vts = VtsImageRef(n);
     ForEachPgc(vts, TableOffset(vts, kVtsPgcitSector), AddPgcCommands, &used);

@@ -258,6 +258,12 @@ void InitDispatcherPgc(uint8_t* d) {
 
 bool FindDispatcherPgc(const uint8_t* p) {
   Disc.MenuRegister = 0;
+  if (!IsDispatcherStart(p)) return false;
+  Disc.MenuRegister = p[3] % 16;
+  return true;
+}
+
+bool IsDispatcherStart(const uint8_t* p) {
   bool fromTitle =
       p[0] == 0x61 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[5] == 0x84 && p[6] == 0 && p[7] == 0;
   bool fromRandom = p[0] == 0x78 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[6] == 0 && p[7] == 0;
@@ -272,7 +278,6 @@ bool FindDispatcherPgc(const uint8_t* p) {
     recognised = second[0] == 0x30 && second[1] == 0x02 && second[2] == 0 && second[3] == 0 &&
                  second[4] == 0 && second[6] == 0 && second[7] == 0;
   }
-  if (recognised) Disc.MenuRegister = p[3] % 16;
   return recognised;
 }
 

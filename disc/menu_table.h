@@ -9,6 +9,8 @@ void PrepareMenuTable();
 // p: the first 16 bytes of a program chain's command area. Sets MenuRegister
 // (0 when not recognised).
 bool FindDispatcherPgc(const uint8_t* p);
+// The same test without touching MenuRegister.
+bool IsDispatcherStart(const uint8_t* p);
 // Writes an empty dispatcher chain sized for the current TitleCount.
 void InitDispatcherPgc(uint8_t* d);
 // Size of a dispatcher chain for the current TitleCount.

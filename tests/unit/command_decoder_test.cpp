@@ -143,6 +143,15 @@ TEST_F(RegistersUsedByDiscTest, SkipsWhatLeavesTheImage) {
   EXPECT_EQ(RegistersUsedByDisc(), G({1, 5, 9}));
 }
 
+// A disc patched before carries our dispatcher; its pair is ours, not the disc's.
+TEST_F(RegistersUsedByDiscTest, LeavesOutAnEarlierDispatcher) {
+  DiscSpec d = EveryPlace();
+  d.vmg.menus[0].pgcs[0].pre = {C("61 00 00 0B 00 84 00 00"), C("71 00 00 0C 00 01 00 00"),
+                                C("30 22 00 00 00 02 0B 0C"), C("30 02 00 00 00 01 00 00")};
+  LoadDisc(d);
+  EXPECT_EQ(RegistersUsedByDisc(), G({1, 3, 5, 7, 9}));
+}
+
 TEST_F(RegistersUsedByDiscTest, NoDiscNamesNothing) { EXPECT_EQ(RegistersUsedByDisc(), 0); }
 
 }  // namespace
