@@ -400,8 +400,10 @@ void LoadDisc(const BuiltDisc& disc) {
   int64_t infoSectors = int64_t((menuVobs + 2 * uint64_t(Disc.IfoSize[0])) / kSector);
   for (std::size_t n = 1; n <= disc.vts.size(); ++n) infoSectors += 2 * int64_t(Disc.IfoSize[n]) / kSector;
   Disc.TitleVobSectors[0] = int32_t(infoSectors);
-  const uint8_t* vmg = Disc.IfoStore;
-  Disc.TitleCount = ReadBe16(vmg + std::size_t(ReadBe32(vmg + kVmgTtSrptSector)) * kSector);
+  // Through the checked lookup, so that a test may load a damaged image.
+  ImageRef vmg = StoredVmgRef();
+  int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
+  Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
 }
 
 void LoadDisc(const DiscSpec& spec) { LoadDisc(BuildDisc(spec)); }

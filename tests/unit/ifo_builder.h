@@ -142,8 +142,9 @@ void WriteBytes(const std::string& hostPath, const std::vector<uint8_t>& bytes);
 void WriteSparse(const std::string& hostPath, uint64_t size);
 
 // Puts the images into Disc.IfoStore and sets what a successful
-// ReadEditFolder sets (counts, IfoOffset/IfoSize, VOB sizes and sectors).
-// Leaves VmgImage, the menu table and the actions alone: call
+// ReadEditFolder sets (counts, IfoOffset/IfoSize, VOB sizes and sectors),
+// without its checks (call CheckDiscTables() for those) and without touching
+// EditFolder. Leaves VmgImage, the menu table and the actions alone: call
 // PrepareMenuTable() for those. Throws when the images do not fit.
 void LoadDisc(const BuiltDisc& disc);
 void LoadDisc(const DiscSpec& spec);
