@@ -17,9 +17,9 @@ bool BuildPath(char* out, const char* folder, const char* name, const char* suff
   return n >= 0 && n < kPathCapacity;
 }
 
-// A file name as the user reads it; names on disc are Shift-JIS.
+// A file name or path as the user reads it; names on disc are Shift-JIS.
 void NameForMessage(const char* name, char* out, std::size_t capacity) {
-  if (!platform::SjisToUtf8(name, out, capacity)) std::snprintf(out, capacity, "%s", "?");
+  if (!platform::DisplayPath(name, out, capacity)) std::snprintf(out, capacity, "%s", "?");
 }
 
 void ShowAboutFile(const char* format, const char* name) {

@@ -46,7 +46,7 @@ bool Join(char* out, const char* a, const char* b, const char* c = "") {
 }
 
 void ToUtf8(const char* sjis, char* out, std::size_t capacity) {
-  if (!platform::SjisToUtf8(sjis, out, capacity)) std::snprintf(out, capacity, "%s", "?");
+  if (!platform::DisplayPath(sjis, out, capacity)) std::snprintf(out, capacity, "%s", "?");
 }
 
 // Asks whether to go on without a backup; `reason` is a UTF-8 line.
