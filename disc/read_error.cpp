@@ -3,7 +3,7 @@
 #include "platform/platform.h"
 
 const char* PathForMessage(const char* sjisPath, char* out, std::size_t capacity) {
-  if (platform::SjisToUtf8(sjisPath, out, capacity)) return out;
+  if (platform::DisplayPath(sjisPath, out, capacity)) return out;
   // Not valid Shift-JIS: still name the file as far as plain ASCII goes.
   std::size_t n = 0;
   for (const char* p = sjisPath; *p && n + 1 < capacity; ++p, ++n) {

@@ -8,7 +8,8 @@
 constexpr std::size_t kMessagePathCapacity = 800;
 constexpr std::size_t kMessageCapacity = 1024;
 
-// The path as UTF-8 for a message; bytes that do not convert show as '?'.
+// The path as the user knows it (the host name on POSIX), UTF-8, for a
+// message; bytes that do not convert show as '?'.
 const char* PathForMessage(const char* sjisPath, char* out, std::size_t capacity);
 
 void ShowReadError(const char* utf8Text);

@@ -45,7 +45,7 @@ class DiscCheck : public ::testing::Test {
     EXPECT_EQ(recorder.messages()[0].style, 48);
     // Without the folder, which differs per case.
     const std::string& text = recorder.messages()[0].text;
-    return text.substr(std::min(text.size(), 4 + folder.size()));
+    return text.substr(std::min(text.size(), temp.HostName(folder + "/").size()));
   }
 
   TempFolder temp;
