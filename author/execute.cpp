@@ -109,6 +109,8 @@ ExecuteOutcome Execute(const char* editFolderText) {
     return ExecuteRefused;
   }
 
+  if (!CheckVideoManagerPatch()) return ExecuteRefused;
+
   if (Disc.NoMenu == 1) {
     if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"
              "『メニューなしON』の場合は、既存のFirst Play設定，タイトルメニューは無効化されます.\n"

@@ -266,7 +266,7 @@ long long PatchedVmgSize() {
   return PlaceTable(StoredVmgRef(), &place) ? place.newSize : -1;
 }
 
-bool PatchVideoManager() {
+bool CheckVideoManagerPatch() {
   ImageRef stored = StoredVmgRef();
   TablePlacement place;
   if (Disc.TitleCount < 1 || Disc.TitleCount > kMaxTitles || !PlaceTable(stored, &place) ||
@@ -278,6 +278,14 @@ bool PatchVideoManager() {
     platform::ShowMessage(kTooBigText, kCaptionError, 48);
     return false;
   }
+  return true;
+}
+
+bool PatchVideoManager() {
+  if (!CheckVideoManagerPatch()) return false;
+  ImageRef stored = StoredVmgRef();
+  TablePlacement place;
+  PlaceTable(stored, &place);
 
   // Every patch starts again from VIDEO_TS.IFO as it was read, not from the
   // image an earlier execute patched: a repeated execute then writes the

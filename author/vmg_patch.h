@@ -7,6 +7,9 @@
 // grown image would not fit VmgImage, or when VIDEO_TS.IFO or the prepared
 // menu table does not hold together; otherwise patches and returns true.
 bool PatchVideoManager();
+// The same refusals, without patching: execute asks before it touches the
+// folder, so a refused image leaves the files and their attributes alone.
+bool CheckVideoManagerPatch();
 // The size VmgImage would have after the patch, without changing anything;
 // -1 when the patch would refuse the image for its structure.
 long long PatchedVmgSize();

@@ -221,6 +221,27 @@ TEST(Execute, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
   EXPECT_EQ(Busy, 0);
 }
 
+// A refused patch (here a menu table in memory that no longer holds
+// together, as a damaged project could leave it) must not touch the folder:
+// no backup, no attribute cleared.
+TEST(Execute, APatchThatRefusesLeavesTheFolderAlone) {
+  LoadedDisc disc;
+  ASSERT_TRUE(disc.loaded);
+  ASSERT_TRUE(platform::SetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", platform::kReadOnly));
+  std::memset(Disc.MenuTableImage + 4, 0x7F, 4);  // end address far outside
+  MessageRecorder messages;
+
+  EXPECT_EQ(Execute("C:\\VIDEO_TS"), ExecuteRefused);
+
+  ASSERT_EQ(messages.messages().size(), 2u);
+  EXPECT_EQ(messages.messages()[1].caption, "エラー");
+  uint32_t attributes = 0;
+  ASSERT_TRUE(platform::GetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", &attributes));
+  EXPECT_TRUE(attributes & platform::kReadOnly);
+  EXPECT_FALSE(disc.folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+  EXPECT_EQ(disc.Snapshot(), disc.before);
+}
+
 // A disc in a drive's root has no sibling folder for the backup: the user decides.
 TEST(Execute, AsksBeforeWritingADriveRootWithoutBackup) {
   const std::string kNoBackup =
