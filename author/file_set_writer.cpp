@@ -216,7 +216,9 @@ int CollectPatchedFiles(PendingFile* files, int capacity, char names[][16]) {
       if (n == 0) {
         std::snprintf(names[k], 16, "VIDEO_TS.%s", extension);
       } else {
-        std::snprintf(names[k], 16, "VTS_%02d_0.%s", n, extension);
+        // n is a title set number, 1 to 99; the modulo only tells the
+        // compiler so, which otherwise warns that the name might not fit.
+        std::snprintf(names[k], 16, "VTS_%02d_0.%s", n % 100, extension);
       }
       files[k] = PendingFile{names[k], bytes, size};
       ++k;

@@ -65,7 +65,7 @@ std::FILE* OpenFile(const char* path, const char* mode);
 #undef ReplaceFile
 #endif
 bool FlushToDisk(std::FILE* file);                   // fflush and fsync / FlushFileBuffers
-bool ReplaceFile(const char* from, const char* to);  // atomic rename over `to`, durable
+bool ReplaceFile(const char* from, const char* to);  // atomic rename over `to`; durable after SyncFolder
 bool RemoveFile(const char* path);
 bool MakeFolder(const char* path);
 bool RemoveFolder(const char* path);                  // an empty folder

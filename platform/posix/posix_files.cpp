@@ -69,8 +69,10 @@ bool ReplaceFile(const char* from, const char* to) {
     errno = EISDIR;
     return false;
   }
-  if (std::rename(hostFrom.c_str(), hostTo.c_str()) != 0) return false;
-  return SyncHostFolder(HostParent(hostTo));
+  // The folder is synced once after the whole set (SyncFolder): a sync per
+  // file doubled the cost of writing a disc, and a sync that failed after
+  // the rename had happened would have reported a replaced file as not.
+  return std::rename(hostFrom.c_str(), hostTo.c_str()) == 0;
 }
 
 bool RemoveFile(const char* path) {
