@@ -78,13 +78,13 @@ bool ParsePreset(const std::string& text, int* preset) {
   return ParseNumber(text, 0, 7, preset);
 }
 
-bool ParseTitleAction(const std::string& spec, TitleOverride* out, std::string* error) {
-  std::size_t eq = spec.find('=');
-  if (eq == std::string::npos || !ParseNumber(spec.substr(0, eq), 1, 99, &out->title)) {
-    *error = "--title needs N=ACTION with a title number from 1 to 99: " + spec;
+bool ParseTitleAction(const std::string& text, TitleOverride* out, std::string* error) {
+  std::size_t eq = text.find('=');
+  if (eq == std::string::npos || !ParseNumber(text.substr(0, eq), 1, 99, &out->title)) {
+    *error = "--title needs N=ACTION with a title number from 1 to 99: " + text;
     return false;
   }
-  std::string action = spec.substr(eq + 1);
+  std::string action = text.substr(eq + 1);
   std::size_t colon = action.find(':');
   std::string verb = action.substr(0, colon);
   std::string arg = colon == std::string::npos ? "" : action.substr(colon + 1);
@@ -106,7 +106,7 @@ bool ParseTitleAction(const std::string& spec, TitleOverride* out, std::string* 
   } else if (verb == "unchanged" && !hasArg) {
     out->kind = Unchanged;
   } else {
-    *error = "unknown or malformed action \"" + action + "\" for title " + spec.substr(0, eq) +
+    *error = "unknown or malformed action \"" + action + "\" for title " + text.substr(0, eq) +
              " (see reelwrite --help)";
     return false;
   }

@@ -28,7 +28,7 @@ struct ApplyOptions {
 
 // False with a message fit for the user when the arguments are malformed.
 bool ParseApplyOptions(const std::vector<std::string>& args, ApplyOptions* options, std::string* error);
-bool ParseTitleAction(const std::string& spec, TitleOverride* out, std::string* error);
+bool ParseTitleAction(const std::string& text, TitleOverride* out, std::string* error);
 bool ParsePreset(const std::string& text, int* preset);
 
 struct PresetName {

@@ -17,12 +17,12 @@ namespace bench {
 inline std::string MakeSyntheticDisc() {
   char pattern[] = "/tmp/reelwrite-bench-XXXXXX";
   std::string host = mkdtemp(pattern);
-  testdisc::DiscSpec spec = testdisc::SimpleDisc(99, 1, testdisc::C("30 01 00 00 00 00 00 00"));
-  spec.vmg.menus = {testdisc::LanguageUnit{}};
-  spec.vmg.menus[0].pgcs.resize(2);
-  spec.vmg.menus[0].pgcs[0].category = 0x82;
-  for (testdisc::VtsSpec& vts : spec.titleSets) vts.titleVobBytes = {1 << 20};
-  testdisc::WriteDisc(host, spec);
+  testdisc::DiscSpec layout = testdisc::SimpleDisc(99, 1, testdisc::C("30 01 00 00 00 00 00 00"));
+  layout.vmg.menus = {testdisc::LanguageUnit{}};
+  layout.vmg.menus[0].pgcs.resize(2);
+  layout.vmg.menus[0].pgcs[0].category = 0x82;
+  for (testdisc::VtsSpec& vts : layout.titleSets) vts.titleVobBytes = {1 << 20};
+  testdisc::WriteDisc(host, layout);
   platform::MapDrive('B', host.c_str());
   return host;
 }

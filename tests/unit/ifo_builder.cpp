@@ -146,37 +146,37 @@ std::size_t BuiltImage::At(const std::string& name) const {
 
 uint8_t* BuiltImage::Ptr(const std::string& name, std::size_t plus) { return bytes.data() + At(name) + plus; }
 
-BuiltImage BuildVmg(const VmgSpec& spec) {
+BuiltImage BuildVmg(const VmgSpec& layout) {
   BuiltImage img;
   Room(img, 0, kSector);
   img.at["VMGI_MAT"] = 0;
   std::memcpy(img.bytes.data(), "DVDVIDEO-VMG", 12);
-  img.bytes[0x21] = 0x11;  // specification version 1.1
+  img.bytes[0x21] = 0x11;  // DVD-Video version 1.1
   Put16(img, 0x26, 1);     // volumes
   Put16(img, 0x28, 1);     // this volume
   img.bytes[0x2A] = 1;     // disc side
-  int titleSets = spec.titleSetCount;
+  int titleSets = layout.titleSetCount;
   if (titleSets == 0) {
-    for (const Title& t : spec.titles) titleSets = std::max(titleSets, t.titleSet);
+    for (const Title& t : layout.titles) titleSets = std::max(titleSets, t.titleSet);
   }
   titleSets = std::max(titleSets, 1);
   Put16(img, 0x3E, titleSets);
   std::memcpy(img.bytes.data() + 0x40, "REELWRITE TEST DISC", 19);
 
   uint32_t matEnd = 0x3FF;
-  if (spec.firstPlay) {
-    WritePgc(img, 0x400, *spec.firstPlay, "first play");
+  if (layout.firstPlay) {
+    WritePgc(img, 0x400, *layout.firstPlay, "first play");
     Put32(img, kVmgFirstPlayPgc, 0x400);
-    matEnd = uint32_t(0x400 + PgcSize(*spec.firstPlay) - 1);
+    matEnd = uint32_t(0x400 + PgcSize(*layout.firstPlay) - 1);
   }
   Put32(img, kVmgMatEnd, matEnd);
 
   std::size_t tt = StartTable(img, "TT_SRPT");
   Put32(img, kVmgTtSrptSector, uint32_t(tt / kSector));
-  Put16(img, tt, int(spec.titles.size()));
-  Put32(img, tt + 4, uint32_t(8 + 12 * spec.titles.size() - 1));
-  for (std::size_t i = 0; i < spec.titles.size(); ++i) {
-    const Title& t = spec.titles[i];
+  Put16(img, tt, int(layout.titles.size()));
+  Put32(img, tt + 4, uint32_t(8 + 12 * layout.titles.size() - 1));
+  for (std::size_t i = 0; i < layout.titles.size(); ++i) {
+    const Title& t = layout.titles[i];
     uint8_t* e = Room(img, tt + 8 + 12 * i, 12);
     e[1] = uint8_t(t.angles);
     WriteBe16(e + 2, t.chapters);
@@ -185,11 +185,11 @@ BuiltImage BuildVmg(const VmgSpec& spec) {
     img.at["title " + std::to_string(i + 1)] = tt + 8 + 12 * i;
   }
 
-  if (spec.menuTable || !spec.menus.empty())
-    Put32(img, kVmgMenuPgciUtSector, WriteMenuTable(img, spec.menus, "VMGM_PGCI_UT"));
+  if (layout.menuTable || !layout.menus.empty())
+    Put32(img, kVmgMenuPgciUtSector, WriteMenuTable(img, layout.menus, "VMGM_PGCI_UT"));
 
   for (int i = 0; i < 5; ++i) {
-    int32_t sector = spec.following[i];
+    int32_t sector = layout.following[i];
     if (sector == 0) continue;
     std::size_t start;
     if (sector == kAutoPlaced) {
@@ -219,14 +219,14 @@ BuiltImage BuildVmg(const VmgSpec& spec) {
 
   Finish(img);
   uint32_t ifoSectors = Sectors(img);
-  uint32_t vobSectors = uint32_t(spec.menuVobBytes / kSector);
+  uint32_t vobSectors = uint32_t(layout.menuVobBytes / kSector);
   Put32(img, kVmgIfoLastSector, ifoSectors - 1);
   Put32(img, kVmgLastSector, vobSectors + 2 * ifoSectors - 1);
   Put32(img, kVmgMenuVobsSector, vobSectors ? ifoSectors : 0);
   return img;
 }
 
-BuiltImage BuildVts(const VtsSpec& spec) {
+BuiltImage BuildVts(const VtsSpec& layout) {
   BuiltImage img;
   Room(img, 0, kSector);
   img.at["VTSI_MAT"] = 0;
@@ -235,7 +235,7 @@ BuiltImage BuildVts(const VtsSpec& spec) {
   Put32(img, 0x80, 0x3FF);  // end of VTSI_MAT
 
   // Chapter table: title k has one chapter, program 1 of program chain k.
-  std::size_t titles = spec.titlePgcs.size();
+  std::size_t titles = layout.titlePgcs.size();
   std::size_t ptt = StartTable(img, "VTS_PTT_SRPT");
   Put32(img, 0xC8, uint32_t(ptt / kSector));
   Put16(img, ptt, int(titles));
@@ -250,10 +250,10 @@ BuiltImage BuildVts(const VtsSpec& spec) {
 
   std::size_t pgcit = StartTable(img, "VTS_PGCIT");
   Put32(img, kVtsPgcitSector, uint32_t(pgcit / kSector));
-  WritePgcTable(img, pgcit, spec.titlePgcs, "", false);
+  WritePgcTable(img, pgcit, layout.titlePgcs, "", false);
 
-  if (spec.menuTable || !spec.menus.empty())
-    Put32(img, kVtsMenuPgciUtSector, WriteMenuTable(img, spec.menus, "VTSM_PGCI_UT"));
+  if (layout.menuTable || !layout.menus.empty())
+    Put32(img, kVtsMenuPgciUtSector, WriteMenuTable(img, layout.menus, "VTSM_PGCI_UT"));
 
   // One cell address and one VOBU address, so the title domain tables exist.
   std::size_t cadt = StartTable(img, "VTS_C_ADT");
@@ -270,9 +270,9 @@ BuiltImage BuildVts(const VtsSpec& spec) {
 
   Finish(img);
   uint32_t ifoSectors = Sectors(img);
-  uint32_t menuSectors = uint32_t(spec.menuVobBytes / kSector);
+  uint32_t menuSectors = uint32_t(layout.menuVobBytes / kSector);
   uint64_t titleSectors = 0;
-  for (uint64_t b : spec.titleVobBytes) titleSectors += b / kSector;
+  for (uint64_t b : layout.titleVobBytes) titleSectors += b / kSector;
   Put32(img, kVtsIfoLastSector, ifoSectors - 1);
   Put32(img, kVtsLastSector, uint32_t(titleSectors + 2 * ifoSectors + menuSectors - 1));
   Put32(img, kVtsMenuVobsSector, menuSectors ? ifoSectors : 0);
@@ -280,13 +280,13 @@ BuiltImage BuildVts(const VtsSpec& spec) {
   return img;
 }
 
-BuiltDisc BuildDisc(const DiscSpec& spec) {
+BuiltDisc BuildDisc(const DiscSpec& layout) {
   BuiltDisc disc;
-  VmgSpec vmg = spec.vmg;
-  if (vmg.titleSetCount == 0) vmg.titleSetCount = std::max<int>(1, int(spec.titleSets.size()));
+  VmgSpec vmg = layout.vmg;
+  if (vmg.titleSetCount == 0) vmg.titleSetCount = std::max<int>(1, int(layout.titleSets.size()));
   disc.vmg = BuildVmg(vmg);
   disc.vmgMenuVobBytes = vmg.menuVobBytes;
-  for (const VtsSpec& v : spec.titleSets) {
+  for (const VtsSpec& v : layout.titleSets) {
     disc.vts.push_back(BuildVts(v));
     disc.vtsMenuVobBytes.push_back(v.menuVobBytes);
     disc.titleVobBytes.push_back(v.titleVobBytes);
@@ -294,16 +294,16 @@ BuiltDisc BuildDisc(const DiscSpec& spec) {
 
   // Start sector of each title set, files laid out as on a disc:
   // VIDEO_TS.IFO, .VOB, .BUP, then per set its IFO, menu VOB, title VOBs, BUP.
-  std::vector<uint32_t> start(spec.titleSets.size() + 2, 0);
+  std::vector<uint32_t> start(layout.titleSets.size() + 2, 0);
   start[1] = uint32_t(2 * disc.vmg.bytes.size() / kSector + disc.vmgMenuVobBytes / kSector);
-  for (std::size_t n = 1; n <= spec.titleSets.size(); ++n) {
+  for (std::size_t n = 1; n <= layout.titleSets.size(); ++n) {
     uint64_t sectors = (2 * disc.vts[n - 1].bytes.size() + disc.vtsMenuVobBytes[n - 1]) / kSector;
     for (uint64_t b : disc.titleVobBytes[n - 1]) sectors += b / kSector;
     start[n + 1] = uint32_t(start[n] + sectors);
   }
   for (std::size_t i = 0; i < vmg.titles.size(); ++i) {
     std::size_t set = std::size_t(vmg.titles[i].titleSet);
-    if (set >= 1 && set <= spec.titleSets.size())
+    if (set >= 1 && set <= layout.titleSets.size())
       WriteBe32(disc.vmg.Ptr("title " + std::to_string(i + 1), 8), int32_t(start[set]));
   }
   return disc;
@@ -357,8 +357,8 @@ void WriteDisc(const std::string& hostFolder, const BuiltDisc& disc) {
   }
 }
 
-void WriteDisc(const std::string& hostFolder, const DiscSpec& spec) {
-  WriteDisc(hostFolder, BuildDisc(spec));
+void WriteDisc(const std::string& hostFolder, const DiscSpec& layout) {
+  WriteDisc(hostFolder, BuildDisc(layout));
 }
 
 void LoadDisc(const BuiltDisc& disc) {
@@ -406,6 +406,6 @@ void LoadDisc(const BuiltDisc& disc) {
   Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
 }
 
-void LoadDisc(const DiscSpec& spec) { LoadDisc(BuildDisc(spec)); }
+void LoadDisc(const DiscSpec& layout) { LoadDisc(BuildDisc(layout)); }
 
 }  // namespace testdisc

@@ -124,11 +124,11 @@ struct BuiltDisc {
   std::vector<std::vector<uint64_t>> titleVobBytes;
 };
 
-BuiltImage BuildVmg(const VmgSpec& spec);
-BuiltImage BuildVts(const VtsSpec& spec);
+BuiltImage BuildVmg(const VmgSpec& layout);
+BuiltImage BuildVts(const VtsSpec& layout);
 // Also fills what needs the whole disc: each title entry's start sector and
 // the VMG's title set count, laid out as a disc lays out its files.
-BuiltDisc BuildDisc(const DiscSpec& spec);
+BuiltDisc BuildDisc(const DiscSpec& layout);
 
 // titleSets x titlesPerSet titles numbered in order, each title's program
 // chain holding one post command `post` (default JumpTT 1).
@@ -137,7 +137,7 @@ DiscSpec SimpleDisc(int titleSets, int titlesPerSet, Cmd post = C("30 02 00 00 0
 // Real files in a host folder: VIDEO_TS.IFO/.BUP, VTS_nn_0.IFO/.BUP with the
 // same bytes, and the VOBs of the given sizes as sparse files (truncate).
 void WriteDisc(const std::string& hostFolder, const BuiltDisc& disc);
-void WriteDisc(const std::string& hostFolder, const DiscSpec& spec);
+void WriteDisc(const std::string& hostFolder, const DiscSpec& layout);
 void WriteBytes(const std::string& hostPath, const std::vector<uint8_t>& bytes);
 void WriteSparse(const std::string& hostPath, uint64_t size);
 
@@ -147,6 +147,6 @@ void WriteSparse(const std::string& hostPath, uint64_t size);
 // EditFolder. Leaves VmgImage, the menu table and the actions alone: call
 // PrepareMenuTable() for those. Throws when the images do not fit.
 void LoadDisc(const BuiltDisc& disc);
-void LoadDisc(const DiscSpec& spec);
+void LoadDisc(const DiscSpec& layout);
 
 }  // namespace testdisc

@@ -42,15 +42,15 @@ struct Prepared {
   std::vector<int> pgcCounts;  // per language unit, the dispatcher included
 };
 
-Prepared Prepare(const DiscSpec& spec) {
+Prepared Prepare(const DiscSpec& layout) {
   Prepared p;
-  p.disc = BuildDisc(spec);
+  p.disc = BuildDisc(layout);
   LoadDisc(p.disc);
   std::memcpy(Disc.VmgImage, Disc.IfoStore, std::size_t(Disc.IfoSize[0]));
   Disc.VmgSize = Disc.IfoSize[0];
   VmgSpec prepared;
-  prepared.titles = spec.vmg.titles;
-  prepared.menus = spec.vmg.menus.empty() ? std::vector<LanguageUnit>{Unit("ja")} : spec.vmg.menus;
+  prepared.titles = layout.vmg.titles;
+  prepared.menus = layout.vmg.menus.empty() ? std::vector<LanguageUnit>{Unit("ja")} : layout.vmg.menus;
   Pgc dispatcher;
   dispatcher.pre.assign(2 * std::size_t(Disc.TitleCount), Cmd{});
   for (LanguageUnit& unit : prepared.menus) {
@@ -107,10 +107,10 @@ TEST_F(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::memset(&Disc, 0, sizeof Disc);
-    DiscSpec spec = Simple(3, c.menuPgcs);
-    spec.vmg.following = c.following;
-    spec.vmg.menuVobBytes = c.vobBytes;
-    Prepared p = Prepare(spec);
+    DiscSpec layout = Simple(3, c.menuPgcs);
+    layout.vmg.following = c.following;
+    layout.vmg.menuVobBytes = c.vobBytes;
+    Prepared p = Prepare(layout);
     const uint8_t* old = p.disc.vmg.bytes.data();
     // Stale values that only a recomputation puts right.
     for (int field : {kVmgLastSector, kVmgIfoLastSector, kVmgMenuVobsSector})
@@ -171,10 +171,10 @@ TEST_F(VmgPatch, DispatcherOfEveryLanguageUnitMapsTitlesToTheirDestinations) {
   };
   for (const Case& c : cases) {
     std::memset(&Disc, 0, sizeof Disc);
-    DiscSpec spec = Simple(c.titles, 2);
-    spec.vmg.menus.push_back(Unit("ja"));
-    spec.vmg.menus[1].pgcs.resize(1);
-    Prepared p = Prepare(spec);
+    DiscSpec layout = Simple(c.titles, 2);
+    layout.vmg.menus.push_back(Unit("ja"));
+    layout.vmg.menus[1].pgcs.resize(1);
+    Prepared p = Prepare(layout);
     Disc.MenuRegister = c.reg;
     Disc.RandomPlay = c.random;
     for (int j = 0; j < c.titles; ++j) Disc.ActionTarget[j] = c.targets[j];
@@ -203,11 +203,11 @@ TEST_F(VmgPatch, OptionsReplaceFirstPlayAndMarkTheMenus) {
   };
   for (const Case& c : cases) {
     std::memset(&Disc, 0, sizeof Disc);
-    DiscSpec spec = Simple(2, 2);
-    spec.vmg.firstPlay = Pgc{{C("30 02 00 00 00 02 00 00")}, {}, {}, false, 0};
-    spec.vmg.menus[0].existence = 0xC0;
-    spec.vmg.menus[0].pgcs[0].category = 0x82;
-    Prepared p = Prepare(spec);  // the dispatcher is chain 3
+    DiscSpec layout = Simple(2, 2);
+    layout.vmg.firstPlay = Pgc{{C("30 02 00 00 00 02 00 00")}, {}, {}, false, 0};
+    layout.vmg.menus[0].existence = 0xC0;
+    layout.vmg.menus[0].pgcs[0].category = 0x82;
+    Prepared p = Prepare(layout);  // the dispatcher is chain 3
     Disc.NoMenu = c.noMenu;
     Disc.RandomPlay = c.random;
     ASSERT_TRUE(PatchVideoManager());
@@ -274,9 +274,9 @@ TEST_F(VmgPatch, RefusesWithoutChangingAnything) {
 }
 
 TEST_F(VmgPatch, RepeatedPatchStartsAgainFromTheDiscAsRead) {
-  DiscSpec spec = Simple(3, 7);
-  spec.vmg.firstPlay = Pgc{{C("30 02 00 00 00 02 00 00")}, {}, {}, false, 0};
-  Prepare(spec);
+  DiscSpec layout = Simple(3, 7);
+  layout.vmg.firstPlay = Pgc{{C("30 02 00 00 00 02 00 00")}, {}, {}, false, 0};
+  Prepare(layout);
   Disc.NoMenu = 1;
   ASSERT_TRUE(PatchVideoManager());
   Bytes first = At(Disc.VmgImage, std::size_t(Disc.VmgSize));
@@ -291,10 +291,10 @@ TEST_F(VmgPatch, RepeatedPatchStartsAgainFromTheDiscAsRead) {
 }
 
 TEST_F(VmgPatch, WritesTheDispatcherWherePrepareMenuTablePutsIt) {
-  DiscSpec spec = Simple(2, 3);
-  spec.vmg.menus.push_back(Unit("ja"));
-  spec.vmg.menus[1].pgcs.resize(1);
-  LoadDisc(spec);
+  DiscSpec layout = Simple(2, 3);
+  layout.vmg.menus.push_back(Unit("ja"));
+  layout.vmg.menus[1].pgcs.resize(1);
+  LoadDisc(layout);
   PrepareMenuTable();
   Disc.ActionTarget[0] = 1;
   Disc.ActionTarget[1] = 0;

@@ -21,9 +21,9 @@ Bytes Image(int n) { return Bytes(VtsImage(n), VtsImage(n) + Disc.IfoSize[n]); }
 // Loads the disc as get info would leave it for the patch (VmgImage a copy
 // of VIDEO_TS.IFO) and spoils the title sets' sector fields in memory, so
 // that only a recomputation puts them right.
-BuiltDisc Load(const DiscSpec& spec) {
+BuiltDisc Load(const DiscSpec& layout) {
   std::memset(&Disc, 0, sizeof Disc);
-  BuiltDisc disc = BuildDisc(spec);
+  BuiltDisc disc = BuildDisc(layout);
   LoadDisc(disc);
   std::memcpy(Disc.VmgImage, Disc.IfoStore, std::size_t(Disc.IfoSize[0]));
   Disc.VmgSize = Disc.IfoSize[0];
@@ -124,12 +124,12 @@ TEST(VtsPatch, OnlyTheFirstPostCommandAndTheSectorFieldsChange) {
 }
 
 TEST(VtsPatch, TitlesOutsideTheRangesLeaveTheirTitleSetsAlone) {
-  DiscSpec spec = SimpleDisc(2, 1);
-  spec.vmg.titles[1].titleInSet = 100;     // title set 2's only title
-  spec.vmg.titles.push_back(Title{0, 1});  // no title set
-  spec.vmg.titles.push_back(Title{3, 1});  // beyond the title sets
-  spec.vmg.titleSetCount = 2;
-  Load(spec);
+  DiscSpec layout = SimpleDisc(2, 1);
+  layout.vmg.titles[1].titleInSet = 100;     // title set 2's only title
+  layout.vmg.titles.push_back(Title{0, 1});  // no title set
+  layout.vmg.titles.push_back(Title{3, 1});  // beyond the title sets
+  layout.vmg.titleSetCount = 2;
+  Load(layout);
   for (int j = 0; j < 4; ++j) Disc.ActionKind[j] = Stop;
   Bytes set2 = Image(2);
   PatchTitleSets();
