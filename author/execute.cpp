@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
 #include "author/vmg_patch.h"
@@ -25,17 +26,6 @@ constexpr char kLongestName[] = "VTS_99_0.IFO";
 
 void ShowError(const char* text) { platform::ShowMessage(text, "エラー", 48); }
 bool Ask(const char* text) { return platform::ShowMessage(text, "確認", kQuestion) != kNo; }
-
-bool HasIfoOrBupExtension(const char* name) {
-  const char* dot = std::strrchr(name, '.');
-  if (!dot || std::strlen(dot) != 4) return false;
-  char upper[5];
-  for (int i = 0; i < 5; ++i) {
-    char c = dot[i];
-    upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
-  return std::strcmp(upper, ".IFO") == 0 || std::strcmp(upper, ".BUP") == 0;
-}
 
 void ClearOneReadOnly(const platform::DirEntry& entry, void* context) {
   const char* folder = static_cast<const char*>(context);

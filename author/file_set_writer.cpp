@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "author/file_copy.h"
 #include "disc/disc_state.h"
 #include "platform/platform.h"
 
@@ -30,33 +31,6 @@ void ShowAboutFile(const char* format, const char* name) {
   platform::ShowMessage(text, kErrorCaption, kWarningStyle);
 }
 
-// Copies a whole file into `to`; false on any read or write error.
-bool CopyContent(const char* sourcePath, std::FILE* to, bool* readFailed) {
-  static unsigned char chunk[64 * 1024];
-  std::FILE* from = platform::OpenFile(sourcePath, "rb");
-  if (!from) {
-    *readFailed = true;
-    return false;
-  }
-  bool ok = true;
-  for (;;) {
-    std::size_t got = std::fread(chunk, 1, sizeof chunk, from);
-    if (got > 0 && std::fwrite(chunk, 1, got, to) != got) {
-      ok = false;
-      break;
-    }
-    if (got < sizeof chunk) {
-      if (std::ferror(from)) {
-        *readFailed = true;
-        ok = false;
-      }
-      break;
-    }
-  }
-  std::fclose(from);
-  return ok;
-}
-
 // Writes one file's new content to its temporary and makes it durable.
 // Shows the message naming the real file when anything fails; the temporary
 // may then exist and is the caller's to remove.
@@ -69,7 +43,7 @@ bool WriteTemporary(const char* temporary, const PendingFile& file) {
   bool readFailed = false;
   bool written;
   if (file.sourcePath) {
-    written = CopyContent(file.sourcePath, out, &readFailed);
+    written = CopyFileContent(file.sourcePath, out, &readFailed);
   } else {
     std::size_t size = static_cast<std::size_t>(file.size);
     written = size == 0 || std::fwrite(file.bytes, 1, size, out) == size;

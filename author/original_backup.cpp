@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "disc/disc_state.h"
 #include "disc/sjis_text.h"
@@ -17,14 +18,7 @@ constexpr int kMaxBackupFiles = 256;
 
 bool IsIfoOrBup(const platform::DirEntry& entry) {
   if (entry.attributes & platform::kDirectory) return false;
-  const char* dot = std::strrchr(entry.name, '.');
-  if (!dot || std::strlen(dot) != 4) return false;
-  char upper[5];
-  for (int i = 0; i < 5; ++i) {
-    char c = dot[i];
-    upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
-  return std::strcmp(upper, ".IFO") == 0 || std::strcmp(upper, ".BUP") == 0;
+  return HasIfoOrBupExtension(entry.name);
 }
 
 bool IsFolder(const char* path) {
@@ -119,27 +113,10 @@ void RemoveHalfMade(const char* folder) {
 }
 
 bool CopyOneFile(const char* from, const char* to) {
-  static unsigned char chunk[64 * 1024];
-  std::FILE* in = platform::OpenFile(from, "rb");
-  if (!in) return false;
   std::FILE* out = platform::OpenFile(to, "wb");
-  if (!out) {
-    std::fclose(in);
-    return false;
-  }
-  bool ok = true;
-  for (;;) {
-    std::size_t got = std::fread(chunk, 1, sizeof chunk, in);
-    if (got > 0 && std::fwrite(chunk, 1, got, out) != got) {
-      ok = false;
-      break;
-    }
-    if (got < sizeof chunk) {
-      ok = !std::ferror(in);
-      break;
-    }
-  }
-  std::fclose(in);
+  if (!out) return false;
+  bool readFailed;
+  bool ok = CopyFileContent(from, out, &readFailed);
   ok = platform::FlushToDisk(out) && ok;
   ok = (std::fclose(out) == 0) && ok;
   return ok;

@@ -94,21 +94,34 @@ bool ToEngineFolder(const std::string& native, char (&folder)[kPathCapacity]) {
   return false;
 }
 
+// The arguments of a command that takes one folder and one flag.
+bool ParseFolderAndFlag(const std::vector<std::string>& args, const char* command, const char* flagName,
+                        std::string* native, bool* flag, int* status) {
+  for (const std::string& a : args) {
+    if (a == flagName) {
+      *flag = true;
+    } else if (!a.empty() && a[0] == '-') {
+      *status = Usage("unknown option " + a);
+      return false;
+    } else if (native->empty()) {
+      *native = a;
+    } else {
+      *status = Usage("only one folder can be given");
+      return false;
+    }
+  }
+  if (native->empty()) {
+    *status = Usage(std::string(command) + " needs a folder");
+    return false;
+  }
+  return true;
+}
+
 int Info(const std::vector<std::string>& args) {
   std::string native;
   bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unknown option " + a);
-    } else if (native.empty()) {
-      native = a;
-    } else {
-      return Usage("only one folder can be given");
-    }
-  }
-  if (native.empty()) return Usage("info needs a folder");
+  int status;
+  if (!ParseFolderAndFlag(args, "info", "--json", &native, &json, &status)) return status;
   char folder[kPathCapacity];
   if (!ToEngineFolder(native, folder)) return kExitRefused;
   InstallConsoleMessages(false);
@@ -196,18 +209,8 @@ int Apply(const std::vector<std::string>& args) {
 int Restore(const std::vector<std::string>& args) {
   std::string native;
   bool yes = false;
-  for (const std::string& a : args) {
-    if (a == "--yes") {
-      yes = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage("unknown option " + a);
-    } else if (native.empty()) {
-      native = a;
-    } else {
-      return Usage("only one folder can be given");
-    }
-  }
-  if (native.empty()) return Usage("restore needs a folder");
+  int status;
+  if (!ParseFolderAndFlag(args, "restore", "--yes", &native, &yes, &status)) return status;
   char folder[kPathCapacity];
   if (!ToEngineFolder(native, folder)) return kExitRefused;
   InstallConsoleMessages(yes);
