@@ -1,17 +1,14 @@
 #include "author/file_set_writer.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "disc/disc_state.h"
+#include "tests/unit/file_size_limit.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"
@@ -22,16 +19,14 @@ using Bytes = std::vector<uint8_t>;
 
 const char* const kNames[] = {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP"};
 
-Bytes Filled(std::size_t size, uint8_t value) { return Bytes(size, value); }
-
 // A folder C:\ holding the four files with old contents, and new contents
 // ready for them: the video manager files small, the title set files large.
 class FileSetWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (int i = 0; i < 4; ++i) {
-      oldBytes_[i] = Filled(i < 2 ? 4096 : 6144, uint8_t(0x10 + i));
-      newBytes_[i] = Filled(i < 2 ? 8192 : 65536, uint8_t(0xA0 + i));
+      oldBytes_[i] = Bytes(i < 2 ? 4096 : 6144, uint8_t(0x10 + i));
+      newBytes_[i] = Bytes(i < 2 ? 8192 : 65536, uint8_t(0xA0 + i));
       folder_.WriteFile(kNames[i], oldBytes_[i]);
       files_[i] = PendingFile{kNames[i], newBytes_[i].data(), int64_t(newBytes_[i].size())};
     }
@@ -74,59 +69,37 @@ TEST_F(FileSetWriterTest, ReplacesEveryFileAndLeavesNoTemporary) {
 // real file and every original keeps its bytes.
 TEST_F(FileSetWriterTest, FailureBeforeReplacingTouchesNoOriginal) {
   const std::string tooLong = "C:\\" + std::string(241, 'A') + "\\";
-  struct Case {
-    const char* blockedTemporary;  // a folder standing where this temporary goes
-    const char* folder;
-    const char* message;
-  } cases[] = {
-      {"VIDEO_TS.IFO.rwtmp", "C:\\", "VIDEO_TS.IFOが更新できません."},
-      {"VTS_01_0.BUP.rwtmp", "C:\\", "VTS_01_0.BUPが更新できません."},
-      {nullptr, "C:\\GONE\\", "VIDEO_TS.IFOが更新できません."},
-      {nullptr, tooLong.c_str(), "VIDEO_TS.IFOが更新できません.\nフォルダのパスが長すぎます."},
+  // The last temporary is blocked by a folder, which is not ours to remove.
+  folder_.MakeDir("VTS_01_0.BUP.rwtmp");
+  folder_.WriteFile("VTS_01_0.BUP.rwtmp/keep", "x");
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\", "VTS_01_0.BUPが更新できません."},
+      {tooLong, "VIDEO_TS.IFOが更新できません.\nフォルダのパスが長すぎます."},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
-    if (c.blockedTemporary) {
-      folder_.MakeDir(c.blockedTemporary);
-      folder_.WriteFile(std::string(c.blockedTemporary) + "/keep", "x");
-    }
+  for (const auto& [folder, message] : cases) {
+    SCOPED_TRACE(message);
     MessageRecorder messages;
 
-    EXPECT_FALSE(WriteFileSet(c.folder, files_, 4));
+    EXPECT_FALSE(WriteFileSet(folder.c_str(), files_, 4));
 
     ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].text, c.message);
+    EXPECT_EQ(messages.messages()[0].text, message);
     EXPECT_EQ(messages.messages()[0].caption, "エラー");
     EXPECT_EQ(messages.messages()[0].style, 48);
     ExpectOriginalsUntouched();
     ExpectNoTemporary();
-    if (c.blockedTemporary) {
-      EXPECT_TRUE(folder_.Exists(std::string(c.blockedTemporary) + "/keep"));
-      std::remove(folder_.HostName(std::string(c.blockedTemporary) + "/keep").c_str());
-      std::remove(folder_.HostName(c.blockedTemporary).c_str());
-    }
+    EXPECT_TRUE(folder_.Exists("VTS_01_0.BUP.rwtmp/keep"));
   }
 }
 
 // A disc full half-way through the set: the file size limit lets the small
 // video manager files through and cuts VTS_01_0.IFO short.
 TEST_F(FileSetWriterTest, ShortWriteInTheMiddleLeavesEveryOriginal) {
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = {32768, 32768};
-    setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_TRUE(RunsWithFileSizeLimit(32768, [this] {
     MessageRecorder messages;
-    bool written = WriteFileSet("C:\\", files_, 4);
-    bool named = messages.messages().size() == 1 &&
-                 messages.messages()[0].text == "VTS_01_0.IFOの書き込みでエラーが発生しました.";
-    _exit(written ? 1 : named ? 0 : 2);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: wrong message";
+    return !WriteFileSet("C:\\", files_, 4) && messages.messages().size() == 1 &&
+           messages.messages()[0].text == "VTS_01_0.IFOの書き込みでエラーが発生しました.";
+  })) << "reported success, or not that message";
   ExpectOriginalsUntouched();
   ExpectNoTemporary();
 }

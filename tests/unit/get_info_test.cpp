@@ -27,7 +27,6 @@ TEST(GetInfo, TakesOptionsFirstAndPreparesTheDiscOnlyWhenRead) {
       {"C:\\DVD", 1, 0, FolderRead, 0},
       {"DVD", 0, 1, FolderRejected, 3},  // the page stays when the text itself is refused
       {"C:\\", 1, 1, FilesRejected, 0},
-      {"C:\\DVD", 0, 0, FolderRead, 0},
   };
   for (const Case& c : cases) {
     Disc.RowPage = 3;
