@@ -59,33 +59,26 @@ class OriginalBackupTest : public ::testing::Test {
   TempFolder folder_;
 };
 
-// Every way the backup can fail asks whether to go on, and the answer decides.
+// A file standing where the backup folder or its temporary must go: the user
+// is asked whether to go on, and the answer decides. (A drive root, which has
+// no room for a sibling, is asked about in the execute tests.)
 TEST_F(OriginalBackupTest, AsksWhenNoBackupCanBeMade) {
-  struct Case {
-    const char* edit;
-    const char* inTheWay;  // a file standing where a folder must go
-    const char* reasonLine;
-  } cases[] = {
-      {"C:\\", nullptr, "編集フォルダがドライブのルートのため, 隣にバックアップ用のフォルダを作れません."},
-      {"C:\\DISC\\VIDEO_TS\\", "DISC/VIDEO_TS_ORIGINAL_IFO", "バックアップ先: "},
-      {"C:\\DISC\\VIDEO_TS\\", "DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp", "バックアップ先: "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.edit);
-    if (c.inTheWay) folder_.WriteFile(c.inTheWay, "file");
+  // Paths in messages are the host's own names.
+  const std::string question = "元のIFOファイルのバックアップを作成できません.\nバックアップ先: " +
+                               folder_.HostName("DISC/VIDEO_TS_ORIGINAL_IFO") +
+                               "\nバックアップなしで処理を継続しますか？";
+  for (const char* inTheWay : {"DISC/VIDEO_TS_ORIGINAL_IFO", "DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"}) {
+    SCOPED_TRACE(inTheWay);
+    folder_.WriteFile(inTheWay, "file");
     for (int answer : {7, 6}) {
       MessageRecorder messages({answer});
-      EXPECT_EQ(EnsureOriginalBackup(c.edit), answer == 6);
+      EXPECT_EQ(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"), answer == 6);
       ASSERT_EQ(messages.messages().size(), 1u);
-      // Paths in messages are the host's own names.
-      std::string reason = c.reasonLine;
-      if (c.inTheWay) reason += folder_.HostName("DISC/VIDEO_TS_ORIGINAL_IFO");
-      EXPECT_EQ(messages.messages()[0].text, "元のIFOファイルのバックアップを作成できません.\n" + reason +
-                                                 "\nバックアップなしで処理を継続しますか？");
+      EXPECT_EQ(messages.messages()[0].text, question);
       EXPECT_EQ(messages.messages()[0].caption, "確認");
       EXPECT_EQ(messages.messages()[0].style, 36);
     }
-    if (c.inTheWay) std::remove(folder_.HostName(c.inTheWay).c_str());
+    std::remove(folder_.HostName(inTheWay).c_str());
   }
 }
 

@@ -45,7 +45,6 @@ class ReadFolder : public ::testing::Test {
   void ReadGoodDisc() {
     WriteDisc(Dvd(), SimpleDisc(1, 1));
     ASSERT_EQ(Read("C:\\DVD", FolderRead), "");
-    ASSERT_EQ(Disc.TitleSetCount, 1);
   }
   void ExpectNoDisc() {
     EXPECT_EQ(Disc.TitleCount, 0);
@@ -93,17 +92,17 @@ TEST_F(ReadFolder, ReadsEveryFileAndMeasuresTheVobs) {
 }
 
 TEST_F(ReadFolder, RefusesFolderTextsAndKeepsTheEditFolder) {
-  WriteDisc(Dvd(), SimpleDisc(1, 1));
   const std::string fullPath = "編集先フォルダはフルパス（例：C:\\IN_DATA）で指定してください.";
   const std::string missing = "編集先フォルダが存在しません.";
   const std::string tooLong = "編集先フォルダのパスが長すぎます.";
-  std::string longest(259, 'A');
-  longest[0] = 'C', longest[1] = ':', longest[2] = '\\';
   struct Case {
     std::string text, message;
   } cases[] = {
-      {"DVD", fullPath},  {"C:DVD", fullPath}, {"C:\\NOPE", missing}, {"C:\\DVD\\VIDEO_TS.IFO", missing},
-      {longest, tooLong},
+      {"DVD", fullPath},
+      {"C:DVD", fullPath},
+      {"C:\\NOPE", missing},
+      {"C:\\DVD\\VIDEO_TS.IFO", missing},
+      {"C:\\" + std::string(256, 'A'), tooLong},
   };
   for (const Case& c : cases) {
     ReadGoodDisc();
