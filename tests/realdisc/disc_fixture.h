@@ -1,12 +1,14 @@
 // Helpers of the real-disc tests: discs authored by scripts/make_disc, copies
-// to patch, and the two judges (dvdread_list, nav_trace) run and parsed.
+// of them to patch, and runs of reelwrite and of the dvdread_list judge.
 // Failures to author, copy or run throw std::runtime_error, which fails the
 // test with the reason.
 #pragma once
 
-#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "tests/unit/temp_folder.h"
 
 struct ProgramRun {
   int exit;  // the exit status, or 128 + the signal that ended the program
@@ -14,42 +16,42 @@ struct ProgramRun {
   std::string err;
 };
 
-// Runs argv[0] (a path) with its arguments and collects both outputs.
-ProgramRun RunProgram(const std::vector<std::string>& argv);
+// Runs argv[0], a path or the name of a program of this build, with standard
+// input from /dev/null, so that a question is never answered by a terminal,
+// whoever runs the tests. A sanitizer report fails the test.
+ProgramRun RunProgram(std::vector<std::string> argv);
 
-// A program of this build: REELWRITE_BINARY_DIR/bin/name.
-std::string BuiltProgram(const std::string& name);
+inline ProgramRun Reelwrite(std::vector<std::string> args) {
+  args.insert(args.begin(), "reelwrite");
+  return RunProgram(args);
+}
 
 // Host path of the VIDEO_TS folder of the named layout (see scripts/make_disc),
-// authored into REELWRITE_BINARY_DIR/discs/name on first use. The result is a
-// shared cache: patch a copy, never this folder.
+// authored on first use. It is shared by every test: patch a copy, never it.
 std::string AuthoredDisc(const std::string& name);
 
-// Copies the files of folder src into dst, which is created.
-void CopyDisc(const std::string& src, const std::string& dst);
+// A fresh copy of an authored disc: folder/VIDEO_TS.
+std::string CopyOfDisc(const TempFolder& folder, const std::string& disc);
 
-// One title line of dvdread_list.
+// Every file of a folder with its bytes (with ifoOnly, just the information
+// files and their backups); empty when the folder is missing.
+using FolderFiles = std::map<std::string, std::string>;
+FolderFiles ReadFolder(const std::string& folder, bool ifoOnly = false);
+
+// The names of the files whose bytes differ, or that only one side holds.
+std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b);
+
 struct ListedTitle {
-  int title;
-  int titleSet;
-  int titleInSet;
-  int angles;
-  int chapters;
-  bool hasPost;
-  uint8_t post[8];  // the first post command when hasPost
+  int title, titleSet, titleInSet, angles, chapters;
+  std::string post;  // as info prints commands: "30 01 00 ..", all FF when there is none
 };
 
 struct DvdreadListing {
   int exit;
   std::vector<std::string> parsed;  // "VIDEO_TS.IFO", "VTS_01_0.BUP", ...
   std::vector<std::string> failed;
-  std::vector<int> menuUnitPgcs;  // program chains of each video manager menu language unit
   std::vector<ListedTitle> titles;
   std::string output;  // everything it printed, for failure messages
 };
 
 DvdreadListing DvdreadList(const std::string& folder);
-
-// nav_trace's lines ("MENU", "TITLE n", "STOP", "ERROR ...", "LIMIT"); a run
-// that ended any other way adds "CRASH status".
-std::vector<std::string> NavTrace(const std::string& folder, int maxTitles = 5, const std::string& lang = "");
