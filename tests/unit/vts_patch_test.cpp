@@ -1,7 +1,10 @@
+// The title set patch: one command per title, and the sector fields.
 #include "author/vts_patch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -27,11 +30,9 @@ BuiltDisc Load(const DiscSpec& layout) {
   LoadDisc(disc);
   std::memcpy(Disc.VmgImage, Disc.IfoStore, std::size_t(Disc.IfoSize[0]));
   Disc.VmgSize = Disc.IfoSize[0];
-  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    for (int field : {kVtsLastSector, kVtsIfoLastSector, kVtsMenuVobsSector, kVtsTitleVobsSector}) {
+  for (int n = 1; n <= Disc.TitleSetCount; ++n)
+    for (int field : {kVtsLastSector, kVtsIfoLastSector, kVtsMenuVobsSector, kVtsTitleVobsSector})
       WriteBe32(VtsImage(n) + field, 0x777);
-    }
-  }
   for (int j = 0; j < Disc.TitleCount; ++j) Disc.ActionKind[j] = Unchanged;
   return disc;
 }
@@ -51,53 +52,43 @@ DiscSpec TwoTitleSets() {
   return d;
 }
 
-void SetSectorFields(Bytes& image, int ifoSectors, int menuSectors, int titleSectors) {
-  WriteBe32(image.data() + kVtsLastSector, titleSectors + 2 * ifoSectors + menuSectors - 1);
-  WriteBe32(image.data() + kVtsIfoLastSector, ifoSectors - 1);
-  WriteBe32(image.data() + kVtsMenuVobsSector, menuSectors > 0 ? ifoSectors : 0);
-  WriteBe32(image.data() + kVtsTitleVobsSector, ifoSectors + menuSectors);
+// Last sector, IFO last sector, menu VOB start, title VOB start.
+void SetSectorFields(Bytes& image, std::array<int32_t, 4> values) {
+  const int fields[4] = {kVtsLastSector, kVtsIfoLastSector, kVtsMenuVobsSector, kVtsTitleVobsSector};
+  for (int i = 0; i < 4; ++i) WriteBe32(image.data() + fields[i], values[std::size_t(i)]);
 }
 
 TEST(VtsPatch, EachKindWritesItsCommandIntoTheFirstPostCommand) {
   struct Case {
-    int kind, menu;
+    int kind;
     const char* command;  // nullptr: the slot keeps its command
   } cases[] = {
-      {JumpTitle, 0, "30 08 00 05 01 C0 00 00"},
-      {Command, 0, "12 34 56 78 9A BC DE F0"},
-      {MenuPgc, 0, "30 08 00 00 01 42 00 00"},
-      {MenuPgc, 1, "30 08 00 00 01 83 00 00"},
-      {MenuPgc, 2, "30 08 00 00 01 87 00 00"},
-      {MenuPgc, 3, "30 08 00 00 01 85 00 00"},
-      {MenuPgc, 4, "30 08 00 00 01 84 00 00"},
-      {MenuPgc, 5, "30 08 00 00 01 86 00 00"},
-      {MenuPgc, 6, "30 08 00 00 01 00 00 00"},
-      {MenuPgc, 7, "30 08 00 01 01 C0 00 00"},
-      {MenuPgc, 8, "30 08 00 02 01 C0 00 00"},
-      {MenuPgc, 134, "30 08 00 80 01 C0 00 00"},
-      {Stop, 0, "30 01 00 00 00 00 00 00"},
-      {Repeat, 0, "30 05 00 01 00 03 00 00"},
-      {Unchanged, 0, nullptr},
-      {3, 0, nullptr},
-      {4, 0, nullptr},
+      {JumpTitle, "30 08 00 05 01 C0 00 00"},
+      {Command, "12 34 56 78 9A BC DE F0"},
+      {MenuPgc, "30 08 00 01 01 C0 00 00"},  // menu choice 7, as MenuCommand gives it
+      {Stop, "30 01 00 00 00 00 00 00"},
+      {Repeat, "30 05 00 01 00 03 00 00"},
+      {Unchanged, nullptr},
+      {3, nullptr},  // a kind never assigned
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
     BuiltDisc disc = Load(TwoTitleSets());
     Disc.MenuPgcNumber = 5;
     const int j = 5;  // the third title of title set 2
     Disc.ActionKind[j] = c.kind;
-    Disc.ActionMenu[j] = c.menu;
+    Disc.ActionMenu[j] = 7;
     std::memcpy(Disc.ActionCommand[j], C("12 34 56 78 9A BC DE F0").data(), 8);
-    Cmd expected = c.command ? C(c.command) : C("30 02 00 00 00 01 00 00");
+    Cmd expected = C(c.command ? c.command : "30 02 00 00 00 01 00 00");
 
-    uint8_t fromLookup[8];
-    EXPECT_EQ(EndCommandFor(j, fromLookup), c.command != nullptr) << c.kind << "/" << c.menu;
+    Cmd fromLookup;
+    EXPECT_EQ(EndCommandFor(j, fromLookup.data()), c.command != nullptr);
     if (c.command) {
-      EXPECT_EQ(Bytes(fromLookup, fromLookup + 8), Bytes(expected.begin(), expected.end()));
+      EXPECT_EQ(fromLookup, expected);
     }
     PatchTitleSets();
     const uint8_t* slot = VtsImage(2) + disc.vts[1].At("pgc 3 post");
-    EXPECT_EQ(Bytes(slot, slot + 8), Bytes(expected.begin(), expected.end())) << c.kind << "/" << c.menu;
+    EXPECT_EQ(Bytes(slot, slot + 8), Bytes(expected.begin(), expected.end()));
   }
 }
 
@@ -106,16 +97,17 @@ TEST(VtsPatch, OnlyTheFirstPostCommandAndTheSectorFieldsChange) {
   for (int j = 0; j < 6; ++j) Disc.ActionKind[j] = Stop;
   PatchTitleSets();
 
+  const Cmd exit = C("30 01 00 00 00 00 00 00");
+  // Set 1: 5-sector IFO, 5 menu VOB sectors, 150 title VOB sectors.
   Bytes set1 = disc.vts[0].bytes;
-  SetSectorFields(set1, int(set1.size() / kSectorSize), 5, 150);
-  std::memcpy(set1.data() + disc.vts[0].At("pgc 1 post"), C("30 01 00 00 00 00 00 00").data(), 8);
+  SetSectorFields(set1, {164, 4, 5, 10});
+  std::copy(exit.begin(), exit.end(), set1.begin() + long(disc.vts[0].At("pgc 1 post")));
   EXPECT_EQ(Image(1), set1);  // titles 2 and 3, and title 1's second post command, as they were
 
-  Bytes set2 = disc.vts[1].bytes;
-  SetSectorFields(set2, int(set2.size() / kSectorSize), 0, 0);
-  for (const char* slot : {"pgc 1 post", "pgc 2 post", "pgc 3 post"}) {
-    std::memcpy(set2.data() + disc.vts[1].At(slot), C("30 01 00 00 00 00 00 00").data(), 8);
-  }
+  Bytes set2 = disc.vts[1].bytes;  // no VOBs
+  SetSectorFields(set2, {9, 4, 0, 5});
+  for (const char* slot : {"pgc 1 post", "pgc 2 post", "pgc 3 post"})
+    std::copy(exit.begin(), exit.end(), set2.begin() + long(disc.vts[1].At(slot)));
   EXPECT_EQ(Image(2), set2);
 
   uint8_t out[8];
