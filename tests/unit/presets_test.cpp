@@ -1,8 +1,11 @@
+// Whole-disc patterns: each title's kind, menu choice and chained target.
 #include "actions/presets.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "disc/disc_state.h"
@@ -18,12 +21,10 @@ class PresetsTest : public ::testing::Test {
   void Apply(int titles, int preset) {
     Disc.TitleCount = titles;
     Disc.PresetIndex = preset;
-    for (int n = 0; n < 100; ++n) {
-      Disc.ActionKind[n] = Command;
-      Disc.ActionTarget[n] = -1;
-      Disc.ActionMenu[n] = kKept;
-      std::memset(Disc.ActionCommand[n], 0x5A, 8);
-    }
+    std::fill_n(Disc.ActionKind, 100, Command);
+    std::fill_n(Disc.ActionTarget, 100, -1);
+    std::fill_n(Disc.ActionMenu, 100, kKept);
+    std::memset(Disc.ActionCommand, 0x5A, sizeof Disc.ActionCommand);
     ApplyBatchPreset();
   }
 };
@@ -31,10 +32,8 @@ class PresetsTest : public ::testing::Test {
 TEST_F(PresetsTest, EachPresetOnOneAndThreeTitles) {
   struct Case {
     int preset;
-    int32_t middle;  // kind of titles 1 and 2 of three
-    int32_t last;
-    int32_t middleMenu;
-    int32_t lastMenu;
+    int32_t middle, last;  // kinds of titles 1 and 2 of three, and of the last
+    int32_t middleMenu, lastMenu;
   } cases[] = {
       {0, JumpTitle, MenuPgc, kKept, 0},
       {1, JumpTitle, MenuPgc, kKept, 1},
@@ -67,11 +66,10 @@ TEST_F(PresetsTest, EachPresetOnOneAndThreeTitles) {
   }
 }
 
-TEST_F(PresetsTest, AllNinetyNineTitles) {
-  Apply(99, 6);
-  for (int n = 0; n < 99; ++n) EXPECT_EQ(Disc.ActionKind[n], Stop);
-  EXPECT_EQ(Disc.ActionTarget[97], 98);
-  EXPECT_EQ(Disc.ActionTarget[98], 0);
+TEST_F(PresetsTest, EntriesPastTheNinetyNinthTitleAreNotTouched) {
+  Apply(120, 6);
+  EXPECT_EQ(Disc.ActionKind[98], Stop);
+  EXPECT_EQ(Disc.ActionTarget[98], 0);  // the 99th counts as the last
   EXPECT_EQ(Disc.ActionKind[99], Command);
 }
 
