@@ -45,17 +45,11 @@ TEST(TextHelpers, SjisAwareText) {
     c.f == 'r' ? RemoveSpaces(s) : AddTrailingBackslash(s);
     EXPECT_STREQ(s, c.out) << c.f << " \"" << c.in << '"';
   }
-  EXPECT_EQ(std::to_string(SjisByteClass("\x95\x5C"
-                                         "A",
-                                         0)) +
-                std::to_string(SjisByteClass("\x95\x5C"
-                                             "A",
-                                             1)) +
-                std::to_string(SjisByteClass("\x95\x5C"
-                                             "A",
-                                             2)) +
-                std::to_string(SjisByteClass("\x80\x5C", 1)),
-            "1202");  // 0x80 leads for SjisByteClass, unlike IsSjisLeadByte
-  for (int c = 0; c < 256; ++c)
-    EXPECT_EQ(IsSjisLeadByte(uint8_t(c)), (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) << c;
+  // 0x80 leads for SjisByteClass, unlike IsSjisLeadByte.
+  const char* hyo = "\x95\\A";  // 表 then A
+  for (auto [text, p, cls] :
+       {std::tuple<const char*, int, int>{hyo, 0, 1}, {hyo, 1, 2}, {hyo, 2, 0}, {"\x80\\", 1, 2}})
+    EXPECT_EQ(SjisByteClass(text, std::size_t(p)), cls) << p;
+  for (int c : {0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD})  // the edges of both lead ranges
+    EXPECT_EQ(IsSjisLeadByte(uint8_t(c)), c == 0x81 || c == 0x9F || c == 0xE0 || c == 0xFC) << c;
 }
