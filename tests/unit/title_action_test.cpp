@@ -49,7 +49,7 @@ TEST_F(TitleActionTest, ParsesCommandTextAsTheRowsAreTyped) {
        "00 02 00 00 00 01 00 00"},
       // Only the first 126 characters are read.
       {std::string(110, ' ') + "3002000000010000", "30 02 00 00 00 01 00 00"},
-      {std::string(120, ' ') + "3002000000010000", zeros},
+      {std::string(111, ' ') + "3002000000010000", zeros},
   };
   for (const Case& c : cases) {
     std::memset(Disc.ActionCommand[4], 0xAA, 8);
