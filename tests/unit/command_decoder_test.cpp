@@ -45,10 +45,9 @@ TEST(CommandDecoderTest, NamesRegistersAndDescribesKnownEncodings) {
       {"30 08 00 00 01 83 00 00", 0, "CallSS VTSM root menu, resume cell 1"},
       {"30 06 00 01 02 87 00 00", 0, "JumpSS VTSM vts 2 title 1, chapter menu"},
       {"30 32 00 00 00 07 86 03", G({3}), "if (s6 != g3) JumpTT 7"},
-      // Special instructions, with a comparison against an immediate and an SPRM.
+      // Special instructions, with a comparison against an immediate.
       {"00 00 00 00 00 00 00 00", 0, "Nop"},
       {"00 A1 00 03 00 07 00 05", G({3}), "if (g3 == 7) Goto 5"},
-      {"00 21 00 84 00 03 00 02", G({3}), "if (s4 == g3) Goto 2"},
       {"00 03 00 00 00 00 04 09", 0, "SetTmpPML 4, Goto 9"},
       // Links.
       {"20 34 00 04 00 06 00 07", G({4, 6}), "if (g4 != g6) LinkPGCN 7"},
