@@ -10,6 +10,38 @@ int TableCount(ImageRef image, int64_t table) {
   return ReadBe16(image.data + table);
 }
 
+// A walk takes a step for each search pointer it follows and for each
+// command of each chain it visits. Tables as authored keep every pointer and
+// command in 8 bytes of their own, so a walk over them takes fewer steps than
+// the image has 8-byte slots, also when a chain is shared now and then. A
+// damaged table can point 65535 language units at one unit of 65535 chains,
+// each at one chain of thousands of commands, all inside the image: past four
+// times that many steps a walk is only going over the same bytes again, and
+// it stops there rather than keep the program busy for hours.
+struct Walk {
+  ImageRef image;
+  VisitPgc visit;
+  void* context;
+  int64_t steps;
+};
+
+Walk StartWalk(ImageRef image, VisitPgc visit, void* context) {
+  return Walk{image, visit, context, image.size / 2};
+}
+
+void WalkPgcs(Walk& walk, int64_t table) {
+  int count = TableCount(walk.image, table);
+  for (int k = 1; k <= count && walk.steps > 0; ++k) {
+    walk.steps -= 1;
+    int64_t pgc = PgcOffset(walk.image, table, k);
+    if (pgc < 0) continue;
+    CommandTable commands;
+    if (ReadCommandTable(walk.image, pgc, &commands))
+      walk.steps -= commands.pre + commands.post + commands.cell;
+    walk.visit(walk.image, pgc, walk.context);
+  }
+}
+
 }  // namespace
 
 int64_t FirstPlayPgcOffset(ImageRef vmg) {
@@ -28,14 +60,15 @@ int64_t LanguageUnitOffset(ImageRef image, int64_t table, int u) {
 }
 
 void ForEachPgc(ImageRef image, int64_t table, VisitPgc visit, void* context) {
-  int count = TableCount(image, table);
-  for (int k = 1; k <= count; ++k) {
-    int64_t pgc = PgcOffset(image, table, k);
-    if (pgc >= 0) visit(image, pgc, context);
-  }
+  Walk walk = StartWalk(image, visit, context);
+  WalkPgcs(walk, table);
 }
 
 void ForEachMenuPgc(ImageRef image, int64_t table, VisitPgc visit, void* context) {
+  Walk walk = StartWalk(image, visit, context);
   int units = TableCount(image, table);
-  for (int u = 0; u < units; ++u) ForEachPgc(image, LanguageUnitOffset(image, table, u), visit, context);
+  for (int u = 0; u < units && walk.steps > 0; ++u) {
+    walk.steps -= 1;
+    WalkPgcs(walk, LanguageUnitOffset(image, table, u));
+  }
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
@@ -133,6 +134,30 @@ TEST_F(RegistersUsedByDiscTest, SkipsWhatLeavesTheImage) {
   WriteBe32(b.vmg.Ptr("VMGM_PGCI_UT", 8 + 8 * 1 + 4), 0x7FFFFFF0);  // language unit 2 far outside
   LoadDisc(b);
   EXPECT_EQ(RegistersUsedByDisc(), G({1, 5, 9}));
+}
+
+// A damaged menu table, wholly inside its file, whose 4000 language units all
+// name one unit of 4000 chains that all name one chain of 255 commands: four
+// billion command decodes if walked pointer by pointer.
+TEST_F(RegistersUsedByDiscTest, StopsWalkingTablesThatNameTheSameChainOverAndOver) {
+  BuiltDisc b = BuildDisc(EveryPlace());
+  std::vector<uint8_t>& vts = b.vts[1].bytes;
+  const int names = 4000;
+  std::size_t table = vts.size(), unit = table + 8 + 8 * names, chain = unit + 8 + 8 * names;
+  vts.resize(chain + 0xF4 + 8 * 255);
+  WriteBe16(&vts[table], names);
+  WriteBe16(&vts[unit], names);
+  for (int i = 0; i < names; ++i) {
+    WriteBe32(&vts[table + 12 + 8 * i], int32_t(unit - table));
+    WriteBe32(&vts[unit + 12 + 8 * i], int32_t(chain - unit));
+  }
+  WriteBe16(&vts[chain + 0xE4], 0xEC);
+  WriteBe16(&vts[chain + 0xEC], 255);
+  for (int i = 0; i < 255; ++i)
+    std::memcpy(&vts[chain + 0xF4 + 8 * i], C("71 00 00 0D 00 01 00 00").data(), 8);
+  WriteBe32(&vts[0xD0], int32_t(table / 2048));  // VTSM_PGCI_UT
+  LoadDisc(b);
+  EXPECT_EQ(RegistersUsedByDisc(), G({1, 3, 5, 7, 9, 13}));
 }
 
 }  // namespace
