@@ -73,6 +73,16 @@ bool PlaceTable(ImageRef vmg, TablePlacement* place) {
   // a following table that starts before it means the fields disagree.
   int64_t start = place->sector * kSectorSize;
   if (place->sector < 1 || !SpanInside(vmg.size, start, place->oldSectors * kSectorSize)) return false;
+  // The title table stays where it is and its entries are rewritten there,
+  // so it must lie before the menu table; every following table is moved and
+  // renumbered, so each must lie behind the old one. A disc whose fields say
+  // otherwise would be written with tables that point at the wrong bytes.
+  int64_t titleTable = ReadBe32(vmg.data + kVmgTtSrptSector);
+  if (titleTable < 1 || titleTable >= place->sector) return false;
+  for (int field : kVmgFollowingTables) {
+    int32_t sector = ReadBe32(vmg.data + field);
+    if (sector > 0 && sector < place->sector + place->oldSectors) return false;
+  }
 
   int64_t endAddress = ReadBe32(Disc.MenuTableImage + 4);
   if (!SpanInside(kMenuTableCapacity, 0, endAddress + 1)) return false;

@@ -184,13 +184,95 @@ int CollectAndTouch() {
   return count;
 }
 
+// What the patches promise beyond staying inside their buffers. A broken
+// promise aborts, except with IFO_FUZZER_LENIENT=1 (then trace shows it).
+bool lenient = false;
+
+void Promise(bool kept, const char* what) {
+  if (kept) return;
+  if (trace || !lenient) std::fprintf(stderr, "broken promise: %s\n", what);
+  if (!lenient) std::abort();
+}
+
+// Every title's entry says the same after the video manager patch, wherever
+// the title table now is (only the start sector, bytes 8-11, is new), and
+// every table that follows the menu table still holds its own bytes.
+void CheckTablesFollowed() {
+  ImageRef before = StoredVmgRef(), after = VmgImageRef();
+  for (int field : kVmgFollowingTables) {
+    int64_t from = int64_t(ReadBe32(before.data + field)) * kSectorSize;
+    int64_t to = int64_t(ReadBe32(after.data + field)) * kSectorSize;
+    int64_t length = std::min<int64_t>(kSectorSize, before.size - from);
+    if (from <= 0 || length <= 0) continue;
+    Promise(
+        SpanInside(after.size, to, length) && std::memcmp(before.data + from, after.data + to, length) == 0,
+        "the video manager patch keeps every following table's bytes under its field");
+  }
+  for (int j = 0; j < Disc.TitleCount; ++j) {
+    int64_t a = TitleEntryOffset(before, j), b = TitleEntryOffset(after, j);
+    Promise(a >= 0 && b >= 0 && std::memcmp(before.data + a, after.data + b, 8) == 0,
+            "the video manager patch keeps every title's entry");
+  }
+}
+
+// The title set patch changes the four sector fields and the first post
+// command of titles with an action; each such slot ends with the command of
+// the last title that names it.
+struct Slot {
+  int titleSet;
+  int64_t at;
+  uint8_t command[8];
+};
+
+std::vector<Slot> PlannedSlots() {
+  std::vector<Slot> slots;
+  for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) {
+    Slot slot{};
+    int64_t pgc = TitlePgc(VmgImageRef(), j, &slot.titleSet, nullptr);
+    if (pgc < 0 || !EndCommandFor(j, slot.command)) continue;
+    slot.at = FirstPostCommand(VtsImageRef(slot.titleSet), pgc);
+    slots.push_back(slot);
+  }
+  return slots;
+}
+
+void CheckTitleSetPatch(const std::vector<std::vector<uint8_t>>& before, const std::vector<Slot>& slots) {
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    const uint8_t* now = VtsImage(n);
+    for (int64_t i = 0; i < Disc.IfoSize[n]; ++i) {
+      if (now[i] == before[n][i]) continue;
+      bool field = (i >= 0x0C && i < 0x10) || (i >= 0x1C && i < 0x20) || (i >= 0xC0 && i < 0xC8);
+      bool slot = std::any_of(slots.begin(), slots.end(),
+                              [&](const Slot& s) { return s.titleSet == n && i >= s.at && i < s.at + 8; });
+      Promise(field || slot, "the title set patch changes only sector fields and post commands");
+    }
+  }
+  for (std::size_t k = 0; k < slots.size(); ++k) {
+    const Slot& s = slots[k];
+    bool overlapped = std::any_of(slots.begin(), slots.end(), [&](const Slot& o) {
+      return &o != &s && o.titleSet == s.titleSet && o.at != s.at && o.at < s.at + 8 && s.at < o.at + 8;
+    });
+    bool last = std::none_of(slots.begin() + std::ptrdiff_t(k) + 1, slots.end(),
+                             [&](const Slot& o) { return o.titleSet == s.titleSet && o.at == s.at; });
+    if (!overlapped && last) {
+      Promise(std::memcmp(VtsImage(s.titleSet) + s.at, s.command, 8) == 0,
+              "each title's first post command is the one its action stands for");
+    }
+  }
+}
+
 // The program after a successful read: get info's preparation, the user's
 // choices, and execute's patches. Returns false when the patch refused.
 bool RunAccepted(const fuzzdisc::Input& in, bool chooseActions) {
   PoisonVmgImageFrom(StoredVmgRef().size);
   PrepareMenuTable();
   RegistersUsedByDisc();
-  if (chooseActions) ChooseActions(in);
+  if (chooseActions) {
+    ChooseActions(in);
+  } else {
+    Disc.NoMenu = (in.flags & fuzzdisc::kNoMenu) ? 1 : 0;
+    Disc.RandomPlay = (in.flags & fuzzdisc::kRandomPlay) ? 1 : 0;
+  }
   unsigned char command[8];
   for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) EndCommandFor(j, command);
 
@@ -199,7 +281,14 @@ bool RunAccepted(const fuzzdisc::Input& in, bool chooseActions) {
   if (!PatchVideoManager()) return false;
   Reached("patched video manager");
   PoisonVmgImageFrom(Disc.VmgSize);
+  CheckTablesFollowed();
+
+  std::vector<std::vector<uint8_t>> before(1);
+  for (int n = 1; n <= Disc.TitleSetCount; ++n)
+    before.emplace_back(VtsImage(n), VtsImage(n) + Disc.IfoSize[n]);
+  std::vector<Slot> slots = PlannedSlots();
   PatchTitleSets();
+  CheckTitleSetPatch(before, slots);
   int files = CollectAndTouch();
   Reached(files >= 0 ? "collected the files" : "refused to collect the files");
   return files >= 0;
@@ -211,6 +300,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   platform::SetMessageBoxHandler(Silent, nullptr);
   const char* value = std::getenv("IFO_FUZZER_TRACE");
   trace = value && *value && *value != '0';
+  value = std::getenv("IFO_FUZZER_LENIENT");
+  lenient = value && *value && *value != '0';
   return 0;
 }
 
@@ -225,7 +316,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (!RunAccepted(in, true)) return 0;
   if (!(in.flags & fuzzdisc::kReadBack)) return 0;
 
-  // The patched disc as the next get info would read it.
+  // The patched disc as the next get info would read it: accepted, and
+  // patched again with the actions it reads back, the same bytes.
   std::vector<std::vector<uint8_t>> written;
   written.emplace_back(Disc.VmgImage, Disc.VmgImage + Disc.VmgSize);
   for (int n = 1; n <= Disc.TitleSetCount; ++n)
@@ -233,8 +325,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   ResetDisc();
   if (!LoadImages(written, in)) return 0;
   RunUnchecked();
-  if (!CheckDiscTables()) return 0;
+  bool accepted = CheckDiscTables();
+  Promise(accepted, "a patched disc reads back");
+  if (!accepted) return 0;
   Reached("read back and checked");
-  RunAccepted(in, false);
+  bool again = RunAccepted(in, false);
+  Promise(again, "a patched disc can be patched again");
+  if (!again) return 0;
+  Promise(Disc.VmgSize == int64_t(written[0].size()) &&
+              std::memcmp(Disc.VmgImage, written[0].data(), written[0].size()) == 0,
+          "patching a patched disc again with the actions it reads back gives the same VIDEO_TS.IFO");
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    Promise(std::memcmp(VtsImage(n), written[n].data(), written[n].size()) == 0,
+            "patching a patched disc again with the actions it reads back gives the same VTS_nn_0.IFO");
+  }
   return 0;
 }

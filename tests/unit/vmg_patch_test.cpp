@@ -212,6 +212,12 @@ TEST_F(VmgPatch, RefusesWithoutChangingAnything) {
                    ReadBe32(Disc.IfoStore + kVmgMenuPgciUtSector) - 1);
        },
        16, false},
+      {"a later following table before the menu table (it would be renumbered)",
+       [] { WriteBe32(Disc.IfoStore + kVmgFollowingTables[3], ReadBe32(Disc.IfoStore + kVmgTtSrptSector)); },
+       16, false},
+      {"title table behind the menu table (its entries would be written into the moved bytes)",
+       [] { WriteBe32(Disc.IfoStore + kVmgTtSrptSector, ReadBe32(Disc.IfoStore + kVmgFollowingTables[1])); },
+       16, false},
       {"dispatcher with fewer pre-commands than 2 x titles",
        [] {
          ImageRef table{Disc.MenuTableImage, kMenuTableCapacity};
