@@ -21,6 +21,7 @@ bool Decode(const uint8_t* data, std::size_t size, Input* out) {
   out->flags = data[0];
   out->presetIndex = int8_t(data[1]);
   out->menuRegister = data[2] & 15;
+  out->vmgSize64k = data[3];
   out->vmgMenuVob64k = Get16(data + 10);
   for (int n = 0; n < kMaxTitleSetImages; ++n) {
     out->menuVob64k[n] = Get16(data + 12 + 4 * n);
@@ -46,6 +47,7 @@ std::vector<uint8_t> Encode(const Input& in) {
   out[0] = uint8_t((in.flags & ~3) | (count >= 2 ? count - 2 : 0));
   out[1] = uint8_t(in.presetIndex);
   out[2] = in.menuRegister;
+  out[3] = in.vmgSize64k;
   Put16(&out[10], in.vmgMenuVob64k);
   for (int n = 0; n < kMaxTitleSetImages; ++n) {
     Put16(&out[12 + 4 * n], in.menuVob64k[n]);

@@ -7,6 +7,9 @@
 //                bytes 32-47, bit 7 read the patched disc back and patch it again
 //   byte 1       PresetIndex (signed)
 //   byte 2       MenuRegister (low four bits)
+//   byte 3       VIDEO_TS.IFO's size in 64 KiB when larger than its image:
+//                zeros follow, so that a small input can make a file near or
+//                over the 2 MiB the video manager may grow to
 //   bytes 4-9    sizes of the first three images, 16 bits big-endian each;
 //                the last image takes whatever follows the ones before it
 //   bytes 10-11  VIDEO_TS.VOB size, in 64 KiB
@@ -47,6 +50,7 @@ struct Input {
   uint8_t flags = 0;
   int8_t presetIndex = 0;
   uint8_t menuRegister = 0;
+  uint8_t vmgSize64k = 0;
   uint16_t vmgMenuVob64k = 0;
   uint16_t menuVob64k[kMaxTitleSetImages] = {};
   uint16_t titleVobSectors256[kMaxTitleSetImages] = {};

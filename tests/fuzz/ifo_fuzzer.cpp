@@ -84,13 +84,14 @@ bool LoadImages(const std::vector<std::vector<uint8_t>>& images, const fuzzdisc:
   std::size_t at = (8 - reinterpret_cast<uintptr_t>(Disc.IfoStore) % 8) % 8;
   for (std::size_t n = 0; n < images.size(); ++n) {
     std::size_t size = std::max(images[n].size(), kMinIfoSize);
+    if (n == 0) size = std::max(size, std::size_t(in.vmgSize64k) << 16);
     if (size > kIfoStoreCapacity - at) return false;
     if (!images[n].empty()) std::memcpy(Disc.IfoStore + at, images[n].data(), images[n].size());
+    storeUsed = at + size;
     Disc.IfoOffset[n] = int32_t(at);
     Disc.IfoSize[n] = int32_t(size);
     at = std::min<std::size_t>(AlignUp(at + size) + kGap, kIfoStoreCapacity);
   }
-  storeUsed = at;
   for (std::size_t n = 0; n < images.size(); ++n) {
     std::size_t end = std::size_t(Disc.IfoOffset[n] + Disc.IfoSize[n]);
     std::size_t next = n + 1 < images.size() ? std::size_t(Disc.IfoOffset[n + 1]) : kIfoStoreCapacity;

@@ -115,6 +115,14 @@ void WriteIfoSeeds() {
   three.vmg.menus[0].pgcs.resize(2);
   Write("three_title_sets", Encode(FromBuilt(BuildDisc(three), fuzzdisc::kRandomPlay | fuzzdisc::kReadBack)));
 
+  // VIDEO_TS.IFO stretched to just under and to just over what the menu
+  // table may grow it to.
+  for (uint8_t size64k : {31, 32}) {
+    fuzzdisc::Input big = FromBuilt(BuildDisc(LanguageUnits()), fuzzdisc::kApplyPreset);
+    big.vmgSize64k = size64k;
+    Write("language_units_" + std::to_string(size64k * 64) + "k", Encode(big));
+  }
+
   fuzzdisc::Input patched = FromBuilt(BuildDisc(LanguageUnits()), fuzzdisc::kReadBack);
   patched.images = Patched(LanguageUnits(), 0, false, false);
   Write("patched_language_units", Encode(patched));
