@@ -51,6 +51,17 @@ int64_t FirstFollowingSector(const uint8_t* vmg) {
   return 0;
 }
 
+// Sectors the menu table at `sector` takes by its own end address, at least
+// one. Where no other table follows it, this is all it can be said to hold:
+// taking one sector for a longer table would leave the rest of it behind the
+// new one, and every execute would grow the file again.
+int64_t OwnSectors(ImageRef vmg, int64_t sector) {
+  int64_t at = sector * kSectorSize;
+  if (sector < 1 || !SpanInside(vmg.size, at, 8)) return 1;
+  int64_t size = int64_t(ReadBe32(vmg.data + at + 4)) + 1;
+  return size > kSectorSize ? (size + kSectorSize - 1) / kSectorSize : 1;
+}
+
 bool PlaceTable(ImageRef vmg, TablePlacement* place) {
   // VMGI_MAT and the First Play area must be there, and the image must fit
   // the working copy before anything is computed from it.
@@ -63,7 +74,7 @@ bool PlaceTable(ImageRef vmg, TablePlacement* place) {
   if (p != 0) {
     place->fieldWasZero = false;
     place->sector = p;
-    place->oldSectors = (next > 0 ? next : p + 1) - p;
+    place->oldSectors = next > 0 ? next - p : OwnSectors(vmg, p);
   } else {
     place->fieldWasZero = true;
     place->sector = next > 0 ? next : int64_t(ReadBe32(vmg.data + kVmgTtSrptSector)) + 1;

@@ -279,7 +279,10 @@ bool RunAccepted(const fuzzdisc::Input& in, bool chooseActions) {
 
   long long patched = PatchedVmgSize();
   PoisonVmgImageFrom(std::max<long long>(StoredVmgRef().size, patched));
-  if (!PatchVideoManager()) return false;
+  if (!PatchVideoManager()) {
+    Reached(patched < 0 ? "patch refused: no place for the menu table" : "patch refused: placed, but refused");
+    return false;
+  }
   Reached("patched video manager");
   PoisonVmgImageFrom(Disc.VmgSize);
   CheckTablesFollowed();
@@ -333,6 +336,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   bool again = RunAccepted(in, false);
   Promise(again, "a patched disc can be patched again");
   if (!again) return 0;
+  if (trace) {
+    std::size_t common = std::min<std::size_t>(written[0].size(), std::size_t(Disc.VmgSize));
+    for (std::size_t i = 0; i < common; ++i) {
+      if (Disc.VmgImage[i] != written[0][i])
+        std::fprintf(stderr, "VIDEO_TS.IFO differs at 0x%zx: %02X then %02X\n", i, written[0][i], Disc.VmgImage[i]);
+    }
+  }
   Promise(Disc.VmgSize == int64_t(written[0].size()) &&
               std::memcmp(Disc.VmgImage, written[0].data(), written[0].size()) == 0,
           "patching a patched disc again with the actions it reads back gives the same VIDEO_TS.IFO");

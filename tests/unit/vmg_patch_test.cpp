@@ -81,6 +81,7 @@ TEST_F(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
       {"grown", 7, {kAutoPlaced, kAutoPlaced, 0, kAutoPlaced, kAutoPlaced}, 0, 0, 2, 1},
       {"inserted before field 204", 0, {0x20, kAutoPlaced, 0, 0, 0}, 1000, 0, 0x20, 1},
       {"inserted behind TT_SRPT", 0, {0, 0, 0, 0, 0}, 0, 0, 2, 1},
+      {"two sectors replaced, nothing following", 9, {0, 0, 0, 0, 0}, 0, 0, 2, 0},
   };
   const char* names[5] = {"PTL_MAIT", "VTS_ATRT", "TXTDT_MGI", "VMGM_C_ADT", "VMGM_VOBU_ADMAP"};
   for (const Case& c : cases) {
