@@ -73,6 +73,50 @@ bool CheckTitles(ImageRef vmg) {
   return true;
 }
 
+// Execute writes each title's first post command in place, so those 8 bytes
+// must be nothing that leads to a title's commands: not the search pointers
+// of the title set's chain table, not a chain's header, not a command
+// table's header. Where they are, writing one title's command moves the
+// chain of another (or its own), and the title set is written pointing
+// elsewhere. Titles sharing a chain share its slot, which is no overlap.
+bool CheckPostCommandsApart(ImageRef vmg) {
+  struct Chain {
+    int set;
+    int64_t pgc, commands, post;
+  } chains[kMaxTitles];
+  int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
+  for (int t = 0; t < count; ++t) {
+    Chain& c = chains[t];
+    c = Chain{0, -1, -1, -1};
+    c.pgc = TitlePgc(vmg, t, &c.set, nullptr);
+    CommandTable table;
+    if (c.pgc < 0 || !ReadCommandTable(VtsImageRef(c.set), c.pgc, &table) || !table.present) continue;
+    c.commands = table.offset;
+    c.post = FirstPostCommand(VtsImageRef(c.set), c.pgc);
+  }
+  auto overlap = [](int64_t a, int64_t aLength, int64_t b, int64_t bLength) {
+    return b >= 0 && a < b + bLength && b < a + aLength;
+  };
+  for (int t = 0; t < count; ++t) {
+    const Chain& a = chains[t];
+    if (a.post < 0) continue;
+    ImageRef vts = VtsImageRef(a.set);
+    int64_t table = TableOffset(vts, kVtsPgcitSector);
+    bool apart = !overlap(a.post, kCommandSize, table, 8 + 8 * int64_t(ReadBe16(vts.data + table)));
+    for (int u = 0; u < count && apart; ++u) {
+      const Chain& b = chains[u];
+      if (b.set != a.set || b.pgc < 0) continue;
+      apart = !overlap(a.post, kCommandSize, b.pgc, kPgcHeaderSize) &&
+              !overlap(a.post, kCommandSize, b.commands, 8);
+    }
+    if (!apart) {
+      ShowFault(a.set, "タイトル%dのポストコマンドがPGC情報と重なっています", t + 1);
+      return false;
+    }
+  }
+  return true;
+}
+
 // The menu table is copied unit by unit, each unit taken to end where the
 // next begins (the last where the table ends), and its last chain is tested
 // for an earlier dispatcher chain. So every unit must lie inside the table in
@@ -165,5 +209,5 @@ bool CheckDiscTables() {
     ShowFault(0, "タイトル数が99を超えています");
     return false;
   }
-  return CheckTitles(vmg) && CheckMenuTable(vmg);
+  return CheckTitles(vmg) && CheckPostCommandsApart(vmg) && CheckMenuTable(vmg);
 }

@@ -81,6 +81,18 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
        }},
       {"VTS_01_0.IFOが異常です（タイトル2のコマンドが範囲外にあります）.",
        [](BuiltDisc& b) { WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 0xFFFF); }},
+      {"VTS_01_0.IFOが異常です（タイトル1のポストコマンドがPGC情報と重なっています）.",
+       [](BuiltDisc& b) {  // title 1's chain at the table start: its post command is title 2's search pointer
+         const uint8_t pointer[8] = {0, 0, 0, 1, 0, 0, 0, 0};  // 0 pre, 1 post command; chain at offset 0
+         std::memcpy(b.vts[0].Ptr("VTS_PGCIT", 8), pointer, 8);
+         WriteBe16(b.vts[0].Ptr("VTS_PGCIT", 0xE4), 8);
+       }},
+      {"VTS_02_0.IFOが異常です（タイトル3のポストコマンドがPGC情報と重なっています）.",
+       [](BuiltDisc& b) {  // title 3's command table moved into title 4's chain header
+         WriteBe16(b.vts[1].Ptr("pgc 1", 0xE4),
+                   uint16_t(b.vts[1].At("pgc 2") + 0xE4 - 16 - b.vts[1].At("pgc 1")));
+         WriteBe16(b.vts[1].Ptr("pgc 2", 0xE4 - 16 + 2), 1);  // its one post command there
+       }},
       {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC8, -1); }},
       {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外にあります）.",
