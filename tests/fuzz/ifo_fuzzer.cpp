@@ -280,7 +280,8 @@ bool RunAccepted(const fuzzdisc::Input& in, bool chooseActions) {
   long long patched = PatchedVmgSize();
   PoisonVmgImageFrom(std::max<long long>(StoredVmgRef().size, patched));
   if (!PatchVideoManager()) {
-    Reached(patched < 0 ? "patch refused: no place for the menu table" : "patch refused: placed, but refused");
+    Reached(patched < 0 ? "patch refused: no place for the menu table"
+                        : "patch refused: placed, but refused");
     return false;
   }
   Reached("patched video manager");
@@ -340,7 +341,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::size_t common = std::min<std::size_t>(written[0].size(), std::size_t(Disc.VmgSize));
     for (std::size_t i = 0; i < common; ++i) {
       if (Disc.VmgImage[i] != written[0][i])
-        std::fprintf(stderr, "VIDEO_TS.IFO differs at 0x%zx: %02X then %02X\n", i, written[0][i], Disc.VmgImage[i]);
+        std::fprintf(stderr, "VIDEO_TS.IFO differs at 0x%zx: %02X then %02X\n", i, written[0][i],
+                     Disc.VmgImage[i]);
     }
   }
   Promise(Disc.VmgSize == int64_t(written[0].size()) &&
