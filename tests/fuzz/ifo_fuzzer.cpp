@@ -8,6 +8,11 @@
 // them, and every byte of IfoStore, and of VmgImage past the image's size,
 // that belongs to no image is poisoned: a read that leaves its image is
 // reported even though it stays inside DiscState.
+//
+// Beyond memory, the patches' promises are checked (see Promise below): the
+// title table and the tables behind the menu table keep their bytes, the
+// title set patch changes only sector fields and post commands, and a
+// patched disc reads back, and patched again gives the same files.
 #include <sanitizer/asan_interface.h>
 
 #include <algorithm>
