@@ -408,4 +408,12 @@ void LoadDisc(const BuiltDisc& disc) {
 
 void LoadDisc(const DiscSpec& layout) { LoadDisc(BuildDisc(layout)); }
 
+std::vector<uint8_t> Hex(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+  std::vector<uint8_t> b;
+  for (std::size_t i = 0; i + 1 < text.size(); i += 2)
+    b.push_back(uint8_t(std::stoi(text.substr(i, 2), nullptr, 16)));
+  return b;
+}
+
 }  // namespace testdisc

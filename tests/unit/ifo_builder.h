@@ -52,6 +52,8 @@ namespace testdisc {
 using Cmd = std::array<uint8_t, 8>;
 // "30 01 00 00 00 00 00 00" (blanks optional) -> bytes; throws on bad text.
 Cmd C(const char* hex);
+// The same for any number of bytes.
+std::vector<uint8_t> Hex(std::string text);
 
 // A command-only program chain.
 struct Pgc {

@@ -18,15 +18,6 @@ namespace {
 using namespace testdisc;
 using Bytes = std::vector<uint8_t>;
 
-// "30 01 00 00 ..." of any length.
-Bytes Hex(std::string text) {
-  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-  Bytes b;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-    b.push_back(uint8_t(std::stoi(text.substr(i, 2), nullptr, 16)));
-  return b;
-}
-
 // A command-only program chain as the format lays it out: no programs or
 // cells, frame-rate bits 0xC0, the command table right behind the header.
 Bytes CommandOnlyPgc(const Bytes& pre) {

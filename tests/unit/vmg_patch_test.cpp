@@ -26,15 +26,6 @@ using Bytes = std::vector<uint8_t>;
 Bytes At(const uint8_t* p, std::size_t n) { return Bytes(p, p + n); }
 int32_t Field(int offset) { return ReadBe32(Disc.VmgImage + offset); }
 
-// "30 01 00 00 ..." of any length.
-Bytes Hex(std::string text) {
-  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-  Bytes b;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-    b.push_back(uint8_t(std::stoi(text.substr(i, 2), nullptr, 16)));
-  return b;
-}
-
 // One title set of n titles; `units` language units of `pgcs` menu chains
 // each (none: no menu table). Loaded and prepared as get info leaves it.
 BuiltDisc Prepare(int n, int pgcs, int units = 1, std::function<void(DiscSpec&)> change = {}) {
