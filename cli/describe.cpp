@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "actions/command_decoder.h"
 #include "actions/title_action.h"
+#include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 

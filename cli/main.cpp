@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "actions/command_decoder.h"
 #include "actions/presets.h"
 #include "actions/title_action.h"
 #include "author/execute.h"
@@ -14,6 +13,7 @@
 #include "cli/console.h"
 #include "cli/describe.h"
 #include "cli/dry_run.h"
+#include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
 #include "platform/platform.h"

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "actions/command_decoder.h"
 #include "actions/title_action.h"
 #include "disc/byte_order.h"
+#include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 

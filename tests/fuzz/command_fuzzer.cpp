@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "actions/command_decoder.h"
 #include "actions/title_action.h"
+#include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 
 namespace {

@@ -23,13 +23,13 @@
 #include <cstring>
 #include <vector>
 
-#include "actions/command_decoder.h"
 #include "actions/presets.h"
 #include "actions/title_action.h"
 #include "author/file_set_writer.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/byte_order.h"
+#include "disc/command_decoder.h"
 #include "disc/disc_check.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"

@@ -1,4 +1,4 @@
-#include "actions/command_decoder.h"
+#include "disc/command_decoder.h"
 
 #include <gtest/gtest.h>
 

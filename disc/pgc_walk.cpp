@@ -1,4 +1,4 @@
-#include "actions/pgc_walk.h"
+#include "disc/pgc_walk.h"
 
 #include "disc/byte_order.h"
 

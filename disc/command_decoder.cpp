@@ -1,13 +1,13 @@
-#include "actions/command_decoder.h"
+#include "disc/command_decoder.h"
 
 #include "disc/menu_table.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "actions/pgc_walk.h"
 #include "disc/disc_state.h"
 #include "disc/menu_table.h"
+#include "disc/pgc_walk.h"
 
 // Bits are numbered as players number them: 63 is the top bit of byte 0,
 // 0 the bottom bit of byte 7; a field is `count` bits ending at `start`.
