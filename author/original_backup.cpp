@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
@@ -9,9 +10,19 @@
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
+const char kNoBackupQuestion[] = "元のIFOファイルのバックアップを作成できません.";
+
 namespace {
 
-constexpr char kBackupSuffix[] = "_ORIGINAL_IFO";
+// The backup's name starts with something else than the folder's: burning
+// the parent folder cuts names to 8 characters in the ISO 9660 view, where
+// "VIDEO_TS_ORIGINAL_IFO" became a second VIDEO_TS that took the real one's
+// place.
+constexpr char kBackupPrefix[] = "ORIGINAL_IFO_";
+// What versions before that called it; restore still finds it.
+constexpr char kOldBackupSuffix[] = "_ORIGINAL_IFO";
+// Inside the backup: what the disc was when it was taken (see DescribeDisc).
+constexpr char kRecordName[] = "DISC.TXT";
 constexpr uint32_t kAnyEntry = 0x37;
 // A VIDEO_TS folder holds at most 100 IFO files and their backups.
 constexpr int kMaxBackupFiles = 256;
@@ -28,10 +39,12 @@ bool IsFolder(const char* path) {
 
 bool Exists(const char* path) { return platform::FindEntry(path, kAnyEntry, nullptr); }
 
+bool IsSeparator(const char* path, std::size_t i) { return path[i] == '\\' && SjisByteClass(path, i) != 2; }
+
 // path without its trailing backslash, in place.
 void DropTrailingBackslash(char* path) {
   std::size_t n = std::strlen(path);
-  if (n > 0 && path[n - 1] == '\\' && SjisByteClass(path, n - 1) != 2) path[n - 1] = '\0';
+  if (n > 0 && IsSeparator(path, n - 1)) path[n - 1] = '\0';
 }
 
 bool Join(char* out, const char* a, const char* b, const char* c = "") {
@@ -46,9 +59,7 @@ void ToUtf8(const char* sjis, char* out, std::size_t capacity) {
 // Asks whether to go on without a backup; `reason` is a UTF-8 line.
 bool AskGoOnWithout(const char* reason) {
   char text[2048];
-  std::snprintf(text, sizeof text,
-                "元のIFOファイルのバックアップを作成できません.\n%s\n"
-                "バックアップなしで処理を継続しますか？",
+  std::snprintf(text, sizeof text, "%s\n%s\nバックアップなしで処理を継続しますか？", kNoBackupQuestion,
                 reason);
   return platform::ShowMessage(text, "確認", 36) != 7;
 }
@@ -109,6 +120,7 @@ void RemoveHalfMade(const char* folder) {
       if (Join(path, withSlash, Listed.names[i])) platform::RemoveFile(path);
     }
   }
+  if (Join(path, withSlash, kRecordName)) platform::RemoveFile(path);
   platform::RemoveFolder(folder);
 }
 
@@ -122,6 +134,88 @@ bool CopyOneFile(const char* from, const char* to) {
   return ok;
 }
 
+struct Description {
+  char* text;
+  std::size_t capacity;
+  std::size_t used;
+  bool vobs;  // the VOB files, else the IFO and BUP files
+  bool overflow;
+};
+
+void DescribeOne(const platform::DirEntry& entry, void* context) {
+  Description* d = static_cast<Description*>(context);
+  if (entry.attributes & platform::kDirectory) return;
+  const char* dot = std::strrchr(entry.name, '.');
+  bool vob = dot && (dot[1] | 0x20) == 'v' && (dot[2] | 0x20) == 'o' && (dot[3] | 0x20) == 'b' && !dot[4];
+  if (d->vobs ? !vob : !HasIfoOrBupExtension(entry.name)) return;
+  int n = std::snprintf(d->text + d->used, d->capacity - d->used, "%llu %s\n",
+                        static_cast<unsigned long long>(entry.size), entry.name);
+  if (n < 0 || static_cast<std::size_t>(n) >= d->capacity - d->used) {
+    d->overflow = true;
+    return;
+  }
+  d->used += n;
+}
+
+// A disc as far as a backup needs to tell it from another: the names and
+// sizes of the VOB files of `vobFolder` (which patching never changes), then
+// those of the IFO and BUP files of `ifoFolder`. Both end in a backslash.
+bool DescribeDisc(const char* vobFolder, const char* ifoFolder, char* text, std::size_t capacity) {
+  Description d{text, capacity, 0, true, false};
+  text[0] = '\0';
+  char pattern[kPathCapacity];
+  if (!Join(pattern, vobFolder, "*.*")) return false;
+  platform::ListFolder(pattern, kAnyEntry, DescribeOne, &d);
+  d.vobs = false;
+  if (!Join(pattern, ifoFolder, "*.*")) return false;
+  platform::ListFolder(pattern, kAnyEntry, DescribeOne, &d);
+  return !d.overflow;
+}
+
+// About 1,200 files of a full disc at under 300 bytes a line.
+constexpr std::size_t kDescriptionCapacity = 384 * 1024;
+char Described[kDescriptionCapacity];
+char Recorded[kDescriptionCapacity];
+
+bool WriteRecord(const char* editFolder, const char* into) {
+  char path[kPathCapacity];
+  if (!DescribeDisc(editFolder, editFolder, Described, sizeof Described) || !Join(path, into, kRecordName))
+    return false;
+  std::FILE* out = platform::OpenFile(path, "wb");
+  if (!out) return false;
+  std::size_t size = std::strlen(Described);
+  bool ok = std::fwrite(Described, 1, size, out) == size;
+  ok = platform::FlushToDisk(out) && ok;
+  ok = (std::fclose(out) == 0) && ok;
+  return ok;
+}
+
+// Whether the backup was taken from the disc now in the folder. A backup
+// made before the record existed has none, and is taken on trust.
+bool BelongsToFolder(const char* editFolder, const char* backup) {
+  char path[kPathCapacity];
+  if (!Join(path, backup, kRecordName)) return false;
+  if (!Exists(path)) return true;
+  std::FILE* in = platform::OpenFile(path, "rb");
+  if (!in) return false;
+  std::size_t size = std::fread(Recorded, 1, sizeof Recorded - 1, in);
+  bool whole = size < sizeof Recorded - 1 && !std::ferror(in);
+  std::fclose(in);
+  Recorded[size] = '\0';
+  return whole && DescribeDisc(editFolder, backup, Described, sizeof Described) &&
+         std::strlen(Recorded) == size && std::strcmp(Recorded, Described) == 0;
+}
+
+// Makes a rename of `folder` (without a trailing backslash) durable.
+void SyncParent(const char* folder) {
+  char parent[kPathCapacity];
+  std::snprintf(parent, sizeof parent, "%s", folder);
+  std::size_t n = std::strlen(parent);
+  while (n > 0 && !IsSeparator(parent, n - 1)) --n;
+  parent[n] = '\0';
+  if (n > 0) platform::SyncFolder(parent);
+}
+
 // Copies every IFO and BUP file of editFolder into a new folder `made`
 // (without a trailing backslash). Leaves nothing behind on failure.
 bool CopyIntoNewFolder(const char* editFolder, const char* made) {
@@ -133,7 +227,7 @@ bool CopyIntoNewFolder(const char* editFolder, const char* made) {
   for (int i = 0; ok && i < Listed.count; ++i) {
     ok = Join(from, editFolder, Listed.names[i]) && Join(to, into, Listed.names[i]) && CopyOneFile(from, to);
   }
-  ok = ok && platform::SyncFolder(made);
+  ok = ok && WriteRecord(editFolder, into) && platform::SyncFolder(made);
   if (!ok) RemoveHalfMade(made);
   return ok;
 }
@@ -154,20 +248,54 @@ bool WrittenBefore(const char* a, const char* b) {
 
 }  // namespace
 
-bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
-  char folder[kPathCapacity];
+namespace {
+
+// The edit folder without its trailing backslash; false for a drive root,
+// which has no parent to hold a sibling, and for a path too long.
+bool FolderWithoutBackslash(const char* editFolder, char (&folder)[kPathCapacity]) {
   if (std::snprintf(folder, sizeof folder, "%s", editFolder) >= kPathCapacity) return false;
   DropTrailingBackslash(folder);
-  // A drive root ("D:" once its backslash is gone) has no parent to hold a sibling.
   std::size_t n = std::strlen(folder);
-  if (n == 0 || folder[n - 1] == ':' || (folder[n - 1] == '\\' && SjisByteClass(folder, n - 1) != 2))
-    return false;
-  int written = std::snprintf(out, capacity, "%s%s\\", folder, kBackupSuffix);
-  if (written < 0 || static_cast<std::size_t>(written) >= capacity) {
-    if (capacity > 0) out[0] = '\0';
-    return false;
+  return n > 0 && folder[n - 1] != ':' && !IsSeparator(folder, n - 1);
+}
+
+bool Fits(int written, std::size_t capacity) {
+  return written >= 0 && static_cast<std::size_t>(written) < capacity;
+}
+
+// The name older versions gave the backup, "D:\DISC1\VIDEO_TS_ORIGINAL_IFO\".
+bool OldBackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
+  char folder[kPathCapacity];
+  return FolderWithoutBackslash(editFolder, folder) &&
+         Fits(std::snprintf(out, capacity, "%s%s\\", folder, kOldBackupSuffix), capacity) &&
+         std::strlen(out) < kPathCapacity;
+}
+
+}  // namespace
+
+bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
+  char folder[kPathCapacity];
+  bool named = FolderWithoutBackslash(editFolder, folder);
+  std::size_t cut = std::strlen(folder);
+  while (named && cut > 0 && !IsSeparator(folder, cut - 1)) --cut;
+  named = named && cut > 0 &&
+          Fits(std::snprintf(out, capacity, "%.*s%s%s\\", static_cast<int>(cut), folder, kBackupPrefix,
+                             folder + cut),
+               capacity) &&
+          std::strlen(out) < kPathCapacity;
+  if (!named && capacity > 0) out[0] = '\0';
+  return named;
+}
+
+bool FindOriginalBackup(const char* editFolder, char* out, std::size_t capacity) {
+  char folder[kPathCapacity];
+  for (auto name : {BackupFolderOf, OldBackupFolderOf}) {
+    if (!name(editFolder, folder, sizeof folder)) continue;
+    DropTrailingBackslash(folder);
+    if (IsFolder(folder) && Fits(std::snprintf(out, capacity, "%s\\", folder), capacity)) return true;
   }
-  return true;
+  if (capacity > 0) out[0] = '\0';
+  return false;
 }
 
 bool EnsureOriginalBackup(const char* editFolder) {
@@ -185,6 +313,14 @@ bool EnsureOriginalBackup(const char* editFolder) {
   DropTrailingBackslash(backup);
   if (IsFolder(backup)) return true;  // made by an earlier execute: keep the first originals
   if (Exists(backup)) return AskGoOnWithoutFolder(backup);
+  char old[kPathCapacity];
+  if (FindOriginalBackup(editFolder, old, sizeof old)) {
+    // Under the name that spoils a burned disc: move it out of the way. Where
+    // it cannot move it still holds the first originals, and stays.
+    DropTrailingBackslash(old);
+    if (platform::RenameFolder(old, backup)) SyncParent(backup);
+    return true;
+  }
 
   char temporary[kPathCapacity];
   if (!Join(temporary, backup, kTemporarySuffix)) return AskGoOnWithoutFolder(backup);
@@ -196,13 +332,7 @@ bool EnsureOriginalBackup(const char* editFolder) {
     RemoveHalfMade(temporary);
     return AskGoOnWithoutFolder(backup);
   }
-  char parent[kPathCapacity];
-  std::snprintf(parent, sizeof parent, "%s", backup);
-  char* lastSlash = std::strrchr(parent, '\\');
-  if (lastSlash) {
-    lastSlash[1] = '\0';
-    platform::SyncFolder(parent);
-  }
+  SyncParent(backup);
   return true;
 }
 
@@ -216,19 +346,29 @@ bool RestoreOriginalBackup(const char* editFolder) {
   AddTrailingBackslash(folder);
 
   char backup[kPathCapacity];
-  bool named = BackupFolderOf(folder, backup, sizeof backup);
-  char backupName[kPathCapacity];
-  std::snprintf(backupName, sizeof backupName, "%s", named ? backup : "");
-  DropTrailingBackslash(backupName);
-  if (!named || !IsFolder(backupName)) {
+  if (!FindOriginalBackup(folder, backup, sizeof backup)) {
     char text[kPathCapacity * 3 + 128];
-    if (named) {
+    std::snprintf(text, sizeof text, "%s", "元のIFOファイルのバックアップがありません.");
+    if (BackupFolderOf(folder, backup, sizeof backup)) {
+      DropTrailingBackslash(backup);
       char shown[kPathCapacity * 3];
-      ToUtf8(backupName, shown, sizeof shown);
+      ToUtf8(backup, shown, sizeof shown);
       std::snprintf(text, sizeof text, "元のIFOファイルのバックアップがありません.\n%s", shown);
-    } else {
-      std::snprintf(text, sizeof text, "%s", "元のIFOファイルのバックアップがありません.");
     }
+    platform::ShowMessage(text, "エラー", 48);
+    return false;
+  }
+  char backupName[kPathCapacity];
+  std::snprintf(backupName, sizeof backupName, "%s", backup);
+  DropTrailingBackslash(backupName);
+  if (!BelongsToFolder(folder, backup)) {
+    char shown[kPathCapacity * 3];
+    ToUtf8(backupName, shown, sizeof shown);
+    char text[kPathCapacity * 3 + 256];
+    std::snprintf(
+        text, sizeof text,
+        "バックアップはこのフォルダのディスクから作られたものでないか, 欠けているため復元できません.\n%s",
+        shown);
     platform::ShowMessage(text, "エラー", 48);
     return false;
   }

@@ -141,6 +141,8 @@ bool ParseApplyOptions(const std::vector<std::string>& args, ApplyOptions* o, st
       o->random = true;
     } else if (a == "--yes") {
       o->yes = true;
+    } else if (a == "--no-backup") {
+      o->noBackup = true;
     } else if (a == "--dry-run") {
       o->dryRun = true;
     } else if (a == "--json") {

@@ -22,6 +22,7 @@ struct ApplyOptions {
   bool noMenu = false;
   bool random = false;
   bool yes = false;
+  bool noBackup = false;
   bool dryRun = false;
   bool json = false;
 };

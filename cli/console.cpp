@@ -17,11 +17,13 @@
 #include <cstring>
 #include <string>
 
+#include "author/original_backup.h"
 #include "platform/platform.h"
 
 namespace {
 
 bool assumeYesAnswer = false;
+bool goOnWithoutBackupAnswer = false;
 bool unanswered = false;
 
 // One line per message box: the dialog's line breaks become blanks.
@@ -44,6 +46,12 @@ int ConsoleMessage(const char* text, const char* caption, int style, void*) {
     PrintUtf8(stderr, line + "\n");
     return 1;
   }
+  // A backup is a promise --yes does not give away.
+  if (std::strncmp(text, kNoBackupQuestion, std::strlen(kNoBackupQuestion)) == 0) {
+    PrintUtf8(stderr, line + (goOnWithoutBackupAnswer ? " -> yes (--no-backup)\n"
+                                                      : " -> no (pass --no-backup to go on without one)\n"));
+    return goOnWithoutBackupAnswer ? 6 : 7;
+  }
   if (assumeYesAnswer) {
     PrintUtf8(stderr, line + " -> yes (--yes)\n");
     return 6;
@@ -61,8 +69,9 @@ int ConsoleMessage(const char* text, const char* caption, int style, void*) {
 
 }  // namespace
 
-void InstallConsoleMessages(bool assumeYes) {
+void InstallConsoleMessages(bool assumeYes, bool goOnWithoutBackup) {
   assumeYesAnswer = assumeYes;
+  goOnWithoutBackupAnswer = goOnWithoutBackup;
   unanswered = false;
   platform::SetMessageBoxHandler(ConsoleMessage, nullptr);
 }

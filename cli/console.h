@@ -19,8 +19,9 @@ std::string NativePath(const char* enginePath);
 
 // Message boxes become one line on standard error each. Questions are
 // answered yes when `assumeYes`, asked on a terminal otherwise, and refused
-// (answered no, remembered) when nobody can answer.
-void InstallConsoleMessages(bool assumeYes);
+// (answered no, remembered) when nobody can answer. Whether to go on when
+// no backup can be made is answered by `goOnWithoutBackup` alone.
+void InstallConsoleMessages(bool assumeYes, bool goOnWithoutBackup = false);
 bool QuestionWentUnanswered();
 
 // Writes UTF-8 text to a stream the way the terminal can show it.

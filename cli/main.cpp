@@ -28,11 +28,13 @@ const char kHelp[] =
     "Usage:\n"
     "  reelwrite info FOLDER [--json]\n"
     "  reelwrite apply FOLDER [--preset P] [--title N=ACTION]... [--register R]\n"
-    "                         [--no-menu] [--random] [--yes] [--dry-run] [--json]\n"
+    "                         [--no-menu] [--random] [--yes] [--no-backup] [--dry-run]\n"
+    "                         [--json]\n"
     "  reelwrite restore FOLDER [--yes]\n"
     "  reelwrite --help\n"
     "\n"
-    "FOLDER is a DVD-Video folder (the one holding VIDEO_TS.IFO).\n"
+    "FOLDER is a DVD-Video folder (the one holding VIDEO_TS.IFO), or the disc's root\n"
+    "folder that holds it as VIDEO_TS.\n"
     "\n"
     "info     Reads the disc and prints every title with its title set, number within\n"
     "         the set, angles, chapters and what happens when it ends. --json prints\n"
@@ -67,17 +69,22 @@ const char kHelp[] =
     "  --no-menu          the disc starts with title 1; the title menu key runs the\n"
     "                     dispatcher\n"
     "  --random           the disc starts with a random title\n"
-    "  --yes              answer yes to every question (needed when not on a terminal)\n"
+    "  --yes              answer yes to every question (needed when not on a terminal),\n"
+    "                     except whether to go on when no backup can be made\n"
+    "  --no-backup        go on when no backup can be made (refused otherwise)\n"
     "  --dry-run          patch in memory only: show, per title, the old and new end\n"
     "                     command and, per file, how many bytes would change\n"
     "  --json             print the disc as info --json does, after the change\n"
     "\n"
     "         Before the first change to a folder, its IFO and BUP files are copied as\n"
-    "         they are into a sibling folder named FOLDER_ORIGINAL_IFO; later changes\n"
-    "         leave that copy alone. Files are written all or nothing: a failure\n"
-    "         leaves every file as it was.\n"
+    "         they are into a sibling folder named ORIGINAL_IFO_<name of FOLDER>;\n"
+    "         later changes leave that copy alone. It is not part of the disc: leave\n"
+    "         it out when burning, or keep it, as it does not disturb the disc.\n"
+    "         Files are written all or nothing: a failure leaves every file as it was.\n"
     "\n"
-    "restore  Puts the IFO and BUP files of FOLDER_ORIGINAL_IFO back into FOLDER.\n"
+    "restore  Puts the backed-up IFO and BUP files back into FOLDER (also from a\n"
+    "         FOLDER_ORIGINAL_IFO made by older versions). A backup taken from\n"
+    "         another disc is refused.\n"
     "\n"
     "Messages of the engine are printed on standard error, one line each.\n"
     "Exit status: 0 done, 1 refused or failed (nothing written), 2 usage error.\n";
@@ -87,11 +94,31 @@ int Usage(const std::string& error) {
   return kExitUsage;
 }
 
+// The one place a folder given on the command line becomes the engine's edit
+// folder. The disc's root folder is taken for its VIDEO_TS, as other DVD
+// tools take it.
 bool ToEngineFolder(const std::string& native, char (&folder)[kPathCapacity]) {
   std::string reason;
-  if (EngineFolder(native, folder, sizeof folder, &reason)) return true;
-  PrintUtf8(stderr, "reelwrite: cannot use the folder " + native + ": " + reason + "\n");
-  return false;
+  if (!EngineFolder(native, folder, sizeof folder, &reason)) {
+    PrintUtf8(stderr, "reelwrite: cannot use the folder " + native + ": " + reason + "\n");
+    return false;
+  }
+  std::string base = folder;
+  if (!base.empty() && base.back() != '\\') base += '\\';
+  platform::DirEntry entry;
+  if (!platform::FindEntry((base + "VIDEO_TS.IFO").c_str(), 0x37, nullptr) &&
+      platform::FindEntry((base + "VIDEO_TS").c_str(), platform::kDirectory, &entry) &&
+      (entry.attributes & platform::kDirectory) && base.size() + 8 < kPathCapacity) {
+    std::snprintf(folder, sizeof folder, "%sVIDEO_TS", base.c_str());
+    PrintUtf8(stderr, "reelwrite: using the folder " + NativePath(folder) + "\n");
+  }
+  return true;
+}
+
+// The backup's folder as the user knows it, empty when there is none.
+std::string BackupShown(const char* folder) {
+  char backup[kPathCapacity];
+  return FindOriginalBackup(folder, backup, sizeof backup) ? NativePath(backup) : "";
 }
 
 // The arguments of a command that takes one folder and one flag.
@@ -167,7 +194,7 @@ int Apply(const std::vector<std::string>& args) {
   if (!ParseApplyOptions(args, &o, &error)) return Usage(error);
   char folder[kPathCapacity];
   if (!ToEngineFolder(o.folder, folder)) return kExitRefused;
-  InstallConsoleMessages(o.yes);
+  InstallConsoleMessages(o.yes, o.noBackup);
   if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
   for (const TitleOverride& t : o.titles) {
     if (t.title > Disc.TitleCount) {
@@ -190,6 +217,7 @@ int Apply(const std::vector<std::string>& args) {
     if (o.json) PrintUtf8(stdout, DescribeJson(shown));
     return kExitOk;
   }
+  std::string backupBefore = BackupShown(folder);
   if (Execute(folder) != ExecuteSucceeded) {
     if (QuestionWentUnanswered()) {
       PrintUtf8(stderr,
@@ -197,6 +225,11 @@ int Apply(const std::vector<std::string>& args) {
                 "terminal or pass --yes\n");
     }
     return kExitRefused;
+  }
+  std::string backup = BackupShown(folder);
+  if (!backup.empty() && backup != backupBefore) {
+    PrintUtf8(stderr, "reelwrite: the original IFO and BUP files are kept in " + backup +
+                          "; it is not part of the disc and may be left out when burning\n");
   }
   if (o.json) {
     InstallConsoleMessages(true);

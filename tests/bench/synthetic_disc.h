@@ -28,7 +28,9 @@ inline std::string MakeSyntheticDisc() {
 }
 
 inline void RemoveSyntheticDisc(const std::string& host) {
-  std::string command = "rm -rf '" + host + "' '" + host + "_ORIGINAL_IFO'";
+  const std::size_t slash = host.rfind('/');
+  const std::string backup = host.substr(0, slash + 1) + "ORIGINAL_IFO_" + host.substr(slash + 1);
+  std::string command = "rm -rf '" + host + "' '" + backup + "'";
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", host.c_str());
 }
 

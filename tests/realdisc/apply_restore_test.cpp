@@ -1,7 +1,9 @@
 // The first apply keeps the disc's information files as they were in
-// FOLDER_ORIGINAL_IFO, later applies leave that copy alone, and
-// `reelwrite restore` brings every IFO and BUP back byte for byte, once it has
-// a copy to take them from and an answer.
+// ORIGINAL_IFO_VIDEO_TS beside the folder, later applies leave that copy
+// alone, and `reelwrite restore` brings every IFO and BUP back byte for byte,
+// once it has a copy of this very disc to take them from and an answer. The
+// parent folder, backup and all, burns to a disc whose ISO 9660 view is the
+// patched one.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,21 +22,25 @@ TEST(ApplyRestore, BackupTakenOnceAndRestoreBringsBackEveryByte) {
     const FolderFiles originalIfo = ReadFolder(AuthoredDisc(disc), true);
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, disc);
-    const std::string backup = folder.HostName("VIDEO_TS_ORIGINAL_IFO");
+    const std::string backup = folder.HostName("ORIGINAL_IFO_VIDEO_TS");
 
     ProgramRun run = Reelwrite({"restore", copy, "--yes"});
     EXPECT_EQ(run.exit, 1);
-    EXPECT_NE(run.err.find("VIDEO_TS_ORIGINAL_IFO"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(backup), std::string::npos) << run.err;
     EXPECT_EQ(Differences(ReadFolder(copy), original), Names{});
 
-    run = Reelwrite({"apply", copy, "--preset", "3", "--no-menu", "--yes"});
+    // The disc's root folder stands for its VIDEO_TS.
+    run = Reelwrite({"apply", folder.host(), "--preset", "3", "--no-menu", "--yes"});
     ASSERT_EQ(run.exit, 0) << run.err;
-    EXPECT_EQ(Differences(ReadFolder(backup), originalIfo), Names{});
+    EXPECT_NE(run.err.find("using the folder " + copy), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("kept in " + backup), std::string::npos) << run.err;
+    EXPECT_EQ(Differences(ReadFolder(backup, true), originalIfo), Names{});
     EXPECT_NE(Differences(ReadFolder(copy, true), originalIfo), Names{});
 
     run = Reelwrite({"apply", copy, "--preset", "6", "--random", "--register", "7", "--yes"});
     ASSERT_EQ(run.exit, 0) << run.err;
-    EXPECT_EQ(Differences(ReadFolder(backup), originalIfo), Names{});
+    EXPECT_EQ(run.err.find("kept in"), std::string::npos) << run.err;
+    EXPECT_EQ(Differences(ReadFolder(backup, true), originalIfo), Names{});
 
     const FolderFiles patched = ReadFolder(copy);
     run = Reelwrite({"restore", copy});  // standard input is not a terminal
@@ -45,8 +51,44 @@ TEST(ApplyRestore, BackupTakenOnceAndRestoreBringsBackEveryByte) {
     run = Reelwrite({"restore", copy, "--yes"});
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(Differences(ReadFolder(copy), original), Names{});
-    EXPECT_EQ(Differences(ReadFolder(backup), originalIfo), Names{});  // kept for another time
+    EXPECT_EQ(Differences(ReadFolder(backup, true), originalIfo), Names{});  // kept for another time
   }
+}
+
+// A folder now holding another disc does not get the first disc's files.
+TEST(ApplyRestore, RefusesTheBackupOfAnotherDisc) {
+  TempFolder folder;
+  const std::string copy = CopyOfDisc(folder, "sample");
+  ASSERT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes"}).exit, 0);
+  for (const auto& f : ReadFolder(copy)) std::remove((copy + "/" + f.first).c_str());
+  for (const auto& f : ReadFolder(AuthoredDisc("menus2vts")))
+    folder.WriteFile("VIDEO_TS/" + f.first, f.second);
+  ProgramRun run = Reelwrite({"restore", copy, "--yes"});
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err.find("作られたものでない"), std::string::npos) << run.err;
+  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), Names{});
+}
+
+// Burnt as most burning programs do it (genisoimage -dvd-video of the parent
+// folder), the ISO 9660 names cut to 8 characters: the backup must not
+// become a second VIDEO_TS.
+TEST(ApplyRestore, BurnedParentFolderHoldsThePatchedDisc) {
+  TempFolder folder;
+  TempFolder image('D');
+  const std::string copy = CopyOfDisc(folder, "menus2vts");
+  ASSERT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes"}).exit, 0);
+  const std::string iso = image.HostName("disc.iso");
+  ProgramRun run = RunProgram({"/usr/bin/genisoimage", "-quiet", "-dvd-video", "-o", iso, folder.host()});
+  ASSERT_EQ(run.exit, 0) << run.err;
+  for (const auto& [name, bytes] : ReadFolder(copy, true)) {
+    if (name.find(".IFO") == std::string::npos) continue;
+    run = RunProgram({"/usr/bin/isoinfo", "-i", iso, "-x", "/VIDEO_TS/" + name + ";1"});
+    EXPECT_TRUE(run.exit == 0 && run.out == bytes) << name << " differs in the ISO 9660 view";
+  }
+  ProgramRun fromFolder = RunProgram({"nav_trace", copy, "--max-titles", "5"});
+  ProgramRun fromImage = RunProgram({"nav_trace", iso, "--max-titles", "5"});
+  EXPECT_EQ(fromImage.out, fromFolder.out);
+  EXPECT_EQ(fromFolder.out, "MENU\nTITLE 1\nTITLE 2\nTITLE 3\nTITLE 1\nTITLE 2\n");
 }
 
 }  // namespace

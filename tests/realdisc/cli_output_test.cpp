@@ -50,7 +50,7 @@ TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
   }
   EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), std::vector<std::string>{});
-  EXPECT_FALSE(folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+  EXPECT_FALSE(folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
 }
 
 TEST(CliOutput, WarnsWhenTheRegisterPairIsOneTheDiscUses) {

@@ -57,23 +57,30 @@ TEST(CliUsage, TitlesTheDiscLacksAndUnconfirmedChangesWriteNothing) {
     Args options;
     int exit;
     const char* said;
+    bool backupBlocked = false;  // a file stands where the backup goes
   } cases[] = {
       {{"--title", "4=stop", "--yes"}, 2, "the disc has 3 title(s)"},
       // A dispatcher jump to a title the disc lacks stops a player cold.
       {{"--title", "1=jump:4", "--yes"}, 2, "the disc has 3 title(s)"},
       {{"--preset", "3"}, 1, "--yes"},  // standard input is not a terminal
+      // --yes does not give the backup away.
+      {{"--preset", "3", "--yes"}, 1, "pass --no-backup", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.options));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, "sample");
+    if (c.backupBlocked) folder.WriteFile("ORIGINAL_IFO_VIDEO_TS", "in the way");
     Args args = {"apply", copy};
     args.insert(args.end(), c.options.begin(), c.options.end());
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, c.exit);
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("sample"))), Names{});
-    EXPECT_FALSE(folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+    EXPECT_EQ(folder.Exists("ORIGINAL_IFO_VIDEO_TS"), c.backupBlocked);
+    if (c.backupBlocked) {
+      EXPECT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes", "--no-backup"}).exit, 0);
+    }
   }
 }
 
@@ -109,7 +116,7 @@ TEST(CliUsage, DamagedInformationFilesAreRefusedWithAMessage) {
       EXPECT_NE(run.err.find(std::string(c.file) + "が異常です"), std::string::npos) << run.err;
     }
     EXPECT_EQ(Differences(ReadFolder(copy), damaged), Names{});
-    EXPECT_FALSE(folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+    EXPECT_FALSE(folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
   }
 }
 

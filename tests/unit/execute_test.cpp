@@ -98,7 +98,7 @@ TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheOriginals) {
   for (const char* base : {"VIDEO_TS", "VTS_01_0", "VTS_02_0"}) {
     SCOPED_TRACE(base);
     EXPECT_EQ(after[std::string(base) + ".BUP"], after[std::string(base) + ".IFO"]);
-    EXPECT_EQ(disc.folder.ReadFile(std::string("VIDEO_TS_ORIGINAL_IFO/") + base + ".IFO"),
+    EXPECT_EQ(disc.folder.ReadFile(std::string("ORIGINAL_IFO_VIDEO_TS/") + base + ".IFO"),
               disc.before[std::string(base) + ".IFO"]);
   }
   EXPECT_NE(after["VIDEO_TS.IFO"], disc.before["VIDEO_TS.IFO"]);
@@ -108,7 +108,7 @@ TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheOriginals) {
 
   // A second execute keeps the backup of the very first originals.
   ASSERT_EQ(Execute("C:\\VIDEO_TS"), ExecuteSucceeded);
-  EXPECT_EQ(disc.folder.ReadFile("VIDEO_TS_ORIGINAL_IFO/VIDEO_TS.IFO"), disc.before["VIDEO_TS.IFO"]);
+  EXPECT_EQ(disc.folder.ReadFile("ORIGINAL_IFO_VIDEO_TS/VIDEO_TS.IFO"), disc.before["VIDEO_TS.IFO"]);
 }
 
 TEST(Execute, RefusesWithoutADiscOrWhileBusy) {
@@ -150,7 +150,7 @@ TEST(Execute, AsksItsQuestionsInOrder) {
     EXPECT_EQ(Texts(messages), c.asked);
     if (refused) {
       EXPECT_EQ(disc.Snapshot(), disc.before);
-      EXPECT_FALSE(disc.folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+      EXPECT_FALSE(disc.folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
     }
   }
 }
@@ -175,7 +175,7 @@ TEST(Execute, RejectsFolderTextsThatNameNoUsableFolder) {
     EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, message}));
   }
   EXPECT_EQ(disc.Snapshot(), disc.before);
-  EXPECT_FALSE(disc.folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+  EXPECT_FALSE(disc.folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
 }
 
 TEST(Execute, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
@@ -205,7 +205,7 @@ TEST(Execute, APatchThatRefusesLeavesTheFolderAlone) {
   ASSERT_EQ(messages.messages().size(), 2u);
   EXPECT_EQ(messages.messages()[1].caption, "エラー");
   EXPECT_TRUE(ReadOnly("VIDEO_TS.BUP"));
-  EXPECT_FALSE(disc.folder.Exists("VIDEO_TS_ORIGINAL_IFO"));
+  EXPECT_FALSE(disc.folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
   EXPECT_EQ(disc.Snapshot(), disc.before);
 }
 

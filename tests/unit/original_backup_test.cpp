@@ -19,10 +19,10 @@ TEST(BackupFolderOf, IsTheEditFoldersSibling) {
     const char* edit;
     const char* backup;  // null: none can be named
   } cases[] = {
-      {"D:\\DISC1\\VIDEO_TS\\", "D:\\DISC1\\VIDEO_TS_ORIGINAL_IFO\\"},
-      {"D:\\VIDEO_TS", "D:\\VIDEO_TS_ORIGINAL_IFO\\"},
+      {"D:\\DISC1\\VIDEO_TS\\", "D:\\DISC1\\ORIGINAL_IFO_VIDEO_TS\\"},
+      {"D:\\VIDEO_TS", "D:\\ORIGINAL_IFO_VIDEO_TS\\"},
       // 0x95 0x5C is one Shift-JIS character whose second byte looks like a backslash.
-      {"D:\\\x95\x5C\\", "D:\\\x95\x5C_ORIGINAL_IFO\\"},
+      {"D:\\\x95\x5C\\", "D:\\ORIGINAL_IFO_\x95\x5C\\"},
       {"D:\\", nullptr},
       {"D:", nullptr},
       {longest.c_str(), nullptr},  // the name would not fit a path
@@ -49,9 +49,9 @@ class OriginalBackupTest : public ::testing::Test {
 
   void ExpectBackupHolds() {
     for (const auto& [name, byte] : kFiles) {
-      EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS_ORIGINAL_IFO/" + name), Bytes(5000, byte)) << name;
+      EXPECT_EQ(folder_.ReadFile("DISC/ORIGINAL_IFO_VIDEO_TS/" + name), Bytes(5000, byte)) << name;
     }
-    EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO/VTS_01_1.VOB"));
+    EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS/VTS_01_1.VOB"));
   }
 
   const std::vector<std::pair<std::string, uint8_t>> kFiles = {
@@ -65,9 +65,9 @@ class OriginalBackupTest : public ::testing::Test {
 TEST_F(OriginalBackupTest, AsksWhenNoBackupCanBeMade) {
   // Paths in messages are the host's own names.
   const std::string question = "元のIFOファイルのバックアップを作成できません.\nバックアップ先: " +
-                               folder_.HostName("DISC/VIDEO_TS_ORIGINAL_IFO") +
+                               folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS") +
                                "\nバックアップなしで処理を継続しますか？";
-  for (const char* inTheWay : {"DISC/VIDEO_TS_ORIGINAL_IFO", "DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"}) {
+  for (const char* inTheWay : {"DISC/ORIGINAL_IFO_VIDEO_TS", "DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"}) {
     SCOPED_TRACE(inTheWay);
     folder_.WriteFile(inTheWay, "file");
     for (int answer : {7, 6}) {
@@ -89,23 +89,23 @@ TEST_F(OriginalBackupTest, FailedCopyLeavesNoFolder) {
     MessageRecorder messages({7});
     return !EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\") && messages.messages().size() == 1;
   }));
-  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO"));
-  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"));
+  EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS"));
+  EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"));
 }
 
 // Made by the first execute and left alone by the next, so that restoring
 // brings back the very first originals, byte for byte. A temporary left by an
 // execute that was cut off never counts as the backup.
 TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
-  folder_.MakeDir("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp");
-  folder_.WriteFile("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp/VIDEO_TS.IFO", "half");
+  folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp");
+  folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp/VIDEO_TS.IFO", "half");
   MessageRecorder messages;
   ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
   for (const auto& [name, byte] : kFiles)
     folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(7000, byte + 0x40));
   ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
   ExpectBackupHolds();
-  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO.rwtmp"));
+  EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"));
   EXPECT_TRUE(messages.messages().empty());
 
   ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
@@ -118,7 +118,26 @@ TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
   EXPECT_EQ(messages.messages()[0].caption, "情報");
   EXPECT_EQ(messages.messages()[0].text,
             "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: " +
-                folder_.HostName("DISC/VIDEO_TS_ORIGINAL_IFO"));
+                folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS"));
+}
+
+// Older versions named it VIDEO_TS_ORIGINAL_IFO, without a record: restore
+// takes it, and the next execute moves it to the name that burns safely.
+TEST_F(OriginalBackupTest, OldNamedBackupIsFoundAndRenamed) {
+  folder_.MakeDir("DISC/VIDEO_TS_ORIGINAL_IFO");
+  for (const auto& [name, byte] : kFiles)
+    folder_.WriteFile("DISC/VIDEO_TS_ORIGINAL_IFO/" + name, Bytes(5000, byte));
+  for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(10, byte));
+  MessageRecorder messages;
+  char found[260];
+  ASSERT_TRUE(FindOriginalBackup("C:\\DISC\\VIDEO_TS", found, sizeof found));
+  EXPECT_STREQ(found, "C:\\DISC\\VIDEO_TS_ORIGINAL_IFO\\");
+  ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
+  for (const auto& [name, byte] : kFiles)
+    EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), Bytes(5000, byte));
+  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO"));
+  ExpectBackupHolds();
 }
 
 TEST_F(OriginalBackupTest, RestoreWithoutBackupSaysSo) {
@@ -126,7 +145,7 @@ TEST_F(OriginalBackupTest, RestoreWithoutBackupSaysSo) {
   EXPECT_FALSE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
   ASSERT_EQ(messages.messages().size(), 1u);
   EXPECT_EQ(messages.messages()[0].text,
-            "元のIFOファイルのバックアップがありません.\n" + folder_.HostName("DISC/VIDEO_TS_ORIGINAL_IFO"));
+            "元のIFOファイルのバックアップがありません.\n" + folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS"));
   EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/VIDEO_TS.IFO"), Bytes(5000, 1));
 }
 
