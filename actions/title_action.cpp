@@ -5,6 +5,7 @@
 
 #include "disc/ifo_tables.h"
 #include "disc/sjis_text.h"
+#include "disc/title_chain.h"
 
 namespace {
 
@@ -142,18 +143,17 @@ void DeriveActionsFromDisc() {
   ImageRef vmg = StoredVmgRef();
   int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
   for (int n = 0; n < count; ++n) {
-    int titleSet = 0, titleInSet = 0;
-    int64_t pgc = TitlePgc(vmg, n, &titleSet, &titleInSet);
+    TitleChain chain;
     int64_t post = -1;
     ImageRef vts = {nullptr, 0};
-    if (pgc >= 0) {
-      vts = VtsImageRef(titleSet);
-      post = FirstPostCommand(vts, pgc);
+    if (FindTitleChain(vmg, n, &chain)) {
+      vts = VtsImageRef(chain.titleSet);
+      post = FirstPostCommand(vts, chain.pgc);
     }
     if (post < 0) {
       MakeUnchanged(n);
       continue;
     }
-    DeriveFromPostCommand(n, vts.data + post, titleInSet);
+    DeriveFromPostCommand(n, vts.data + post, chain.titleInSet);
   }
 }

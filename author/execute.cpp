@@ -99,7 +99,7 @@ ExecuteOutcome Execute(const char* editFolderText) {
     return ExecuteRefused;
   }
 
-  if (!CheckVideoManagerPatch()) return ExecuteRefused;
+  if (!CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
     if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"

@@ -3,34 +3,25 @@
 // recomputed from the file sizes.
 #include "author/vts_patch.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "actions/title_action.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/title_chain.h"
+#include "platform/platform.h"
 
 namespace {
 
-// Title j's title set and number within it, when both are ones a title can
-// have; titles outside these ranges are left alone entirely.
-bool TitlePlace(ImageRef vmg, int j, int* titleSet, int* titleInSet) {
-  if (j < 0 || j >= Disc.TitleCount || j >= kMaxTitles) return false;
-  int64_t entry = TitleEntryOffset(vmg, j);
-  if (entry < 0) return false;
-  int v = vmg.data[entry + 6];
-  int t = vmg.data[entry + 7];
-  if (v < 1 || v > Disc.TitleSetCount || v > kMaxTitleSets || t < 1 || t > 99) return false;
-  *titleSet = v;
-  *titleInSet = t;
-  return true;
-}
-
-// The slot of title j's first post command in its title set, or -1 when
-// its program chain has none (no command table, or no post commands).
-int64_t FirstPostSlot(ImageRef vmg, int j, int titleSet) {
-  int64_t pgc = TitlePgc(vmg, j, nullptr, nullptr);
-  return pgc < 0 ? -1 : FirstPostCommand(VtsImageRef(titleSet), pgc);
+// Title j's chain and the slot of its first post command, or false when
+// nothing of the title is written: it is out of range, or its chain has no
+// post command (no command table, or no post commands).
+bool FirstPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot) {
+  if (j < 0 || j >= Disc.TitleCount || j >= kMaxTitles || !FindTitleChain(vmg, j, chain)) return false;
+  *slot = FirstPostCommand(VtsImageRef(chain->titleSet), chain->pgc);
+  return *slot >= 0;
 }
 
 bool CommandForAction(int j, int titleInSet, uint8_t out[8]) {
@@ -79,21 +70,54 @@ void WriteTitleSetSectors(int v) {
 }  // namespace
 
 bool EndCommandFor(int j, unsigned char out[8]) {
+  TitleChain chain;
+  int64_t slot;
+  return FirstPostSlot(VmgImageRef(), j, &chain, &slot) && CommandForAction(j, chain.titleInSet, out);
+}
+
+bool CheckSharedChains() {
   ImageRef vmg = VmgImageRef();
-  int v, t;
-  return TitlePlace(vmg, j, &v, &t) && FirstPostSlot(vmg, j, v) >= 0 && CommandForAction(j, t, out);
+  int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
+  TitleChain chains[kMaxTitles];
+  uint8_t ends[kMaxTitles][8];
+  bool written[kMaxTitles];
+  for (int j = 0; j < count; ++j) {
+    int64_t slot;
+    written[j] = FirstPostSlot(vmg, j, &chains[j], &slot);
+    if (!written[j]) continue;
+    // A title whose action leaves the command ends as the chain does now.
+    if (!CommandForAction(j, chains[j].titleInSet, ends[j]))
+      std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
+    for (int i = 0; i < j; ++i) {
+      if (!written[i] || chains[i].titleSet != chains[j].titleSet || chains[i].pgc != chains[j].pgc ||
+          std::memcmp(ends[i], ends[j], 8) == 0)
+        continue;
+      char text[256];
+      std::snprintf(text, sizeof text,
+                    "タイトル%dとタイトル%dは同じPGCで終わるため, 別々の終了動作を設定できません.\n"
+                    "同じ終了動作を設定してください.",
+                    i + 1, j + 1);
+      platform::ShowMessage(text, "エラー", 48);
+      return false;
+    }
+  }
+  return true;
 }
 
 void PatchTitleSets() {
   ImageRef vmg = VmgImageRef();
   for (int j = 0; j < Disc.TitleCount; ++j) {
-    int v, t;
-    if (!TitlePlace(vmg, j, &v, &t)) continue;
+    TitleChain chain{0, 0, -1, -1};
+    int64_t slot;
+    bool found = FirstPostSlot(vmg, j, &chain, &slot);
+    int v = chain.titleSet;
+    if (v < 1 || v > Disc.TitleSetCount || v > kMaxTitleSets || chain.titleInSet < 1 ||
+        chain.titleInSet > kMaxTitles)
+      continue;
     WriteTitleSetSectors(v);
     // The command table never grows: a title without a post command keeps
     // its program chain as it is.
-    int64_t slot = FirstPostSlot(vmg, j, v);
     uint8_t command[8];
-    if (slot >= 0 && CommandForAction(j, t, command)) std::memcpy(VtsImage(v) + slot, command, 8);
+    if (found && CommandForAction(j, chain.titleInSet, command)) std::memcpy(VtsImage(v) + slot, command, 8);
   }
 }

@@ -3,6 +3,10 @@
 #pragma once
 
 void PatchTitleSets();
+// Titles whose last chapters share a program chain share its post command:
+// false, after a message naming two of them, when their actions would write
+// different ones. Runs before anything is patched.
+bool CheckSharedChains();
 // The first post command that title j (0-based) gets for its action; false
 // when nothing would be written: the action leaves the command as it is, or
 // the title is out of range or its program chain has no post command.

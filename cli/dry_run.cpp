@@ -11,16 +11,15 @@
 #include "cli/console.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/title_chain.h"
 
 namespace {
 
 std::string FirstPostText(int t) {
-  int64_t pgc = TitlePgc(StoredVmgRef(), t, nullptr, nullptr);
-  int titleSet = 0;
-  TitlePgc(StoredVmgRef(), t, &titleSet, nullptr);
-  if (pgc < 0) return "(no program chain)";
-  ImageRef vts = VtsImageRef(titleSet);
-  int64_t post = FirstPostCommand(vts, pgc);
+  TitleChain chain;
+  if (!FindTitleChain(StoredVmgRef(), t, &chain)) return "(no program chain)";
+  ImageRef vts = VtsImageRef(chain.titleSet);
+  int64_t post = FirstPostCommand(vts, chain.pgc);
   if (post < 0) return "(no post command)";
   char text[24];
   FormatCommandText(vts.data + post, text);
@@ -44,7 +43,7 @@ bool PrintDryRun() {
   std::vector<std::string> before;
   for (int t = 0; t < Disc.TitleCount; ++t) before.push_back(FirstPostText(t));
 
-  if (!PatchVideoManager()) return false;
+  if (!CheckSharedChains() || !PatchVideoManager()) return false;
   PatchTitleSets();
 
   char line[256];

@@ -6,6 +6,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/read_error.h"
+#include "disc/title_chain.h"
 
 namespace {
 
@@ -40,35 +41,35 @@ void ShowFault(int n, const char* fault, int a = 0, int b = 0) {
 
 bool CheckTitles(ImageRef vmg) {
   for (int t = 0; t < Disc.TitleCount; ++t) {
-    int64_t entry = TitleEntryOffset(vmg, t);
-    if (entry < 0) {
+    TitleChain c;
+    if (FindTitleChain(vmg, t, &c)) {
+      CommandTable commands;
+      if (ReadCommandTable(VtsImageRef(c.titleSet), c.pgc, &commands)) continue;
+      ShowFault(c.titleSet, "タイトル%dのコマンドが範囲外にあります", t + 1);
+      return false;
+    }
+    if (TitleEntryOffset(vmg, t) < 0) {
       ShowFault(0, "タイトル%dの情報が範囲外にあります", t + 1);
       return false;
     }
-    int v = vmg.data[entry + 6];
-    int p = vmg.data[entry + 7];
-    // Titles outside these ranges have no program chain; nothing follows them.
-    if (v < 1 || v > Disc.TitleSetCount || p < 1 || p > kMaxTitles) continue;
+    // Titles outside the title sets, or without chapters in their set's
+    // chapter table, have no program chain; nothing follows them.
+    int v = c.titleSet;
+    if (v < 1 || v > Disc.TitleSetCount || c.titleInSet < 1 || c.pgcNumber == 0) continue;
+    if (c.pgcNumber < 0) {
+      ShowFault(v, "タイトル%dのチャプター情報が範囲外を指しています", t + 1);
+      return false;
+    }
     ImageRef vts = VtsImageRef(v);
     int64_t table = TableOffset(vts, kVtsPgcitSector);
     if (table < 0) {
       ShowFault(v, "タイトル%dのPGC情報が範囲外を指しています", t + 1);
-      return false;
-    }
-    if (p > ReadBe16(vts.data + table)) {
-      ShowFault(v, "タイトル%dのPGC%dがPGC情報にありません", t + 1, p);
-      return false;
-    }
-    int64_t pgc = PgcOffset(vts, table, p);
-    if (pgc < 0) {
+    } else if (c.pgcNumber > ReadBe16(vts.data + table)) {
+      ShowFault(v, "タイトル%dのPGC%dがPGC情報にありません", t + 1, c.pgcNumber);
+    } else {
       ShowFault(v, "タイトル%dのPGCが範囲外を指しています", t + 1);
-      return false;
     }
-    CommandTable commands;
-    if (!ReadCommandTable(vts, pgc, &commands)) {
-      ShowFault(v, "タイトル%dのコマンドが範囲外にあります", t + 1);
-      return false;
-    }
+    return false;
   }
   return true;
 }
@@ -88,7 +89,10 @@ bool CheckPostCommandsApart(ImageRef vmg) {
   for (int t = 0; t < count; ++t) {
     Chain& c = chains[t];
     c = Chain{0, -1, -1, -1};
-    c.pgc = TitlePgc(vmg, t, &c.set, nullptr);
+    TitleChain found;
+    FindTitleChain(vmg, t, &found);
+    c.set = found.titleSet;
+    c.pgc = found.pgc;
     CommandTable table;
     if (c.pgc < 0 || !ReadCommandTable(VtsImageRef(c.set), c.pgc, &table) || !table.present) continue;
     c.commands = table.offset;

@@ -8,6 +8,8 @@ namespace {
 constexpr int kTableHeaderSize = 8;
 constexpr int kTitleEntrySize = 12;
 constexpr int kSearchPointerSize = 8;
+constexpr int kTitleChaptersPointerSize = 4;
+constexpr int kChapterSize = 4;  // program chain number, program number
 
 // A slice of a buffer of `capacity` bytes, described by numbers that may
 // come from a project file: never let them reach outside the buffer.
@@ -70,6 +72,27 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc) {
   return table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
 }
 
+int LastChapterPgcNumber(ImageRef vts, int k) {
+  int64_t table = TableOffset(vts, kVtsPttSrptSector);
+  if (table < 0) return -1;
+  int titles = ReadBe16(vts.data + table);
+  int64_t size = int64_t(uint32_t(ReadBe32(vts.data + table + 4))) + 1;
+  int64_t pointersEnd = kTableHeaderSize + int64_t(kTitleChaptersPointerSize) * titles;
+  if (size < pointersEnd || !SpanInside(vts.size, table, size)) return -1;
+  if (k < 1 || k > titles) return 0;
+  auto start = [&](int title) {
+    return int64_t(uint32_t(ReadBe32(vts.data + table + kTableHeaderSize + 4 * int64_t(title - 1))));
+  };
+  // A title's chapters run to where the next title's begin, the last
+  // title's to the table's end, as libdvdread counts them.
+  int64_t begin = start(k);
+  int64_t end = k < titles ? start(k + 1) : size;
+  if (begin < pointersEnd || begin > size || end > size) return -1;
+  int64_t chapters = end > begin ? (end - begin) / kChapterSize : 0;
+  if (chapters == 0) return 0;
+  return ReadBe16(vts.data + table + begin + kChapterSize * (chapters - 1));
+}
+
 ImageRef VmgImageRef() { return Slice(Disc.VmgImage, kVmgImageCapacity, 0, Disc.VmgSize); }
 
 ImageRef StoredVmgRef() {
@@ -79,18 +102,4 @@ ImageRef StoredVmgRef() {
 ImageRef VtsImageRef(int n) {
   if (n < 1 || n > kMaxTitleSets) return ImageRef{Disc.IfoStore, 0};
   return Slice(Disc.IfoStore, kIfoStoreCapacity, Disc.IfoOffset[n], Disc.IfoSize[n]);
-}
-
-int64_t TitlePgc(ImageRef vmg, int t, int* titleSet, int* titleInSet) {
-  int64_t entry = TitleEntryOffset(vmg, t);
-  if (entry < 0) return -1;
-  int v = vmg.data[entry + 6];
-  int p = vmg.data[entry + 7];
-  if (titleSet) *titleSet = v;
-  if (titleInSet) *titleInSet = p;
-  if (v < 1 || v > Disc.TitleSetCount || p < 1 || p > kMaxTitles) return -1;
-  ImageRef vts = VtsImageRef(v);
-  int64_t table = TableOffset(vts, kVtsPgcitSector);
-  if (table < 0) return -1;
-  return PgcOffset(vts, table, p);
 }

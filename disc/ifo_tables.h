@@ -23,6 +23,7 @@ constexpr int kVtsLastSector = 0x0C;
 constexpr int kVtsIfoLastSector = 0x1C;
 constexpr int kVtsMenuVobsSector = 0xC0;
 constexpr int kVtsTitleVobsSector = 0xC4;
+constexpr int kVtsPttSrptSector = 0xC8;      // VTS_PTT_SRPT
 constexpr int kVtsPgcitSector = 0xCC;        // VTS_PGCIT
 constexpr int kVtsMenuPgciUtSector = 0xD0;   // VTSM_PGCI_UT
 
@@ -65,10 +66,12 @@ bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table);
 // none (or the lookup leaves the image).
 int64_t FirstPostCommand(ImageRef image, int64_t pgc);
 
-// Title t's program chain in its title set, following the title's entry in
-// the video manager: -1 when the title set or number is out of range or any
-// offset leaves its image. Sets *titleSet (1-based) and *titleInSet when not null.
-ImageRef VmgImageRef();           // VmgImage, VmgSize bytes
-ImageRef StoredVmgRef();          // VIDEO_TS.IFO as read, in IfoStore
-ImageRef VtsImageRef(int n);      // title set n as read, in IfoStore
-int64_t TitlePgc(ImageRef vmg, int t, int* titleSet, int* titleInSet);
+// The program chain number of the last chapter of title k (1-based, the
+// number within the title set) in a title set's chapter table: 0 when k is
+// not one of its titles or has no chapters, -1 when the table or the
+// title's chapters leave the image.
+int LastChapterPgcNumber(ImageRef vts, int k);
+
+ImageRef VmgImageRef();       // VmgImage, VmgSize bytes
+ImageRef StoredVmgRef();      // VIDEO_TS.IFO as read, in IfoStore
+ImageRef VtsImageRef(int n);  // title set n as read, in IfoStore

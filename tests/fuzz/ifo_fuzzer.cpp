@@ -34,6 +34,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_table.h"
+#include "disc/title_chain.h"
 #include "platform/platform.h"
 #include "tests/fuzz/disc_input.h"
 
@@ -145,9 +146,8 @@ void RunUnchecked() {
     DescribeEveryCommand({image.data, std::min<int64_t>(image.size, 4 * kSectorSize)});
   }
   for (int t = 0; t < kMaxTitles + 1; ++t) {
-    int set = 0, inSet = 0;
-    int64_t pgc = TitlePgc(StoredVmgRef(), t, &set, &inSet);
-    if (pgc >= 0) FirstPostCommand(VtsImageRef(set), pgc);
+    TitleChain chain;
+    if (FindTitleChain(StoredVmgRef(), t, &chain)) FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc);
   }
   DeriveActionsFromDisc();
 }
@@ -234,9 +234,10 @@ std::vector<Slot> PlannedSlots() {
   std::vector<Slot> slots;
   for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) {
     Slot slot{};
-    int64_t pgc = TitlePgc(VmgImageRef(), j, &slot.titleSet, nullptr);
-    if (pgc < 0 || !EndCommandFor(j, slot.command)) continue;
-    slot.at = FirstPostCommand(VtsImageRef(slot.titleSet), pgc);
+    TitleChain chain;
+    if (!FindTitleChain(VmgImageRef(), j, &chain) || !EndCommandFor(j, slot.command)) continue;
+    slot.titleSet = chain.titleSet;
+    slot.at = FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc);
     slots.push_back(slot);
   }
   return slots;

@@ -17,9 +17,10 @@ using Trace = std::vector<std::string>;
 // nav_trace until maxTitles titles have started: its lines, and "CRASH" when
 // it ended other than by itself.
 Trace PlayPatched(const std::string& disc, const std::vector<std::string>& args, const std::string& lang,
-                  int maxTitles) {
+                  int maxTitles, void (*edit)(const std::string& copy) = nullptr) {
   TempFolder folder;
   const std::string copy = CopyOfDisc(folder, disc);
+  if (edit) edit(copy);
   std::vector<std::string> apply = {"apply", copy, "--yes"};
   apply.insert(apply.end(), args.begin(), args.end());
   ProgramRun run = Reelwrite(apply);
@@ -41,6 +42,16 @@ const char* const T3 = "TITLE 3";
 const char* const T4 = "TITLE 4";
 const char* const S = "STOP";
 
+// Titles 1 and 3 of title set 1 trade chains in its chapter table: title 1
+// now plays chain 3 and ends with its post commands.
+void SwapTitlesOneAndThree(const std::string& copy) {
+  EditIfo(copy, "VTS_01_0.IFO", [](std::string& ifo) {
+    const std::size_t table = 2048 * std::size_t(uint8_t(ifo[0xCB]));  // VTS_PTT_SRPT, sector < 256
+    const std::size_t first = table + (uint8_t(ifo[table + 11])), third = table + (uint8_t(ifo[table + 19]));
+    std::swap(ifo[first + 1], ifo[third + 1]);
+  });
+}
+
 TEST(ApplyNavigation, PlaysAsChosen) {
   const std::vector<std::string> map = {"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop"};
   const struct {
@@ -48,7 +59,10 @@ TEST(ApplyNavigation, PlaysAsChosen) {
     std::vector<std::string> args;
     Trace trace;
     const char* lang = "";
+    void (*edit)(const std::string& copy) = nullptr;
   } cases[] = {
+      // Titles found through the chapter table: title 1's end is chain 3's.
+      {"nomenu", {"--preset", "2"}, {T1, T2, T3, S}, "", SwapTitlesOneAndThree},
       // Endless: on a disc without menus (the dispatcher comes in a new
       // table), with a video manager menu, and across two title sets.
       {"nomenu", {"--preset", "3"}, {T1, T2, T3, T1, T2}},
@@ -84,7 +98,8 @@ TEST(ApplyNavigation, PlaysAsChosen) {
     // Enough titles to reach a STOP, and no more than the trace shows.
     const int titles = std::count_if(c.trace.begin(), c.trace.end(),
                                      [](const std::string& line) { return line.rfind("TITLE", 0) == 0; });
-    EXPECT_EQ(PlayPatched(c.disc, c.args, c.lang, c.trace.back() == S ? titles + 1 : titles), c.trace);
+    EXPECT_EQ(PlayPatched(c.disc, c.args, c.lang, c.trace.back() == S ? titles + 1 : titles, c.edit),
+              c.trace);
   }
 }
 

@@ -78,6 +78,17 @@ std::string CopyOfDisc(const TempFolder& folder, const std::string& disc) {
   return folder.HostName("VIDEO_TS");
 }
 
+void EditIfo(const std::string& videoTs, const std::string& ifoName, void (*edit)(std::string& bytes)) {
+  std::ifstream in(videoTs + "/" + ifoName, std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (bytes.empty()) throw std::runtime_error("nothing to edit in " + ifoName);
+  edit(bytes);
+  for (const char* extension : {".IFO", ".BUP"}) {
+    std::ofstream out(videoTs + "/" + ifoName.substr(0, ifoName.size() - 4) + extension, std::ios::binary);
+    out << bytes;
+  }
+}
+
 FolderFiles ReadFolder(const std::string& folder, bool ifoOnly) {
   FolderFiles files;
   if (DIR* dir = opendir(folder.c_str())) {

@@ -33,6 +33,10 @@ std::string AuthoredDisc(const std::string& name);
 // A fresh copy of an authored disc: folder/VIDEO_TS.
 std::string CopyOfDisc(const TempFolder& folder, const std::string& disc);
 
+// Changes an information file of a copied disc and its BUP alike, as another
+// authoring program might have written them: `edit` gets the IFO's bytes.
+void EditIfo(const std::string& videoTs, const std::string& ifoName, void (*edit)(std::string& bytes));
+
 // Every file of a folder with its bytes (with ifoOnly, just the information
 // files and their backups); empty when the folder is missing.
 using FolderFiles = std::map<std::string, std::string>;

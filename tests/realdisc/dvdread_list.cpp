@@ -11,8 +11,9 @@
 //   title T vts V ttn K angles A chapters C post HEX16|none
 //   error TEXT                   anything else that is wrong
 //
-// "post" is the first post command of program chain K of title set V, as
-// sixteen hexadecimal digits, or "none" when that chain has no post command.
+// "post" is the first post command of the program chain of title K's last
+// chapter in title set V (its VTS_PTT_SRPT), as sixteen hexadecimal digits,
+// or "none" when that chain has no post command.
 // Each IFO is read from a view of the folder without its BUP twins, and each
 // BUP from a view where it stands under its IFO's name, so that libdvdread's
 // fallback from a damaged IFO to its BUP cannot hide a fault in either.
@@ -187,12 +188,19 @@ bool PrintTitles(const OpenedDisc& disc) {
     int k = t.vts_ttn;
     const ifo_handle_t* vts = v >= 1 && v < static_cast<int>(disc.ifos.size()) ? disc.ifos[v] : nullptr;
     const pgcit_t* pgcit = vts != nullptr ? vts->vts_pgcit : nullptr;
-    if (pgcit == nullptr || k < 1 || k > pgcit->nr_of_pgci_srp || pgcit->pgci_srp[k - 1].pgc == nullptr) {
-      std::printf("error title %d names vts %d ttn %d, which does not exist\n", i + 1, v, k);
+    const vts_ptt_srpt_t* ptts = vts != nullptr ? vts->vts_ptt_srpt : nullptr;
+    // The title ends with the chain of its last chapter.
+    int pgcn = 0;
+    if (ptts != nullptr && k >= 1 && k <= ptts->nr_of_srpts && ptts->title[k - 1].nr_of_ptts > 0)
+      pgcn = ptts->title[k - 1].ptt[ptts->title[k - 1].nr_of_ptts - 1].pgcn;
+    if (pgcit == nullptr || pgcn < 1 || pgcn > pgcit->nr_of_pgci_srp ||
+        pgcit->pgci_srp[pgcn - 1].pgc == nullptr) {
+      std::printf("error title %d names vts %d ttn %d, whose last chapter has no program chain\n", i + 1, v,
+                  k);
       ok = false;
       continue;
     }
-    const pgc_command_tbl_t* cmds = pgcit->pgci_srp[k - 1].pgc->command_tbl;
+    const pgc_command_tbl_t* cmds = pgcit->pgci_srp[pgcn - 1].pgc->command_tbl;
     char post[17] = "none";
     if (cmds != nullptr && cmds->nr_of_post > 0) {
       for (int b = 0; b < 8; ++b) std::snprintf(post + 2 * b, 3, "%02X", cmds->post_cmds[0].bytes[b]);

@@ -69,8 +69,12 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
        }},
       {"VTS_01_0.IFOが異常です（タイトル1のPGC情報が範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vts[0], "VTSI_MAT", 0xCC, 0x7FFF); }},
+      {"VTS_01_0.IFOが異常です（タイトル1のチャプター情報が範囲外を指しています）.",
+       [](BuiltDisc& b) { Put32(b.vts[0], "VTSI_MAT", 0xC8, 0x7FFF); }},
+      {"VTS_02_0.IFOが異常です（タイトル3のチャプター情報が範囲外を指しています）.",
+       [](BuiltDisc& b) { Put32(b.vts[1], "VTS_PTT_SRPT", 8 + 4, 0x100); }},  // title 3's run past the end
       {"VTS_02_0.IFOが異常です（タイトル3のPGC3がPGC情報にありません）.",
-       [](BuiltDisc& b) { *b.vmg.Ptr("title 3", 7) = 3; }},
+       [](BuiltDisc& b) { WriteBe16(b.vts[1].Ptr("VTS_PTT_SRPT", 8 + 4 * 2), 3); }},
       {"VTS_02_0.IFOが異常です（タイトル4のPGCが範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vts[1], "VTS_PGCIT", 8 * 2 + 4, 0x100000); }},
       {"VTS_01_0.IFOが異常です（タイトル1のPGCが範囲外を指しています）.",

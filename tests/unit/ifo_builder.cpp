@@ -234,19 +234,25 @@ BuiltImage BuildVts(const VtsSpec& layout) {
   img.bytes[0x21] = 0x11;
   Put32(img, 0x80, 0x3FF);  // end of VTSI_MAT
 
-  // Chapter table: title k has one chapter, program 1 of program chain k.
-  std::size_t titles = layout.titlePgcs.size();
+  // Chapter table: each chapter is program 1 of its chain.
+  std::vector<std::vector<int>> chapters = layout.chapters;
+  if (chapters.empty())
+    for (std::size_t k = 1; k <= layout.titlePgcs.size(); ++k) chapters.push_back({int(k)});
+  std::size_t titles = chapters.size();
   std::size_t ptt = StartTable(img, "VTS_PTT_SRPT");
   Put32(img, 0xC8, uint32_t(ptt / kSector));
   Put16(img, ptt, int(titles));
   std::size_t listAt = 8 + 4 * titles;
   for (std::size_t k = 0; k < titles; ++k) {
-    Put32(img, ptt + 8 + 4 * k, uint32_t(listAt + 4 * k));
-    Put16(img, ptt + listAt + 4 * k, int(k + 1));
-    Put16(img, ptt + listAt + 4 * k + 2, 1);
+    Put32(img, ptt + 8 + 4 * k, uint32_t(listAt));
+    for (int pgc : chapters[k]) {
+      Put16(img, ptt + listAt, pgc);
+      Put16(img, ptt + listAt + 2, 1);
+      listAt += 4;
+    }
   }
-  Room(img, ptt, listAt + 4 * titles);
-  Put32(img, ptt + 4, uint32_t(listAt + 4 * titles - 1));
+  Room(img, ptt, listAt);
+  Put32(img, ptt + 4, uint32_t(listAt - 1));
 
   std::size_t pgcit = StartTable(img, "VTS_PGCIT");
   Put32(img, kVtsPgcitSector, uint32_t(pgcit / kSector));

@@ -98,7 +98,10 @@ struct VmgSpec {
 
 struct VtsSpec {
   std::vector<Pgc> titlePgcs = {};  // VTS_PGCIT, program chain k = titlePgcs[k - 1]
-  bool menuTable = false;           // as in VmgSpec, for the VTSM_PGCI_UT
+  // VTS_PTT_SRPT: the program chain of each chapter of title k = chapters[k - 1];
+  // empty: one title per chain, title k one chapter in chain k.
+  std::vector<std::vector<int>> chapters = {};
+  bool menuTable = false;  // as in VmgSpec, for the VTSM_PGCI_UT
   std::vector<LanguageUnit> menus = {};
   uint64_t menuVobBytes = 0;                 // VTS_nn_0.VOB; 0 = absent
   std::vector<uint64_t> titleVobBytes = {};  // VTS_nn_1.VOB, VTS_nn_2.VOB, ...

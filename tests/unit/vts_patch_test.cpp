@@ -12,6 +12,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "tests/unit/ifo_builder.h"
+#include "tests/unit/message_recorder.h"
 
 using namespace testdisc;
 
@@ -132,3 +133,37 @@ TEST(VtsPatch, TitlesOutsideTheRangesLeaveTheirTitleSetsAlone) {
 }
 
 }  // namespace
+
+TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneMustEndAlike) {
+  // Title 1 in chain 3, title 2 over chains 1 and 2, title 3 ending in chain 2 too.
+  DiscSpec layout = SimpleDisc(1, 3);
+  layout.titleSets[0].chapters = {{3}, {1, 2}, {2}};
+  const struct {
+    std::array<int, 3> kinds;
+    const char* refusal;  // nullptr: patched
+  } cases[] = {
+      {{Stop, Stop, Stop}, nullptr},
+      {{Stop, JumpTitle, JumpTitle}, nullptr},  // one dispatcher call; it tells the titles apart
+      {{Stop, Stop, Repeat}, "タイトル2とタイトル3は同じPGCで終わるため"},
+      {{Stop, Unchanged, Stop}, "タイトル2とタイトル3は同じPGCで終わるため"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refusal ? c.refusal : "patched");
+    BuiltDisc disc = Load(layout);
+    for (int j = 0; j < 3; ++j) Disc.ActionKind[j] = c.kinds[std::size_t(j)];
+    MessageRecorder messages;
+    ASSERT_EQ(CheckSharedChains(), c.refusal == nullptr);
+    if (c.refusal) {
+      ASSERT_EQ(messages.messages().size(), 1u);
+      EXPECT_EQ(messages.messages()[0].text.rfind(c.refusal, 0), 0u) << messages.messages()[0].text;
+      continue;
+    }
+    PatchTitleSets();
+    auto post = [&](const char* slot) {
+      return Bytes(VtsImage(1) + disc.vts[0].At(slot), VtsImage(1) + disc.vts[0].At(slot) + 8);
+    };
+    EXPECT_EQ(post("pgc 3 post"), (Bytes{0x30, 0x01, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(post("pgc 1 post")[5], 0x01);  // title 2's first chain goes on to its second as it was
+    EXPECT_EQ(post("pgc 2 post")[1], c.kinds[1] == Stop ? 0x01 : 0x08);
+  }
+}
