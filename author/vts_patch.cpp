@@ -71,7 +71,7 @@ void WriteTitleSetSectors(int v) {
 
 bool EndCommandFor(int j, unsigned char out[8]) {
   TitleChain chain;
-  int64_t slot;
+  int64_t slot = -1;
   return FirstPostSlot(VmgImageRef(), j, &chain, &slot) && CommandForAction(j, chain.titleInSet, out);
 }
 
@@ -82,7 +82,7 @@ bool CheckSharedChains() {
   uint8_t ends[kMaxTitles][8];
   bool written[kMaxTitles];
   for (int j = 0; j < count; ++j) {
-    int64_t slot;
+    int64_t slot = -1;
     written[j] = FirstPostSlot(vmg, j, &chains[j], &slot);
     if (!written[j]) continue;
     // A title whose action leaves the command ends as the chain does now.
@@ -108,7 +108,7 @@ void PatchTitleSets() {
   ImageRef vmg = VmgImageRef();
   for (int j = 0; j < Disc.TitleCount; ++j) {
     TitleChain chain{0, 0, -1, -1};
-    int64_t slot;
+    int64_t slot = -1;
     bool found = FirstPostSlot(vmg, j, &chain, &slot);
     int v = chain.titleSet;
     if (v < 1 || v > Disc.TitleSetCount || v > kMaxTitleSets || chain.titleInSet < 1 ||
