@@ -9,23 +9,6 @@
 
 namespace {
 
-std::string JsonString(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += char(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += char(c);
-    }
-  }
-  return out + "\"";
-}
-
 std::string CommandText(int t) {
   char text[24];
   FormatCommandText(Disc.ActionCommand[t], text);
@@ -45,6 +28,23 @@ std::string RegisterList(uint16_t used, const char* separator) {
 }
 
 }  // namespace
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += char(c);
+    }
+  }
+  return out + "\"";
+}
 
 TitleRow TitleRowOf(int t) {
   TitleRow row{t + 1, 0, 0, 0, 0};

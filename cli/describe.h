@@ -16,5 +16,8 @@ struct TitleRow {
 TitleRow TitleRowOf(int t);
 const char* ActionName(int kind);
 
+// A JSON string literal of UTF-8 text.
+std::string JsonString(const std::string& s);
+
 std::string DescribeText(const std::string& folder);
 std::string DescribeJson(const std::string& folder);

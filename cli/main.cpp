@@ -13,6 +13,7 @@
 #include "cli/console.h"
 #include "cli/describe.h"
 #include "cli/dry_run.h"
+#include "cli/trace.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
@@ -31,6 +32,7 @@ const char kHelp[] =
     "                         [--no-menu] [--random] [--yes] [--no-backup] [--dry-run]\n"
     "                         [--json]\n"
     "  reelwrite restore FOLDER [--yes]\n"
+    "  reelwrite trace FOLDER [--language CODE] [--json]\n"
     "  reelwrite --help\n"
     "\n"
     "FOLDER is a DVD-Video folder (the one holding VIDEO_TS.IFO), or the disc's root\n"
@@ -85,6 +87,16 @@ const char kHelp[] =
     "restore  Puts the backed-up IFO and BUP files back into FOLDER (also from a\n"
     "         FOLDER_ORIGINAL_IFO made by older versions). A backup taken from\n"
     "         another disc is refused.\n"
+    "\n"
+    "trace    Previews playback as the disc is: where a player goes from the start\n"
+    "         and after each title (a title, a random title, a menu, a stop, or a\n"
+    "         fault where players stop or abort). Menus are those of the language\n"
+    "         CODE (two letters, e.g. en; default: the disc's first). --json prints\n"
+    "         {\"folder\", \"language\", \"start\": NEXT, \"after\": [{\"title\", \"next\": NEXT}]}\n"
+    "         where NEXT is {\"kind\": \"title\", \"title\"}, {\"kind\": \"random\", \"titles\"},\n"
+    "         {\"kind\": \"menu\", \"domain\": \"vmgm\", \"pgc\"}, {\"kind\": \"menu\",\n"
+    "         \"domain\": \"vtsm\", \"title_set\", \"pgc\"}, {\"kind\": \"stop\"} or\n"
+    "         {\"kind\": \"fault\", \"reason\"}; pgc counts in its menu language unit.\n"
     "\n"
     "Messages of the engine are printed on standard error, one line each.\n"
     "Exit status: 0 done, 1 refused or failed (nothing written), 2 usage error.\n";
@@ -239,6 +251,33 @@ int Apply(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+int Trace(const std::vector<std::string>& args) {
+  std::string native, language;
+  bool json = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--json") {
+      json = true;
+    } else if (args[i] == "--language" && i + 1 < args.size() && LanguageCode(args[i + 1]) > 0) {
+      language = args[++i];
+    } else if (args[i][0] == '-' || !native.empty()) {
+      return Usage("unexpected argument " + args[i]);
+    } else {
+      native = args[i];
+    }
+  }
+  if (native.empty()) return Usage("trace needs a folder");
+  char folder[kPathCapacity];
+  if (!ToEngineFolder(native, folder)) return kExitRefused;
+  InstallConsoleMessages(false);
+  if (GetInfo(folder, 0, 0) != FolderRead) return kExitRefused;
+  int code = language.empty() ? 0 : LanguageCode(language);
+  if (code && !HasMenuLanguage(code)) return Usage("the disc has no menus in " + language);
+  static NavPreview preview;
+  PreviewDisc(StoredVmgRef(), code, &preview);
+  PrintUtf8(stdout, json ? TraceJson(NativePath(folder), preview) : TraceText(preview));
+  return kExitOk;
+}
+
 int Restore(const std::vector<std::string>& args) {
   std::string native;
   bool yes = false;
@@ -280,5 +319,6 @@ int main(int argc, char** argv) {
   if (command == "info") return Info(rest);
   if (command == "apply") return Apply(rest);
   if (command == "restore") return Restore(rest);
+  if (command == "trace") return Trace(rest);
   return Usage("unknown command " + command);
 }

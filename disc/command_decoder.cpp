@@ -114,8 +114,8 @@ const char* const kCompareOps[8] = {nullptr, "&", "==", "!=", ">=", ">", "<=", "
 
 // Formats: %o an operand, %u a number, %m a menu, %b ", button n" when n > 0.
 const char* const kSetOps[16] = {
-    nullptr,          "%o = %o",  "%o <-> %o", "%o += %o", "%o -= %o", "%o *= %o", "%o /= %o", "%o %%= %o",
-    "%o = random %o", "%o &= %o", "%o |= %o",  "%o ^= %o", nullptr,    nullptr,    nullptr,    nullptr};
+    nullptr,           "%o = %o",  "%o <-> %o", "%o += %o", "%o -= %o", "%o *= %o", "%o /= %o", "%o %%= %o",
+    "%o = random(%o)", "%o &= %o", "%o |= %o",  "%o ^= %o", nullptr,    nullptr,    nullptr,    nullptr};
 
 // A mnemonic with up to three numeric fields, looked up by operation and
 // (where the operation has them) sub-operation.
@@ -128,50 +128,57 @@ struct Mnemonic {
   int8_t sub;  // -1: any
   const char* format;
   Field fields[3];
+  NavOp action;
 };
 constexpr Field kButton = {15, 6};
 
 const Mnemonic kSpecials[] = {
-    {0, -1, "Nop", {}},
-    {1, -1, "Goto %u", {{7, 8}}},
-    {2, -1, "Break", {}},
-    {3, -1, "SetTmpPML %u, Goto %u", {{11, 4}, {7, 8}}},
+    {0, -1, "Nop", {}, NavOp::None},
+    {1, -1, "Goto %u", {{7, 8}}, NavOp::Goto},
+    {2, -1, "Break", {}, NavOp::Break},
+    {3, -1, "SetTmpPML %u, Goto %u", {{11, 4}, {7, 8}}, NavOp::SetTmpPML},
 };
 
 // Link by sub-instruction: code in the low five bits of byte 7.
 const Mnemonic kLinkSubs[] = {
-    {0, -1, "LinkNoLink%b", {kButton}},   {1, -1, "LinkTopC%b", {kButton}},
-    {2, -1, "LinkNextC%b", {kButton}},    {3, -1, "LinkPrevC%b", {kButton}},
-    {5, -1, "LinkTopPG%b", {kButton}},    {6, -1, "LinkNextPG%b", {kButton}},
-    {7, -1, "LinkPrevPG%b", {kButton}},   {9, -1, "LinkTopPGC%b", {kButton}},
-    {10, -1, "LinkNextPGC%b", {kButton}}, {11, -1, "LinkPrevPGC%b", {kButton}},
-    {12, -1, "LinkGoUpPGC%b", {kButton}}, {13, -1, "LinkTailPGC%b", {kButton}},
-    {16, -1, "RSM%b", {kButton}},
+    {0, -1, "LinkNoLink%b", {kButton}, NavOp::LinkNoLink},
+    {1, -1, "LinkTopC%b", {kButton}, NavOp::LinkTopC},
+    {2, -1, "LinkNextC%b", {kButton}, NavOp::LinkNextC},
+    {3, -1, "LinkPrevC%b", {kButton}, NavOp::LinkPrevC},
+    {5, -1, "LinkTopPG%b", {kButton}, NavOp::LinkTopPG},
+    {6, -1, "LinkNextPG%b", {kButton}, NavOp::LinkNextPG},
+    {7, -1, "LinkPrevPG%b", {kButton}, NavOp::LinkPrevPG},
+    {9, -1, "LinkTopPGC%b", {kButton}, NavOp::LinkTopPGC},
+    {10, -1, "LinkNextPGC%b", {kButton}, NavOp::LinkNextPGC},
+    {11, -1, "LinkPrevPGC%b", {kButton}, NavOp::LinkPrevPGC},
+    {12, -1, "LinkGoUpPGC%b", {kButton}, NavOp::LinkGoUpPGC},
+    {13, -1, "LinkTailPGC%b", {kButton}, NavOp::LinkTailPGC},
+    {16, -1, "RSM%b", {kButton}, NavOp::RSM},
 };
 constexpr Field kLinkSubCode = {4, 5};
 
 // Links: operation in bits 51..48 (1 is the sub-instruction form above).
 const Mnemonic kLinks[] = {
-    {4, -1, "LinkPGCN %u", {{14, 15}}},
-    {5, -1, "LinkPTT %u%b", {{9, 10}, kButton}},
-    {6, -1, "LinkPGN %u%b", {{6, 7}, kButton}},
-    {7, -1, "LinkCN %u%b", {{7, 8}, kButton}},
+    {4, -1, "LinkPGCN %u", {{14, 15}}, NavOp::LinkPGCN},
+    {5, -1, "LinkPTT %u%b", {{9, 10}, kButton}, NavOp::LinkPTT},
+    {6, -1, "LinkPGN %u%b", {{6, 7}, kButton}, NavOp::LinkPGN},
+    {7, -1, "LinkCN %u%b", {{7, 8}, kButton}, NavOp::LinkCN},
 };
 
 // Jumps and calls: operation in bits 51..48, domain of JumpSS/CallSS in bits 23..22.
 const Mnemonic kJumps[] = {
-    {1, -1, "Exit", {}},
-    {2, -1, "JumpTT %u", {{22, 7}}},
-    {3, -1, "JumpVTS_TT %u", {{22, 7}}},
-    {5, -1, "JumpVTS_PTT %u:%u", {{22, 7}, {41, 10}}},
-    {6, 0, "JumpSS FP", {}},
-    {6, 1, "JumpSS VMGM %m", {{19, 4}}},
-    {6, 2, "JumpSS VTSM vts %u title %u, %m", {{31, 8}, {39, 8}, {19, 4}}},
-    {6, 3, "JumpSS VMGM PGC %u", {{46, 15}}},
-    {8, 0, "CallSS FP, resume cell %u", {{31, 8}}},
-    {8, 1, "CallSS VMGM %m, resume cell %u", {{19, 4}, {31, 8}}},
-    {8, 2, "CallSS VTSM %m, resume cell %u", {{19, 4}, {31, 8}}},
-    {8, 3, "CallSS VMGM PGC %u, resume cell %u", {{46, 15}, {31, 8}}},
+    {1, -1, "Exit", {}, NavOp::Exit},
+    {2, -1, "JumpTT %u", {{22, 7}}, NavOp::JumpTT},
+    {3, -1, "JumpVTS_TT %u", {{22, 7}}, NavOp::JumpVTS_TT},
+    {5, -1, "JumpVTS_PTT %u:%u", {{22, 7}, {41, 10}}, NavOp::JumpVTS_PTT},
+    {6, 0, "JumpSS FP", {}, NavOp::JumpSS_FP},
+    {6, 1, "JumpSS VMGM %m", {{19, 4}}, NavOp::JumpSS_VMGM_Menu},
+    {6, 2, "JumpSS VTSM vts %u title %u, %m", {{31, 8}, {39, 8}, {19, 4}}, NavOp::JumpSS_VTSM},
+    {6, 3, "JumpSS VMGM PGC %u", {{46, 15}}, NavOp::JumpSS_VMGM_PGC},
+    {8, 0, "CallSS FP, resume cell %u", {{31, 8}}, NavOp::CallSS_FP},
+    {8, 1, "CallSS VMGM %m, resume cell %u", {{19, 4}, {31, 8}}, NavOp::CallSS_VMGM_Menu},
+    {8, 2, "CallSS VTSM %m, resume cell %u", {{19, 4}, {31, 8}}, NavOp::CallSS_VTSM},
+    {8, 3, "CallSS VMGM PGC %u, resume cell %u", {{46, 15}, {31, 8}}, NavOp::CallSS_VMGM_PGC},
 };
 constexpr Field kJumpDomain = {23, 2};
 
@@ -218,6 +225,7 @@ struct Sink {
   std::size_t length;
   uint16_t registers;
   bool known;
+  NavCommand* nav;  // filled as the parts are read, when set
 
   void Put(const char* format, ...) __attribute__((format(printf, 2, 3))) {
     if (!out || length + 1 >= capacity) return;
@@ -251,6 +259,13 @@ Operand Read(const Sink& s, Slot slot) {
 
 Operand Pick(const Sink& s, Choice c, bool immediate) {
   return Read(s, immediate ? c.ifImmediate : c.ifRegister);
+}
+
+NavOperand ForNav(Operand o) { return NavOperand{NavOperandKind(o.kind), uint16_t(o.number)}; }
+
+void RecordSet(Sink& s, uint32_t op, Operand target, Operand source) {
+  if (!s.nav || s.nav->setCount >= 3) return;
+  s.nav->sets[s.nav->setCount++] = NavSet{uint8_t(op), ForNav(target), ForNav(source)};
 }
 
 void PutOperand(Sink& s, Operand o) {
@@ -316,6 +331,10 @@ bool PutMnemonic(Sink& s, const Mnemonic* m) {
     s.known = false;
     return false;
   }
+  if (s.nav) {
+    s.nav->then = m->action;
+    for (int i = 0; i < 3; ++i) s.nav->args[i] = m->fields[i].count ? s.Bits(m->fields[i]) : 0;
+  }
   PutFormat(s, m->format, m->fields, nullptr);
   return true;
 }
@@ -350,6 +369,7 @@ void PutSet(Sink& s, const Group& g) {
       return;
     }
     Operand operands[2] = {Read(s, g.set->destination), Pick(s, g.set->source, immediate)};
+    RecordSet(s, s.Bits(59, 4), operands[0], operands[1]);
     PutFormat(s, format, nullptr, operands);
     return;
   }
@@ -362,6 +382,7 @@ void PutSet(Sink& s, const Group& g) {
     if (written) s.Put(", ");
     written = true;
     Operand operands[2] = {Read(s, row.target), Pick(s, row.source, immediate)};
+    RecordSet(s, 1, operands[0], operands[1]);
     PutFormat(s, "%o = %o", nullptr, operands);
     if (row.modeBit >= 0) s.Put(s.Bits(row.modeBit, 1) ? " (counter mode)" : " (register mode)");
   }
@@ -399,6 +420,13 @@ void PutCompare(Sink& s, const Group& g) {
   const CompareForm& form = setImmediate ? *g.compareIfSetImmediate : *g.compare;
   bool immediate = form.secondMayBeImmediate && s.Bits(kCompareImmediateBit, 1) != 0;
   Operand operands[2] = {Read(s, form.first), Pick(s, form.second, immediate)};
+  if (s.nav) {
+    s.nav->compareOp = uint8_t(s.Bits(54, 3));
+    s.nav->compare[0] = ForNav(operands[0]);
+    s.nav->compare[1] = ForNav(operands[1]);
+    s.nav->compareGuardsSets = g.guardFrom <= 0 && 0 < g.guardTo;
+    s.nav->compareGuardsThen = g.guardFrom <= 1 && 1 < g.guardTo;
+  }
   s.Put("if (");
   PutOperand(s, operands[0]);
   s.Put(" %s ", kCompareOps[s.Bits(54, 3)]);
@@ -457,7 +485,7 @@ void Decode(Sink& s) {
 }  // namespace
 
 uint16_t RegistersNamed(const uint8_t command[8]) {
-  Sink s = {Instruction(command), nullptr, 0, 0, 0, true};
+  Sink s = {Instruction(command), nullptr, 0, 0, 0, true, nullptr};
   // Registers of the parts that decode are reported even when another part
   // does not: a register wrongly counted as used only narrows the choice of
   // a free pair, while one missed could be overwritten.
@@ -468,7 +496,7 @@ uint16_t RegistersNamed(const uint8_t command[8]) {
 void DescribeCommand(const uint8_t command[8], char* out, std::size_t capacity) {
   if (capacity == 0) return;
   out[0] = '\0';
-  Sink s = {Instruction(command), out, capacity, 0, 0, true};
+  Sink s = {Instruction(command), out, capacity, 0, 0, true, nullptr};
   Decode(s);
   if (!s.known) {
     s.length = 0;
@@ -477,6 +505,15 @@ void DescribeCommand(const uint8_t command[8], char* out, std::size_t capacity) 
           command[4], command[5], command[6], command[7]);
   }
 }
+
+bool DecodeNavCommand(const uint8_t command[8], NavCommand* out) {
+  *out = NavCommand{};
+  Sink s = {Instruction(command), nullptr, 0, 0, 0, true, out};
+  Decode(s);
+  return s.known;
+}
+
+const char* MenuName(uint32_t menu) { return menu < 16 ? kMenuNames[menu] : nullptr; }
 
 namespace {
 

@@ -51,6 +51,11 @@ int64_t PgcOffset(ImageRef image, int64_t table, int k) {
   return SpanInside(image.size, pgc, kPgcHeaderSize) ? pgc : -1;
 }
 
+int PgcCategory(ImageRef image, int64_t table, int k) {
+  if (PgcOffset(image, table, k) < 0) return -1;
+  return image.data[table + int64_t(kSearchPointerSize) * k];
+}
+
 bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table) {
   *table = CommandTable{false, -1, 0, 0, 0};
   if (!SpanInside(image.size, pgc, kPgcHeaderSize)) return false;

@@ -49,6 +49,9 @@ int64_t TableOffset(ImageRef image, int field);
 // start at byte 8 (VTS_PGCIT, or a menu language unit): its offset in the
 // image, or -1.
 int64_t PgcOffset(ImageRef image, int64_t table, int k);
+// The category byte of program chain k's search pointer (a menu chain's
+// entry flag and menu number), or -1.
+int PgcCategory(ImageRef image, int64_t table, int k);
 
 // A program chain's command table. `present` is false when the chain has
 // none (offset 0 at PGC byte 0xE4); then the counts are 0.

@@ -59,6 +59,18 @@ int64_t LanguageUnitOffset(ImageRef image, int64_t table, int u) {
   return unit;
 }
 
+int LanguageUnitCode(ImageRef image, int64_t table, int u) {
+  if (LanguageUnitOffset(image, table, u) < 0) return -1;
+  return ReadBe16(image.data + table + 8 + 8 * int64_t(u));
+}
+
+int64_t MenuLanguageUnit(ImageRef image, int64_t table, int code) {
+  int units = TableCount(image, table);
+  for (int u = 0; u < units; ++u)
+    if (LanguageUnitCode(image, table, u) == code) return LanguageUnitOffset(image, table, u);
+  return LanguageUnitOffset(image, table, 0);
+}
+
 void ForEachPgc(ImageRef image, int64_t table, VisitPgc visit, void* context) {
   Walk walk = StartWalk(image, visit, context);
   WalkPgcs(walk, table);

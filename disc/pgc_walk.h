@@ -16,6 +16,13 @@ int64_t FirstPlayPgcOffset(ImageRef vmg);
 // VTSM_PGCI_UT) starting at `table`: its offset in the image, or -1.
 int64_t LanguageUnitOffset(ImageRef image, int64_t table, int u);
 
+// The language code of unit u (e.g. 'e' << 8 | 'n'), or -1.
+int LanguageUnitCode(ImageRef image, int64_t table, int u);
+
+// The unit of a menu program chain table whose code is `code`, else the
+// first unit, as players choose: its offset, or -1.
+int64_t MenuLanguageUnit(ImageRef image, int64_t table, int code);
+
 // Every program chain of a table whose count is at byte 0 and whose search
 // pointers start at byte 8 (VTS_PGCIT or one language unit). `table` may be -1.
 void ForEachPgc(ImageRef image, int64_t table, VisitPgc visit, void* context);

@@ -1,4 +1,4 @@
-// nav_trace FOLDER [--max-titles N] [--lang xx] [--max-blocks M] [--log]
+// nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--max-blocks M] [--log]
 //
 // Plays a DVD-Video folder with libdvdnav from First Play, as a player
 // without a screen would, and prints where playback goes, one line each:
@@ -14,8 +14,9 @@
 // After N titles have started (default 5) it stops quietly with status 0.
 // Stills and waits are skipped, and in a menu with buttons the highlighted
 // button is pressed, so every disc plays through without a user.
-// --lang selects the menu language before playback; --log passes
-// libdvdnav's own messages to stderr.
+// --lang selects the menu language before playback; --title plays title T
+// once First Play has run, as a viewer who picks it from the disc's menu;
+// --log passes libdvdnav's own messages to stderr.
 #include <dvdnav/dvdnav.h>
 #include <signal.h>
 #include <unistd.h>
@@ -55,6 +56,7 @@ struct Options {
   long maxTitles = 5;
   long maxBlocks = 200000;
   std::string lang;
+  long title = 0;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -65,6 +67,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.maxTitles = std::strtol(argv[++i], nullptr, 10);
     } else if (arg == "--max-blocks" && hasValue) {
       options.maxBlocks = std::strtol(argv[++i], nullptr, 10);
+    } else if (arg == "--title" && hasValue) {
+      options.title = std::strtol(argv[++i], nullptr, 10);
     } else if (arg == "--lang" && hasValue) {
       options.lang = argv[++i];
     } else if (arg == "--log") {
@@ -93,7 +97,7 @@ bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_doma
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--max-blocks M] [--log]\n");
+    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--max-blocks M] [--log]\n");
     return 2;
   }
   // Lines reach the caller even if libdvdnav aborts on an illegal command.
@@ -107,6 +111,7 @@ int main(int argc, char** argv) {
     return Fail(nav);
   }
   if (dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK) return Fail(nav);
+  if (options.title > 0 && dvdnav_title_play(nav, int32_t(options.title)) != DVDNAV_STATUS_OK) return Fail(nav);
 
   // A title starts when its domain is entered, when another title follows,
   // or when the first cell of its chain plays again (a repeat, or a jump to

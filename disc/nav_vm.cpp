@@ -1,0 +1,661 @@
+#include "disc/nav_vm.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "disc/byte_order.h"
+#include "disc/command_decoder.h"
+#include "disc/pgc_walk.h"
+
+namespace {
+
+// Program chain fields.
+constexpr int kPgcCellCount = 3;
+constexpr int kPgcNext = 0x9C;
+constexpr int kPgcPrev = 0x9E;
+constexpr int kPgcGoUp = 0xA0;
+
+// System registers the machine keeps.
+constexpr int kMenuLanguage = 0;
+constexpr int kTitleNumber = 4;     // TTN
+constexpr int kTitleInSet = 5;      // VTS_TTN
+constexpr int kTitlePgcNumber = 6;  // TT_PGCN
+constexpr int kPartNumber = 7;      // PTTN
+
+// A walk that has taken this many steps (commands and jumps) without
+// reaching anything to show is going round in circles.
+constexpr long kStepLimit = 100000;
+// Random draws followed per walk, and walks per preview, at most.
+constexpr int kMaxDraws = 8;
+constexpr int kMaxRuns = 512;
+
+enum class Domain : uint8_t { FirstPlay, Vmgm, Vtsm, Title };
+
+struct Draws {
+  int count;  // draws made so far, forced or new
+  int used;
+  int value[kMaxDraws];
+  int range[kMaxDraws];
+};
+
+struct Machine {
+  ImageRef vmg;
+  Domain domain;
+  int vts;      // the title set whose tables are in use, 0 none
+  int pgcN;     // number of the chain in its table
+  int64_t pgc;  // its offset in Image()
+  uint16_t gprm[16];
+  uint16_t sprm[24];
+  int resumeVts, resumePgcN;  // resumeVts 0: nothing to resume
+  uint16_t resumeSprm[5];
+  int endingTitle;  // the title whose end is walked from, 0 from First Play
+  long steps;
+  Draws draws;
+};
+
+enum class Go : uint8_t { Command, Cells, PgcStart, PgcEnd };
+struct Link {
+  Go go;
+  NavOp op;
+  uint32_t args[3];
+};
+
+NavNext Ends(NextKind kind) {
+  NavNext n{};
+  n.kind = kind;
+  return n;
+}
+
+NavNext Fault(const char* format, ...) __attribute__((format(printf, 1, 2)));
+NavNext Fault(const char* format, ...) {
+  NavNext n = Ends(NextKind::Fault);
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(n.reason, sizeof n.reason, format, args);
+  va_end(args);
+  return n;
+}
+
+ImageRef Image(const Machine& m) {
+  return m.domain == Domain::Vtsm || m.domain == Domain::Title ? VtsImageRef(m.vts) : m.vmg;
+}
+
+// The program chain table of the current domain, in the machine's language.
+int64_t PgcTable(const Machine& m) {
+  ImageRef image = Image(m);
+  switch (m.domain) {
+    case Domain::Title:
+      return TableOffset(image, kVtsPgcitSector);
+    case Domain::Vtsm:
+      return MenuLanguageUnit(image, TableOffset(image, kVtsMenuPgciUtSector), m.sprm[kMenuLanguage]);
+    default:
+      return MenuLanguageUnit(image, TableOffset(image, kVmgMenuPgciUtSector), m.sprm[kMenuLanguage]);
+  }
+}
+
+bool HasMenus(ImageRef image, int field) { return TableOffset(image, field) >= 0; }
+
+bool SetPgcN(Machine& m, int n) {
+  int64_t pgc = PgcOffset(Image(m), PgcTable(m), n);
+  if (pgc < 0) return false;
+  m.pgcN = n;
+  m.pgc = pgc;
+  if (m.domain == Domain::Title) m.sprm[kTitlePgcNumber] = uint16_t(n);
+  return true;
+}
+
+// The entry chain of menu `menu` (3 root, 2 title, ...) in the current
+// domain's language unit.
+bool SetMenu(Machine& m, uint32_t menu) {
+  ImageRef image = Image(m);
+  int64_t table = PgcTable(m);
+  if (table < 0) return false;
+  int count = ReadBe16(image.data + table);
+  for (int k = 1; k <= count; ++k)
+    if (PgcCategory(image, table, k) == int(menu | 0x80)) return SetPgcN(m, k);
+  return false;
+}
+
+// The disc's title number of title k of title set v, or 0.
+int TitleNumber(ImageRef vmg, int v, int k) {
+  for (int t = 0;; ++t) {
+    int64_t entry = TitleEntryOffset(vmg, t);
+    if (entry < 0) return 0;
+    if (vmg.data[entry + 6] == v && vmg.data[entry + 7] == k) return t + 1;
+  }
+}
+
+// Title k of title set v: the program chain that plays part `part`, or -1,
+// and the chain that ends it. The one place that maps titles to chains.
+int PartPgcNumber(int v, int k, int part) {
+  (void)v;
+  (void)part;
+  return k;
+}
+int EndPgcNumber(int v, int k) {
+  (void)v;
+  return k;
+}
+// The title (number within its set) a chain of title set v belongs to, or 0.
+int TitleOfPgc(int v, int pgcN) {
+  (void)v;
+  return pgcN;
+}
+
+bool SetVtsPart(Machine& m, int v, int k, int part) {
+  if (v < 1 || v > Disc.TitleSetCount) return false;
+  int title = TitleNumber(m.vmg, v, k);
+  if (title == 0) return false;
+  m.domain = Domain::Title;
+  m.vts = v;
+  m.sprm[kTitleNumber] = uint16_t(title);
+  m.sprm[kTitleInSet] = uint16_t(k);
+  m.sprm[kPartNumber] = uint16_t(part);
+  return SetPgcN(m, PartPgcNumber(v, k, part));
+}
+
+bool SetTitle(Machine& m, int title) {
+  int64_t entry = TitleEntryOffset(m.vmg, title - 1);
+  return entry >= 0 && SetVtsPart(m, m.vmg.data[entry + 6], m.vmg.data[entry + 7], 1);
+}
+
+void SaveResume(Machine& m) {
+  m.resumeVts = m.vts;
+  m.resumePgcN = m.pgcN;
+  for (int i = 0; i < 5; ++i) m.resumeSprm[i] = m.sprm[4 + i];
+}
+
+uint16_t Value(const Machine& m, NavOperand o) {
+  switch (o.kind) {
+    case NavOperandKind::Gprm:
+      return m.gprm[o.number & 15];
+    case NavOperandKind::Sprm:
+      return o.number < 24 ? m.sprm[o.number] : 0;
+    default:
+      return o.number;
+  }
+}
+
+uint16_t* Target(Machine& m, NavOperand o) {
+  if (o.kind == NavOperandKind::Gprm) return &m.gprm[o.number & 15];
+  if (o.kind == NavOperandKind::Sprm && o.number < 24) return &m.sprm[o.number];
+  return nullptr;
+}
+
+bool Compare(int op, uint16_t a, uint16_t b) {
+  switch (op) {
+    case 1:
+      return (a & b) != 0;
+    case 2:
+      return a == b;
+    case 3:
+      return a != b;
+    case 4:
+      return a >= b;
+    case 5:
+      return a > b;
+    case 6:
+      return a <= b;
+    case 7:
+      return a < b;
+  }
+  return true;
+}
+
+// A random draw of 1..range: the value forced for this walk, or 1 for a
+// draw not seen before, which the caller then walks with every value.
+uint16_t Draw(Machine& m, int range) {
+  Draws& d = m.draws;
+  if (d.used == d.count && d.count < kMaxDraws) {
+    d.value[d.count] = 1;
+    d.range[d.count++] = range < 1 ? 1 : range;
+  }
+  int v = d.used < d.count ? d.value[d.used] : 1;
+  d.used += 1;
+  return uint16_t(v);
+}
+
+void Assign(Machine& m, const NavSet& set) {
+  uint16_t* target = Target(m, set.target);
+  if (!target) return;
+  uint32_t a = *target, b = Value(m, set.source);
+  switch (set.op) {
+    case 1:
+      *target = uint16_t(b);
+      break;
+    case 2:
+      if (uint16_t* other = Target(m, set.source)) {
+        *target = *other;
+        *other = uint16_t(a);
+      }
+      break;
+    case 3:
+      *target = uint16_t(a + b > 0xFFFF ? 0xFFFF : a + b);
+      break;
+    case 4:
+      *target = uint16_t(a > b ? a - b : 0);
+      break;
+    case 5:
+      *target = uint16_t(a * b > 0xFFFF ? 0xFFFF : a * b);
+      break;
+    case 6:
+      *target = uint16_t(b ? a / b : 0xFFFF);
+      break;
+    case 7:
+      *target = uint16_t(b ? a % b : 0xFFFF);
+      break;
+    case 8:
+      *target = Draw(m, int(b));
+      break;
+    case 9:
+      *target = uint16_t(a & b);
+      break;
+    case 10:
+      *target = uint16_t(a | b);
+      break;
+    case 11:
+      *target = uint16_t(a ^ b);
+      break;
+  }
+}
+
+// Runs `count` commands from `first` as a player does: sets, Goto and Break
+// within the list, until one links, jumps or calls (true, *link set).
+bool RunCommands(Machine& m, ImageRef image, int64_t first, int count, Link* link) {
+  for (int i = 0; i < count && m.steps > 0;) {
+    m.steps -= 1;
+    NavCommand c;
+    if (!DecodeNavCommand(image.data + first + int64_t(kCommandSize) * i, &c)) {
+      ++i;  // players skip what they cannot decode
+      continue;
+    }
+    bool holds = !c.compareOp || Compare(c.compareOp, Value(m, c.compare[0]), Value(m, c.compare[1]));
+    if (holds || !c.compareGuardsSets)
+      for (int s = 0; s < c.setCount; ++s) Assign(m, c.sets[s]);
+    NavOp then = holds || !c.compareGuardsThen ? c.then : NavOp::None;
+    switch (then) {
+      case NavOp::None:
+      case NavOp::LinkNoLink:
+        ++i;
+        break;
+      case NavOp::Goto:
+        i = c.args[0] ? int(c.args[0]) - 1 : i + 1;
+        break;
+      case NavOp::SetTmpPML:
+        i = c.args[1] ? int(c.args[1]) - 1 : i + 1;
+        break;
+      case NavOp::Break:
+        return false;
+      default:
+        *link = Link{Go::Command, then, {c.args[0], c.args[1], c.args[2]}};
+        return true;
+    }
+  }
+  return false;
+}
+
+// The pre (part 0) or post (part 1) commands of the current chain.
+bool RunPgcCommands(Machine& m, int part, Link* link) {
+  ImageRef image = Image(m);
+  CommandTable table;
+  if (!ReadCommandTable(image, m.pgc, &table) || !table.present) return false;
+  int64_t first = table.offset + 8 + (part ? int64_t(kCommandSize) * table.pre : 0);
+  return RunCommands(m, image, first, part ? table.post : table.pre, link);
+}
+
+bool HasCells(const Machine& m) { return Image(m).data[m.pgc + kPgcCellCount] > 0; }
+
+Link Go_(Go go) { return Link{go, NavOp::None, {}}; }
+
+// A chain starts: its pre commands, then its cells, or straight on to its
+// end when it has none.
+Link StartPgc(Machine& m) {
+  Link link;
+  if (RunPgcCommands(m, 0, &link)) return link;
+  return Go_(HasCells(m) ? Go::Cells : Go::PgcEnd);
+}
+
+// A chain ends: its post commands, else the chain it names as next.
+Link EndPgc(Machine& m) {
+  Link link;
+  if (RunPgcCommands(m, 1, &link)) return link;
+  int next = ReadBe16(Image(m).data + m.pgc + kPgcNext);
+  if (!SetPgcN(m, next)) return Link{Go::Command, NavOp::Exit, {}};
+  return Go_(Go::PgcStart);
+}
+
+NavNext MenuHere(const Machine& m) {
+  NavNext n = Ends(NextKind::Menu);
+  n.vmgm = m.domain == Domain::Vmgm;
+  n.titleSet = n.vmgm ? 0 : m.vts;
+  n.pgc = m.pgcN;
+  return n;
+}
+
+const char* MenuWords(uint32_t menu) {
+  const char* name = MenuName(menu);
+  return name ? name : "menu";
+}
+
+// Follows one link, jump or call; true with *end set where the walk ends.
+bool Follow(Machine& m, Link& link, NavNext* end) {
+  const uint32_t* a = link.args;
+  int64_t pgcField = -1;
+  switch (link.op) {
+    case NavOp::LinkTopC:
+    case NavOp::LinkNextC:
+    case NavOp::LinkPrevC:
+    case NavOp::LinkTopPG:
+    case NavOp::LinkNextPG:
+    case NavOp::LinkPrevPG:
+    case NavOp::LinkPGN:
+    case NavOp::LinkCN:
+      link = Go_(HasCells(m) ? Go::Cells : Go::PgcEnd);
+      return false;
+    case NavOp::LinkTopPGC:
+      link = Go_(Go::PgcStart);
+      return false;
+    case NavOp::LinkTailPGC:
+      link = Go_(Go::PgcEnd);
+      return false;
+    case NavOp::LinkNextPGC:
+      pgcField = kPgcNext;
+      break;
+    case NavOp::LinkPrevPGC:
+      pgcField = kPgcPrev;
+      break;
+    case NavOp::LinkGoUpPGC:
+      pgcField = kPgcGoUp;
+      break;
+    case NavOp::LinkPGCN:
+      if (!SetPgcN(m, int(a[0]))) {
+        *end = Fault("LinkPGCN %u: no such program chain", a[0]);
+        return true;
+      }
+      link = Go_(Go::PgcStart);
+      return false;
+    case NavOp::LinkPTT:
+      if (m.domain != Domain::Title) {
+        *end = Fault("LinkPTT outside a title");
+        return true;
+      }
+      if (!SetVtsPart(m, m.vts, m.sprm[kTitleInSet], int(a[0]))) break;
+      link = Go_(Go::Cells);
+      return false;
+    case NavOp::RSM:
+      if (!m.resumeVts) break;
+      m.domain = Domain::Title;
+      m.vts = m.resumeVts;
+      for (int i = 0; i < 5; ++i) m.sprm[4 + i] = m.resumeSprm[i];
+      if (!SetPgcN(m, m.resumePgcN)) {
+        *end = Fault("RSM: the title's program chain is gone");
+        return true;
+      }
+      link = Go_(Go::Cells);
+      return false;
+    case NavOp::JumpTT:
+      if (m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay) {
+        *end = Fault("JumpTT %u from a title or title set menu", a[0]);
+        return true;
+      }
+      if (int(a[0]) > Disc.TitleCount) {
+        *end = Fault("JumpTT %u: the disc has %d titles", a[0], Disc.TitleCount);
+        return true;
+      }
+      if (!SetTitle(m, int(a[0]))) break;
+      link = Go_(Go::PgcStart);
+      return false;
+    case NavOp::JumpVTS_TT:
+    case NavOp::JumpVTS_PTT:
+      if (m.domain != Domain::Vtsm && m.domain != Domain::Title) {
+        *end = Fault("JumpVTS_TT outside a title set");
+        return true;
+      }
+      if (!SetVtsPart(m, m.vts, int(a[0]), link.op == NavOp::JumpVTS_PTT ? int(a[1]) : 1)) break;
+      link = Go_(Go::PgcStart);
+      return false;
+    case NavOp::JumpSS_FP:
+      if (m.domain != Domain::Vmgm && m.domain != Domain::Vtsm) {
+        *end = Fault("JumpSS FP from a title");
+        return true;
+      }
+      m.domain = Domain::FirstPlay;
+      m.pgc = FirstPlayPgcOffset(m.vmg);
+      m.pgcN = 0;
+      if (m.pgc < 0 && !SetPgcN(m, 1)) {
+        *end = Fault("the disc has no First Play");
+        return true;
+      }
+      link = Go_(Go::PgcStart);
+      return false;
+    case NavOp::CallSS_FP:
+      if (m.domain != Domain::Title) {
+        *end = Fault("CallSS outside a title");
+        return true;
+      }
+      SaveResume(m);
+      m.domain = Domain::FirstPlay;
+      m.pgc = FirstPlayPgcOffset(m.vmg);
+      m.pgcN = 0;
+      if (m.pgc < 0 && !SetPgcN(m, 1)) {
+        *end = Fault("the disc has no First Play");
+        return true;
+      }
+      link = Go_(Go::PgcStart);
+      return false;
+    case NavOp::JumpSS_VMGM_Menu:
+    case NavOp::JumpSS_VMGM_PGC:
+    case NavOp::CallSS_VMGM_Menu:
+    case NavOp::CallSS_VMGM_PGC: {
+      bool call = link.op == NavOp::CallSS_VMGM_Menu || link.op == NavOp::CallSS_VMGM_PGC;
+      bool byMenu = link.op == NavOp::JumpSS_VMGM_Menu || link.op == NavOp::CallSS_VMGM_Menu;
+      if (call ? m.domain != Domain::Title : m.domain == Domain::Title) {
+        *end = Fault(call ? "CallSS outside a title" : "JumpSS to the video manager from a title");
+        return true;
+      }
+      if (!HasMenus(m.vmg, kVmgMenuPgciUtSector)) break;
+      if (call) SaveResume(m);
+      m.domain = Domain::Vmgm;
+      if (byMenu ? !SetMenu(m, a[0]) : !SetPgcN(m, int(a[0]))) {
+        *end = byMenu ? Fault("the video manager has no %s", MenuWords(a[0]))
+                      : Fault("the video manager has no menu program chain %u", a[0]);
+        return true;
+      }
+      link = Go_(Go::PgcStart);
+      return false;
+    }
+    case NavOp::JumpSS_VTSM:
+    case NavOp::CallSS_VTSM: {
+      bool call = link.op == NavOp::CallSS_VTSM;
+      int v = call ? m.vts : int(a[0]);
+      uint32_t menu = call ? a[0] : a[2];
+      if (call ? m.domain != Domain::Title
+               : (v == 0 ? m.domain != Domain::Vtsm
+                         : v != m.vts ? m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay
+                                      : m.domain == Domain::Title)) {
+        *end = Fault(call ? "CallSS outside a title" : "JumpSS VTSM from where it is not allowed");
+        return true;
+      }
+      if (v == 0) v = m.vts;
+      if (v < 1 || v > Disc.TitleSetCount) {
+        *end = Fault("JumpSS VTSM: no title set %d", v);
+        return true;
+      }
+      if (!HasMenus(VtsImageRef(v), kVtsMenuPgciUtSector)) break;
+      if (call) {
+        SaveResume(m);
+      } else {
+        m.sprm[kTitleInSet] = uint16_t(a[1]);
+        m.sprm[kTitleNumber] = uint16_t(TitleNumber(m.vmg, v, int(a[1])));
+      }
+      m.domain = Domain::Vtsm;
+      m.vts = v;
+      if (!SetMenu(m, menu)) {
+        *end = Fault("title set %d has no %s", v, MenuWords(menu));
+        return true;
+      }
+      link = Go_(Go::PgcStart);
+      return false;
+    }
+    default:
+      break;  // Exit, and every way a player stops
+  }
+  if (pgcField >= 0) {
+    int n = ReadBe16(Image(m).data + m.pgc + pgcField);
+    if (n == 0) {
+      *end = Fault("a link to a program chain the chain does not name");
+      return true;
+    }
+    if (SetPgcN(m, n)) {
+      link = Go_(Go::PgcStart);
+      return false;
+    }
+  }
+  *end = Ends(NextKind::Stop);
+  return true;
+}
+
+// Walks from `link` to where a player shows something, stops or faults.
+NavNext Walk(Machine& m, Link link) {
+  for (;;) {
+    if (--m.steps < 0) return Fault("a loop that plays nothing");
+    switch (link.go) {
+      case Go::PgcStart:
+        link = StartPgc(m);
+        break;
+      case Go::PgcEnd:
+        link = EndPgc(m);
+        break;
+      case Go::Cells:
+        if (m.domain == Domain::Vmgm || m.domain == Domain::Vtsm) return MenuHere(m);
+        if (m.domain == Domain::Title) {
+          // A chain of the title being ended, other than its first, plays
+          // on: its cells take no time.
+          int k = TitleOfPgc(m.vts, m.pgcN);
+          int title = k ? TitleNumber(m.vmg, m.vts, k) : m.sprm[kTitleNumber];
+          if (title != m.endingTitle || PartPgcNumber(m.vts, k, 1) == m.pgcN) {
+            NavNext n = Ends(NextKind::Title);
+            n.title = title;
+            return n;
+          }
+        }
+        link = Go_(Go::PgcEnd);
+        break;
+      case Go::Command: {
+        NavNext end;
+        if (Follow(m, link, &end)) return end;
+        break;
+      }
+    }
+  }
+}
+
+Machine Fresh(ImageRef vmg, int language) {
+  Machine m{};
+  m.vmg = vmg;
+  m.sprm[kMenuLanguage] = uint16_t(language);
+  m.sprm[1] = 15;
+  m.sprm[2] = 62;
+  m.sprm[3] = 1;
+  m.sprm[kTitleNumber] = 1;
+  m.sprm[kTitleInSet] = 1;
+  m.sprm[kPartNumber] = 1;
+  m.sprm[8] = 1 << 10;
+  m.sprm[13] = 15;
+  m.steps = kStepLimit;
+  return m;
+}
+
+// First Play's chain, or a fault.
+bool ToFirstPlay(Machine& m, NavNext* end) {
+  m.domain = Domain::FirstPlay;
+  m.pgc = FirstPlayPgcOffset(m.vmg);
+  if (m.pgc >= 0 || SetPgcN(m, 1)) return true;
+  *end = Fault("the disc has no First Play");
+  return false;
+}
+
+// Title n's end: as a viewer who picked it once First Play had run (its
+// pre commands set registers; a jump among them is not taken, as players
+// do when a title is chosen), its cells played, its last chain ending.
+bool ToTitleEnd(Machine& m, int n, NavNext* end) {
+  if (!SetTitle(m, n)) {
+    *end = Fault("title %d has no program chain", n);
+    return false;
+  }
+  Link ignored;
+  RunPgcCommands(m, 0, &ignored);
+  if (!SetPgcN(m, EndPgcNumber(m.vts, m.sprm[kTitleInSet]))) {
+    *end = Fault("title %d has no program chain", n);
+    return false;
+  }
+  m.endingTitle = n;
+  return true;
+}
+
+bool SameNext(const NavNext& a, const NavNext& b) {
+  return a.kind == b.kind && a.title == b.title && a.vmgm == b.vmgm && a.titleSet == b.titleSet &&
+         a.pgc == b.pgc;
+}
+
+// One walk for every value of every random draw along the way. A walk
+// through no draw ends one way; otherwise the titles the draws reach make
+// a random end (a fault on any of them wins: the disc can hit it).
+NavNext Preview(const Machine& from, int title, Machine* after) {
+  Draws draws{};
+  NavNext result{};
+  NavNext titles = Ends(NextKind::Random);
+  bool first = true, mixed = false;
+  for (int run = 0; run < kMaxRuns; ++run) {
+    Machine m = from;
+    m.draws = draws;
+    NavNext end{};
+    bool placed = title ? ToTitleEnd(m, title, &end) : ToFirstPlay(m, &end);
+    if (placed) end = Walk(m, Go_(title ? Go::PgcEnd : Go::PgcStart));
+    if (run == 0 && after) *after = m;
+    if (first) {
+      result = end;
+      first = false;
+    } else if (!SameNext(end, result)) {
+      mixed = true;
+    }
+    if (end.kind == NextKind::Fault && result.kind != NextKind::Fault) result = end;
+    if (end.kind == NextKind::Title) titles.titles[end.title / 64] |= uint64_t(1) << (end.title % 64);
+    // The next combination of draws, the last one first.
+    draws = m.draws;
+    draws.count = draws.used < draws.count ? draws.used : draws.count;
+    while (draws.count > 0 && draws.value[draws.count - 1] >= draws.range[draws.count - 1]) --draws.count;
+    if (draws.count == 0) break;
+    draws.value[draws.count - 1] += 1;
+    draws.used = 0;
+  }
+  if (!mixed || result.kind == NextKind::Fault || (titles.titles[0] | titles.titles[1]) == 0) return result;
+  return titles;
+}
+
+}  // namespace
+
+bool CanReach(const NavNext& next, int title) {
+  if (next.kind == NextKind::Title) return next.title == title;
+  return next.kind == NextKind::Random && title > 0 && title < 128 &&
+         (next.titles[title / 64] >> (title % 64)) & 1;
+}
+
+int MenuLanguages(ImageRef vmg, int* codes, int capacity) {
+  int64_t table = TableOffset(vmg, kVmgMenuPgciUtSector);
+  int n = 0;
+  for (int code; n < capacity && (code = LanguageUnitCode(vmg, table, n)) >= 0;) codes[n++] = code;
+  return n;
+}
+
+void PreviewDisc(ImageRef vmg, int language, NavPreview* out) {
+  if (language == 0) MenuLanguages(vmg, &language, 1);
+  out->language = language;
+  Machine fresh = Fresh(vmg, language);
+  Machine started = fresh;
+  out->start = Preview(fresh, 0, &started);
+  started.steps = kStepLimit;
+  started.draws = Draws{};
+  out->titleCount = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
+  for (int t = 1; t <= out->titleCount; ++t) out->after[t - 1] = Preview(started, t, nullptr);
+}

@@ -1,0 +1,47 @@
+// A preview of playback by a navigation machine of our own, over the images
+// in memory: where a player goes from First Play, and from the end of each
+// title, before the disc is burnt.
+//
+// The machine runs the general and system registers, the Set, Compare,
+// Jump, Call, Link and Exit commands, First Play, the video manager and
+// title set menu domains in one menu language, and the title domain. Cells
+// take no time: a walk ends where a player would show something (a title
+// starts, a menu chain with cells waits for the viewer), stops, or faults
+// where a player could not go on (libdvdnav aborts on the same commands).
+#pragma once
+
+#include <cstdint>
+
+#include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+
+enum class NextKind : uint8_t { Title, Random, Menu, Stop, Fault };
+
+struct NavNext {
+  NextKind kind;
+  int title;             // Title
+  uint64_t titles[2];    // Random: bit t % 64 of word t / 64 for each title t it can reach
+  bool vmgm;             // Menu: in the video manager, else in title set `titleSet`
+  int titleSet;
+  int pgc;               // Menu: the chain's number in its language unit
+  char reason[96];       // Fault
+};
+
+bool CanReach(const NavNext& next, int title);
+
+// The menu language the walks use: a language code ('e' << 8 | 'n'), or 0
+// for the first language unit of the video manager menus.
+struct NavPreview {
+  int language;  // the code in use, 0 when the disc has no menu language units
+  NavNext start;
+  int titleCount;
+  NavNext after[kMaxTitles];  // after[t] for title t + 1
+};
+
+// Every walk of the disc whose video manager is `vmg` (StoredVmgRef() as
+// read, VmgImageRef() once patched) and whose title sets are VtsImageRef(n).
+void PreviewDisc(ImageRef vmg, int language, NavPreview* out);
+
+// The language code of every unit of the video manager menus, in order;
+// returns how many were written (at most `capacity`).
+int MenuLanguages(ImageRef vmg, int* codes, int capacity);
