@@ -77,6 +77,8 @@ const Setting kSettings[] = {
      {{"jump", 0, 3}, {"stop", 0, 2}, {"jump", 0, 2}, {"unchanged", 0, 1}}},
 };
 
+void PrintTo(const DiscCase& d, std::ostream* os) { *os << d.name; }
+
 class ApplyMatrix : public ::testing::TestWithParam<DiscCase> {};
 
 TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothing) {

@@ -37,7 +37,7 @@ TEST(CommandDecoderTest, NamesRegistersAndDescribesKnownEncodings) {
       {"61 00 00 03 00 84 00 00", G({3}), "g3 = s4"},
       {"71 00 00 01 00 05 00 00", G({1}), "g1 = 5"},
       {"30 22 00 00 00 03 00 01", G({0, 1}), "if (g0 == g1) JumpTT 3"},
-      {"78 00 00 02 00 03 00 00", G({2}), "g2 = random 3"},
+      {"78 00 00 02 00 03 00 00", G({2}), "g2 = random(3)"},
       {"30 08 00 05 01 C0 00 00", 0, "CallSS VMGM PGC 5, resume cell 1"},
       // Jumps and calls.
       {"30 01 00 00 00 00 00 00", 0, "Exit"},

@@ -1,0 +1,116 @@
+// Our navigation machine previews what libdvdnav does: on every authored
+// disc, as authored and after every preset and each option, the start
+// equals nav_trace's first line and the end of each title its next line
+// (a title, a menu, a stop; an abort or error where we see a fault).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "disc/disc_state.h"
+#include "disc/get_info.h"
+#include "disc/nav_vm.h"
+#include "platform/platform.h"
+#include "tests/realdisc/disc_fixture.h"
+#include "tests/unit/message_recorder.h"
+
+namespace {
+
+struct Layout {
+  const char* disc;
+  const char* lang;  // "": the player's default, the first unit
+};
+
+void PrintTo(const Layout& l, std::ostream* os) { *os << l.disc << ' ' << l.lang; }
+
+// nav_trace's line after the title it was asked to play (0: its first line).
+std::string JudgeAfter(const std::string& folder, const std::string& lang, int title) {
+  std::vector<std::string> args = {"nav_trace", folder, "--max-titles", title ? "2" : "1"};
+  if (title) args.insert(args.end(), {"--title", std::to_string(title)});
+  if (*lang.c_str()) args.insert(args.end(), {"--lang", lang});
+  ProgramRun run = RunProgram(args);
+  std::istringstream out(run.out);
+  std::string line;
+  for (int skip = title ? 1 : 0; skip >= 0; --skip)
+    if (!std::getline(out, line)) line.clear();
+  if (run.exit > 2 || line.rfind("ERROR", 0) == 0 || line == "LIMIT") return "ABORT";
+  return line;
+}
+
+// The machine's answer in the judge's words; a random end matches any title it can reach.
+bool Agrees(const NavNext& next, const std::string& judged) {
+  switch (next.kind) {
+    case NextKind::Title:
+    case NextKind::Random:
+      return judged.rfind("TITLE ", 0) == 0 && CanReach(next, std::stoi(judged.substr(6)));
+    case NextKind::Menu:
+      return judged == "MENU";
+    case NextKind::Stop:
+      return judged == "STOP";
+    case NextKind::Fault:
+      return judged == "ABORT";
+  }
+  return false;
+}
+
+class PreviewAgrees : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(PreviewAgrees, WithLibdvdnavAsAuthoredAndAfterEveryPresetAndOption) {
+  const Layout& layout = GetParam();
+  const std::vector<std::vector<std::string>> settings = {
+      {},
+      {"--preset", "0"},
+      {"--preset", "1"},
+      {"--preset", "2"},
+      {"--preset", "3"},
+      {"--preset", "4"},
+      {"--preset", "5"},
+      {"--preset", "6"},
+      {"--preset", "7"},
+      {"--preset", "3", "--no-menu"},
+      {"--preset", "3", "--random"},
+      {"--no-menu"},
+      {"--random"},
+      // Faults: JumpTT from the title domain, a call to a menu no disc here has.
+      {"--title", "1=command:30 02 00 00 00 02 00 00", "--title", "2=command:30 08 00 00 01 87 00 00"},
+  };
+  for (const auto& setting : settings) {
+    SCOPED_TRACE(::testing::PrintToString(setting));
+    TempFolder folder;
+    const std::string copy = CopyOfDisc(folder, layout.disc);
+    if (!setting.empty()) {
+      std::vector<std::string> apply = {"apply", copy, "--yes"};
+      apply.insert(apply.end(), setting.begin(), setting.end());
+      ProgramRun run = Reelwrite(apply);
+      ASSERT_EQ(run.exit, 0) << run.err;
+    }
+    std::memset(&Disc, 0, sizeof Disc);
+    char drivePath[kPathCapacity];
+    ASSERT_TRUE(platform::DrivePath(copy.c_str(), drivePath, sizeof drivePath));
+    MessageRecorder messages;
+    ASSERT_EQ(GetInfo(drivePath, 0, 0), FolderRead);
+    static NavPreview preview;
+    const std::string lang = layout.lang;
+    PreviewDisc(StoredVmgRef(), lang.empty() ? 0 : (lang[0] << 8 | lang[1]), &preview);
+    for (int t = 0; t <= preview.titleCount; ++t) {
+      const NavNext& next = t ? preview.after[t - 1] : preview.start;
+      const std::string judged = JudgeAfter(copy, lang, t);
+      EXPECT_TRUE(Agrees(next, judged))
+          << (t ? "after title " + std::to_string(t) : "start") << ": ours " << int(next.kind) << " "
+          << next.title << " " << next.reason << ", libdvdnav " << judged;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AuthoredDiscs, PreviewAgrees,
+                         ::testing::Values(Layout{"sample", ""}, Layout{"nomenu", ""},
+                                           Layout{"menus2vts", ""}, Layout{"postcmds", ""},
+                                           Layout{"langunits", "en"}, Layout{"langunits", "fr"}),
+                         [](const ::testing::TestParamInfo<Layout>& info) {
+                           return std::string(info.param.disc) + (*info.param.lang ? "_" : "") +
+                                  info.param.lang;
+                         });
+
+}  // namespace
