@@ -74,7 +74,7 @@ struct DiscState {
 // Offsets are those of the project file minus its 16-byte identification.
 constexpr std::size_t kProjectHeaderSize = 16;
 #define REELWRITE_AT(field, fileOffset) \
-  static_assert(offsetof(DiscState, field) == (fileOffset) - kProjectHeaderSize, #field)
+  static_assert(offsetof(DiscState, field) == (fileOffset)-kProjectHeaderSize, #field)
 REELWRITE_AT(Reserved0, 16);
 REELWRITE_AT(CarriedA, 20);
 REELWRITE_AT(CarriedB, 24);

@@ -77,7 +77,10 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc) {
   return table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
 }
 
-int LastChapterPgcNumber(ImageRef vts, int k) {
+int LastChapterPgcNumber(ImageRef vts, int k) { return ChapterPgcNumber(vts, k, 0); }
+
+// part 0: the last chapter.
+int ChapterPgcNumber(ImageRef vts, int k, int part) {
   int64_t table = TableOffset(vts, kVtsPttSrptSector);
   if (table < 0) return -1;
   int titles = ReadBe16(vts.data + table);
@@ -94,8 +97,9 @@ int LastChapterPgcNumber(ImageRef vts, int k) {
   int64_t end = k < titles ? start(k + 1) : size;
   if (begin < pointersEnd || begin > size || end > size) return -1;
   int64_t chapters = end > begin ? (end - begin) / kChapterSize : 0;
-  if (chapters == 0) return 0;
-  return ReadBe16(vts.data + table + begin + kChapterSize * (chapters - 1));
+  if (part == 0) part = int(chapters);
+  if (part < 1 || part > chapters) return 0;
+  return ReadBe16(vts.data + table + begin + kChapterSize * int64_t(part - 1));
 }
 
 ImageRef VmgImageRef() { return Slice(Disc.VmgImage, kVmgImageCapacity, 0, Disc.VmgSize); }

@@ -14,8 +14,8 @@ constexpr int kVmgIfoLastSector = 0x1C;
 constexpr int kVmgMatEnd = 0x80;
 constexpr int kVmgFirstPlayPgc = 0x84;
 constexpr int kVmgMenuVobsSector = 0xC0;
-constexpr int kVmgTtSrptSector = 0xC4;       // TT_SRPT
-constexpr int kVmgMenuPgciUtSector = 0xC8;   // VMGM_PGCI_UT
+constexpr int kVmgTtSrptSector = 0xC4;      // TT_SRPT
+constexpr int kVmgMenuPgciUtSector = 0xC8;  // VMGM_PGCI_UT
 constexpr int kVmgFollowingTables[5] = {0xCC, 0xD0, 0xD4, 0xD8, 0xDC};
 
 // Fields of a title set's information (VTS_nn_0.IFO).
@@ -23,9 +23,9 @@ constexpr int kVtsLastSector = 0x0C;
 constexpr int kVtsIfoLastSector = 0x1C;
 constexpr int kVtsMenuVobsSector = 0xC0;
 constexpr int kVtsTitleVobsSector = 0xC4;
-constexpr int kVtsPttSrptSector = 0xC8;      // VTS_PTT_SRPT
-constexpr int kVtsPgcitSector = 0xCC;        // VTS_PGCIT
-constexpr int kVtsMenuPgciUtSector = 0xD0;   // VTSM_PGCI_UT
+constexpr int kVtsPttSrptSector = 0xC8;     // VTS_PTT_SRPT
+constexpr int kVtsPgcitSector = 0xCC;       // VTS_PGCIT
+constexpr int kVtsMenuPgciUtSector = 0xD0;  // VTSM_PGCI_UT
 
 // Program chain.
 constexpr int kPgcCommandTableOffset = 0xE4;
@@ -74,6 +74,9 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc);
 // not one of its titles or has no chapters, -1 when the table or the
 // title's chapters leave the image.
 int LastChapterPgcNumber(ImageRef vts, int k);
+// The same for chapter `part` (1-based) of title k: 0 also when the title
+// has fewer chapters.
+int ChapterPgcNumber(ImageRef vts, int k, int part);
 
 ImageRef VmgImageRef();       // VmgImage, VmgSize bytes
 ImageRef StoredVmgRef();      // VIDEO_TS.IFO as read, in IfoStore

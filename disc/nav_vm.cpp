@@ -6,6 +6,7 @@
 #include "disc/byte_order.h"
 #include "disc/command_decoder.h"
 #include "disc/pgc_walk.h"
+#include "disc/title_chain.h"
 
 namespace {
 
@@ -125,21 +126,20 @@ int TitleNumber(ImageRef vmg, int v, int k) {
   }
 }
 
-// Title k of title set v: the program chain that plays part `part`, or -1,
-// and the chain that ends it. The one place that maps titles to chains.
-int PartPgcNumber(int v, int k, int part) {
-  (void)v;
-  (void)part;
-  return k;
-}
-int EndPgcNumber(int v, int k) {
-  (void)v;
-  return k;
-}
-// The title (number within its set) a chain of title set v belongs to, or 0.
+// Chapter `part` of title k of title set v: its program chain number, or 0.
+int PartPgcNumber(int v, int k, int part) { return ChapterPgcNumber(VtsImageRef(v), k, part); }
+
+// The title (number within its set) one of whose chapters a chain of title
+// set v plays, or 0.
 int TitleOfPgc(int v, int pgcN) {
-  (void)v;
-  return pgcN;
+  for (int k = 1; k <= kMaxTitles; ++k) {
+    for (int part = 1;; ++part) {
+      int n = PartPgcNumber(v, k, part);
+      if (n == pgcN) return k;
+      if (n <= 0) break;
+    }
+  }
+  return 0;
 }
 
 bool SetVtsPart(Machine& m, int v, int k, int part) {
@@ -470,9 +470,9 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       int v = call ? m.vts : int(a[0]);
       uint32_t menu = call ? a[0] : a[2];
       if (call ? m.domain != Domain::Title
-               : (v == 0 ? m.domain != Domain::Vtsm
-                         : v != m.vts ? m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay
-                                      : m.domain == Domain::Title)) {
+               : (v == 0       ? m.domain != Domain::Vtsm
+                  : v != m.vts ? m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay
+                               : m.domain == Domain::Title)) {
         *end = Fault(call ? "CallSS outside a title" : "JumpSS VTSM from where it is not allowed");
         return true;
       }
@@ -585,7 +585,8 @@ bool ToTitleEnd(Machine& m, int n, NavNext* end) {
   }
   Link ignored;
   RunPgcCommands(m, 0, &ignored);
-  if (!SetPgcN(m, EndPgcNumber(m.vts, m.sprm[kTitleInSet]))) {
+  TitleChain chain;
+  if (!FindTitleChain(m.vmg, n - 1, &chain) || !SetPgcN(m, chain.pgcNumber)) {
     *end = Fault("title %d has no program chain", n);
     return false;
   }

@@ -19,12 +19,12 @@ enum class NextKind : uint8_t { Title, Random, Menu, Stop, Fault };
 
 struct NavNext {
   NextKind kind;
-  int title;             // Title
-  uint64_t titles[2];    // Random: bit t % 64 of word t / 64 for each title t it can reach
-  bool vmgm;             // Menu: in the video manager, else in title set `titleSet`
+  int title;           // Title
+  uint64_t titles[2];  // Random: bit t % 64 of word t / 64 for each title t it can reach
+  bool vmgm;           // Menu: in the video manager, else in title set `titleSet`
   int titleSet;
-  int pgc;               // Menu: the chain's number in its language unit
-  char reason[96];       // Fault
+  int pgc;          // Menu: the chain's number in its language unit
+  char reason[96];  // Fault
 };
 
 bool CanReach(const NavNext& next, int title);
