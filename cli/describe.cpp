@@ -15,6 +15,30 @@ std::string CommandText(int t) {
   return text;
 }
 
+// The end command in words; nothing for the FF bytes of a title whose
+// chain has no post command.
+std::string CommandWords(int t) {
+  const uint8_t* c = Disc.ActionCommand[t];
+  bool none = true;
+  for (int i = 0; i < 8; ++i) none = none && c[i] == 0xFF;
+  if (none) return "";
+  char words[128];
+  DescribeCommand(c, words, sizeof words);
+  return words;
+}
+
+// The menu a menu choice calls, in words: "title menu", "VMGM PGC 5", ...
+std::string MenuWords(int code) {
+  uint8_t call[8];
+  MenuCommand(code, call);
+  NavCommand c;
+  if (!DecodeNavCommand(call, &c)) return std::to_string(code);
+  if (c.then == NavOp::CallSS_VMGM_PGC) return "VMGM PGC " + std::to_string(c.args[0]);
+  if (c.then == NavOp::CallSS_FP) return "first play";
+  const char* name = MenuName(c.args[0]);
+  return name ? name : "menu " + std::to_string(c.args[0]);
+}
+
 int TargetNumber(int t) { return Disc.ActionTarget[t] < 0 ? 0 : Disc.ActionTarget[t] + 1; }
 
 std::string RegisterList(uint16_t used, const char* separator) {
@@ -87,13 +111,20 @@ std::string DescribeText(const std::string& folder) {
       RegistersUsedByDisc() ? ("g" + RegisterList(RegistersUsedByDisc(), ", g")).c_str() : "none",
       Disc.MenuPgcNumber);
   out += line;
-  out += "Title  Set  No.  Angles  Chapters  End action   Target  Menu  Command\n";
+  out += "Title  Set  No.  Angles  Chapters  End action   Target  Menu              Command\n";
   for (int t = 0; t < Disc.TitleCount; ++t) {
     TitleRow row = TitleRowOf(t);
-    std::snprintf(line, sizeof line, "%5d  %3d  %3d  %6d  %8d  %-11s  %6d  %4d  %s\n", row.title,
-                  row.titleSet, row.titleInSet, row.angles, row.chapters, ActionName(Disc.ActionKind[t]),
-                  TargetNumber(t), Disc.ActionMenu[t], CommandText(t).c_str());
-    out += line;
+    int kind = Disc.ActionKind[t];
+    std::string target = kind == JumpTitle ? std::to_string(TargetNumber(t)) : "";
+    std::string menu = kind == MenuPgc ? MenuWords(Disc.ActionMenu[t]) : "";
+    std::string words = CommandWords(t);
+    std::string command = words.empty() ? "" : CommandText(t) + "  " + words;
+    std::snprintf(line, sizeof line, "%5d  %3d  %3d  %6d  %8d  %-11s  %6s  %-16s  %s", row.title,
+                  row.titleSet, row.titleInSet, row.angles, row.chapters, ActionName(kind), target.c_str(),
+                  menu.c_str(), command.c_str());
+    std::string shown = line;
+    shown.erase(shown.find_last_not_of(' ') + 1);
+    out += shown + "\n";
   }
   return out;
 }
@@ -112,7 +143,8 @@ std::string DescribeJson(const std::string& folder) {
            ", \"angles\": " + std::to_string(row.angles) + ", \"chapters\": " + std::to_string(row.chapters) +
            ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
            "\", \"target\": " + std::to_string(TargetNumber(t)) + ", \"command\": \"" + CommandText(t) +
-           "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) + "}";
+           "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) +
+           ", \"command_text\": " + JsonString(CommandWords(t)) + "}";
   }
   out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "]}\n";
   return out;

@@ -130,7 +130,7 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
       char object[256];
       std::snprintf(object, sizeof object,
                     "{\"title\": %d, \"title_set\": %d, \"title_in_set\": %d, \"angles\": %d, \"chapters\": "
-                    "%d, \"action\": \"%s\", \"target\": %d, \"command\": \"%s\", \"menu\": %d}",
+                    "%d, \"action\": \"%s\", \"target\": %d, \"command\": \"%s\", \"menu\": %d, ",
                     t.title, t.titleSet, t.titleInSet, t.angles, t.chapters, want.action.c_str(), want.target,
                     post.c_str(), want.menu);
       EXPECT_NE(info.out.find(object), std::string::npos) << object << " not in\n" << info.out;

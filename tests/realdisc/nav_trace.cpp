@@ -97,7 +97,9 @@ bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_doma
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--max-blocks M] [--log]\n");
+    std::fprintf(
+        stderr,
+        "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--max-blocks M] [--log]\n");
     return 2;
   }
   // Lines reach the caller even if libdvdnav aborts on an illegal command.
@@ -111,7 +113,8 @@ int main(int argc, char** argv) {
     return Fail(nav);
   }
   if (dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK) return Fail(nav);
-  if (options.title > 0 && dvdnav_title_play(nav, int32_t(options.title)) != DVDNAV_STATUS_OK) return Fail(nav);
+  if (options.title > 0 && dvdnav_title_play(nav, int32_t(options.title)) != DVDNAV_STATUS_OK)
+    return Fail(nav);
 
   // A title starts when its domain is entered, when another title follows,
   // or when the first cell of its chain plays again (a repeat, or a jump to
