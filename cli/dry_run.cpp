@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,9 +10,12 @@
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "cli/console.h"
+#include "cli/trace.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/nav_vm.h"
 #include "disc/title_chain.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -35,37 +39,59 @@ long CountChanged(const uint8_t* before, long beforeSize, const uint8_t* after, 
 
 }  // namespace
 
-bool PrintDryRun() {
+bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look) {
   // The title set images are patched in place, so keep the bytes as read to
   // compare against and to put back afterwards.
   std::vector<uint8_t> asRead(
       Disc.IfoStore, Disc.IfoStore + Disc.IfoOffset[Disc.TitleSetCount] + Disc.IfoSize[Disc.TitleSetCount]);
-  std::vector<std::string> before;
-  for (int t = 0; t < Disc.TitleCount; ++t) before.push_back(FirstPostText(t));
-
-  if (!CheckSharedChains() || !PatchVideoManager()) return false;
-  PatchTitleSets();
-
-  char line[256];
-  PrintUtf8(stdout, "Dry run: nothing is written.\nTitle  End command now          ->  after\n");
-  for (int t = 0; t < Disc.TitleCount; ++t) {
-    std::snprintf(line, sizeof line, "%5d  %-23s  ->  %s\n", t + 1, before[t].c_str(),
-                  FirstPostText(t).c_str());
-    PrintUtf8(stdout, line);
+  platform::MessageBoxHandler shown = nullptr;
+  void* shownContext = platform::MessageBoxContext();
+  if (quiet)
+    shown = platform::SetMessageBoxHandler([](const char*, const char*, int, void*) { return 7; }, nullptr);
+  bool patched = CheckSharedChains() && PatchVideoManager();
+  if (patched) {
+    PatchTitleSets();
+    look(asRead.data());
   }
-  PrintUtf8(stdout, "\nFile            Bytes changed (IFO; its BUP the same)\n");
-  std::snprintf(line, sizeof line, "VIDEO_TS.IFO  %8ld\n",
-                CountChanged(asRead.data(), Disc.IfoSize[0], Disc.VmgImage, Disc.VmgSize));
-  PrintUtf8(stdout, line);
-  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    std::snprintf(
-        line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
-        CountChanged(asRead.data() + Disc.IfoOffset[n], Disc.IfoSize[n], VtsImage(n), Disc.IfoSize[n]));
-    PrintUtf8(stdout, line);
-  }
-
+  if (quiet) platform::SetMessageBoxHandler(shown, shownContext);
   std::memcpy(Disc.IfoStore, asRead.data(), asRead.size());
   std::memcpy(Disc.VmgImage, Disc.IfoStore, Disc.IfoSize[0]);
   Disc.VmgSize = Disc.IfoSize[0];
-  return true;
+  return patched;
+}
+
+bool PrintDryRun() {
+  std::vector<std::string> before;
+  for (int t = 0; t < Disc.TitleCount; ++t) before.push_back(FirstPostText(t));
+  static NavPreview now, after;
+  PreviewDisc(StoredVmgRef(), 0, &now);
+
+  return WithPatchedImages(false, [&](const uint8_t* asRead) {
+    char line[512];
+    PrintUtf8(stdout, "Dry run: nothing is written.\nTitle  End command now          ->  after\n");
+    for (int t = 0; t < Disc.TitleCount; ++t) {
+      std::snprintf(line, sizeof line, "%5d  %-23s  ->  %s\n", t + 1, before[t].c_str(),
+                    FirstPostText(t).c_str());
+      PrintUtf8(stdout, line);
+    }
+    PreviewDisc(VmgImageRef(), now.language, &after);
+    PrintUtf8(stdout, "\nPlayback        now                             ->  after\n");
+    for (int t = 0; t <= now.titleCount; ++t) {
+      const NavNext& was = t ? now.after[t - 1] : now.start;
+      const NavNext& will = t ? after.after[t - 1] : after.start;
+      std::string where = t ? "after title " + std::to_string(t) : "start";
+      std::snprintf(line, sizeof line, "%-14s  %-30s  ->  %s\n", where.c_str(), NextWords(was).c_str(),
+                    NextWords(will).c_str());
+      PrintUtf8(stdout, line);
+    }
+    PrintUtf8(stdout, "\nFile            Bytes changed (IFO; its BUP the same)\n");
+    std::snprintf(line, sizeof line, "VIDEO_TS.IFO  %8ld\n",
+                  CountChanged(asRead, Disc.IfoSize[0], Disc.VmgImage, Disc.VmgSize));
+    PrintUtf8(stdout, line);
+    for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+      std::snprintf(line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
+                    CountChanged(asRead + Disc.IfoOffset[n], Disc.IfoSize[n], VtsImage(n), Disc.IfoSize[n]));
+      PrintUtf8(stdout, line);
+    }
+  });
 }
