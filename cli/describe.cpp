@@ -129,7 +129,7 @@ std::string DescribeText(const std::string& folder) {
   return out;
 }
 
-std::string DescribeJson(const std::string& folder) {
+std::string DescribeJson(const std::string& folder, const std::vector<std::string>& warnings) {
   std::string out = "{\"folder\": " + JsonString(folder) +
                     ", \"title_count\": " + std::to_string(Disc.TitleCount) +
                     ", \"title_set_count\": " + std::to_string(Disc.TitleSetCount) +
@@ -146,6 +146,8 @@ std::string DescribeJson(const std::string& folder) {
            "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) +
            ", \"command_text\": " + JsonString(CommandWords(t)) + "}";
   }
-  out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "]}\n";
+  out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "],\n \"warnings\": [";
+  for (std::size_t i = 0; i < warnings.size(); ++i) out += (i ? ", " : "") + JsonString(warnings[i]);
+  out += "]}\n";
   return out;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct TitleRow {
   int title;
@@ -20,4 +21,5 @@ const char* ActionName(int kind);
 std::string JsonString(const std::string& s);
 
 std::string DescribeText(const std::string& folder);
-std::string DescribeJson(const std::string& folder);
+// With "warnings" last.
+std::string DescribeJson(const std::string& folder, const std::vector<std::string>& warnings);

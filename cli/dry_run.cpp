@@ -95,3 +95,7 @@ bool PrintDryRun() {
     }
   });
 }
+
+bool PreviewPatched(NavPreview* out) {
+  return WithPatchedImages(true, [&](const uint8_t*) { PreviewDisc(VmgImageRef(), 0, out); });
+}

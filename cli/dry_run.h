@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "disc/nav_vm.h"
+
 // False when the patch itself refused (its message already shown).
 bool PrintDryRun();
 
@@ -12,3 +14,7 @@ bool PrintDryRun();
 // bytes as read, IfoStore's first bytes onwards) and puts the images back.
 // False when the patch refused; its message is shown unless `quiet`.
 bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look);
+
+// The playback preview of the disc as execute would leave it (menus in the
+// first language unit); false, quietly, when the patch would refuse.
+bool PreviewPatched(NavPreview* out);

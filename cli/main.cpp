@@ -14,6 +14,7 @@
 #include "cli/describe.h"
 #include "cli/dry_run.h"
 #include "cli/trace.h"
+#include "cli/warnings.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
@@ -156,6 +157,13 @@ bool ParseFolderAndFlag(const std::vector<std::string>& args, const char* comman
   return true;
 }
 
+// Each warning as one line on standard error; the same list for --json.
+std::vector<std::string> PrintWarnings(const NavPreview* after) {
+  std::vector<std::string> warnings = PlaybackWarnings(after);
+  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
+  return warnings;
+}
+
 int Info(const std::vector<std::string>& args) {
   std::string native;
   bool json = false;
@@ -166,7 +174,10 @@ int Info(const std::vector<std::string>& args) {
   InstallConsoleMessages(false);
   if (GetInfo(folder, 0, 0) != FolderRead) return kExitRefused;
   std::string shown = NativePath(folder);
-  PrintUtf8(stdout, json ? DescribeJson(shown) : DescribeText(shown));
+  static NavPreview asRead;
+  PreviewDisc(StoredVmgRef(), 0, &asRead);
+  std::vector<std::string> warnings = PrintWarnings(&asRead);
+  PrintUtf8(stdout, json ? DescribeJson(shown, warnings) : DescribeText(shown));
   return kExitOk;
 }
 
@@ -185,19 +196,6 @@ void ApplyChoices(const ApplyOptions& o) {
   if (o.menuRegister >= 0) Disc.MenuRegister = o.menuRegister;
   Disc.NoMenu = o.noMenu ? 1 : 0;
   Disc.RandomPlay = o.random ? 1 : 0;
-}
-
-void WarnAboutRegisters() {
-  int r = Disc.MenuRegister, q = (r + 1) % 16;
-  uint16_t clash = RegistersUsedByDisc() & uint16_t((1u << r) | (1u << q));
-  if (!clash) return;
-  std::string named;
-  for (int g : {r, q}) {
-    if (clash & (1u << g)) named += (named.empty() ? "GPRM " : " and GPRM ") + std::to_string(g);
-  }
-  PrintUtf8(stderr, "reelwrite: warning: the disc's own commands use " + named +
-                        ", which the dispatcher will overwrite; its menus may then go astray (choose "
-                        "another pair with --register)\n");
 }
 
 int Apply(const std::vector<std::string>& args) {
@@ -222,11 +220,20 @@ int Apply(const std::vector<std::string>& args) {
     }
   }
   ApplyChoices(o);
-  WarnAboutRegisters();
+  static NavPreview after;
+  bool previewed = PreviewPatched(&after);
+  for (const TitleOverride& t : o.titles) {
+    // libdvdnav aborts where such a call ends; a menu the disc lacks
+    // altogether is only warned about (players go on or stop).
+    const NavNext& next = after.after[t.title - 1];
+    if (t.kind == MenuPgc && previewed && next.kind == NextKind::Fault)
+      return Usage("title " + std::to_string(t.title) + " cannot call that menu: " + next.reason);
+  }
+  std::vector<std::string> warnings = PrintWarnings(previewed ? &after : nullptr);
   std::string shown = NativePath(folder);
   if (o.dryRun) {
     if (!PrintDryRun()) return kExitRefused;
-    if (o.json) PrintUtf8(stdout, DescribeJson(shown));
+    if (o.json) PrintUtf8(stdout, DescribeJson(shown, warnings));
     return kExitOk;
   }
   std::string backupBefore = BackupShown(folder);
@@ -246,7 +253,7 @@ int Apply(const std::vector<std::string>& args) {
   if (o.json) {
     InstallConsoleMessages(true);
     if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
-    PrintUtf8(stdout, DescribeJson(shown));
+    PrintUtf8(stdout, DescribeJson(shown, warnings));
   }
   return kExitOk;
 }

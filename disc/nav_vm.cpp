@@ -67,9 +67,10 @@ NavNext Ends(NextKind kind) {
   return n;
 }
 
-NavNext Fault(const char* format, ...) __attribute__((format(printf, 1, 2)));
-NavNext Fault(const char* format, ...) {
+NavNext Fault(FaultKind kind, const char* format, ...) __attribute__((format(printf, 2, 3)));
+NavNext Fault(FaultKind kind, const char* format, ...) {
   NavNext n = Ends(NextKind::Fault);
+  n.fault = kind;
   va_list args;
   va_start(args, format);
   std::vsnprintf(n.reason, sizeof n.reason, format, args);
@@ -105,16 +106,19 @@ bool SetPgcN(Machine& m, int n) {
   return true;
 }
 
-// The entry chain of menu `menu` (3 root, 2 title, ...) in the current
-// domain's language unit.
-bool SetMenu(Machine& m, uint32_t menu) {
-  ImageRef image = Image(m);
-  int64_t table = PgcTable(m);
-  if (table < 0) return false;
-  int count = ReadBe16(image.data + table);
+// The number of the entry chain of menu `menu` (3 root, 2 title, ...) in a
+// language unit, or 0.
+int EntryPgc(ImageRef image, int64_t unit, uint32_t menu) {
+  if (unit < 0) return 0;
+  int count = ReadBe16(image.data + unit);
   for (int k = 1; k <= count; ++k)
-    if (PgcCategory(image, table, k) == int(menu | 0x80)) return SetPgcN(m, k);
-  return false;
+    if (PgcCategory(image, unit, k) == int(menu | 0x80)) return k;
+  return 0;
+}
+
+bool SetMenu(Machine& m, uint32_t menu) {
+  int k = EntryPgc(Image(m), PgcTable(m), menu);
+  return k > 0 && SetPgcN(m, k);
 }
 
 // The disc's title number of title k of title set v, or 0.
@@ -369,14 +373,14 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       break;
     case NavOp::LinkPGCN:
       if (!SetPgcN(m, int(a[0]))) {
-        *end = Fault("LinkPGCN %u: no such program chain", a[0]);
+        *end = Fault(FaultKind::Other, "LinkPGCN %u: no such program chain", a[0]);
         return true;
       }
       link = Go_(Go::PgcStart);
       return false;
     case NavOp::LinkPTT:
       if (m.domain != Domain::Title) {
-        *end = Fault("LinkPTT outside a title");
+        *end = Fault(FaultKind::Other, "LinkPTT outside a title");
         return true;
       }
       if (!SetVtsPart(m, m.vts, m.sprm[kTitleInSet], int(a[0]))) break;
@@ -388,18 +392,18 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       m.vts = m.resumeVts;
       for (int i = 0; i < 5; ++i) m.sprm[4 + i] = m.resumeSprm[i];
       if (!SetPgcN(m, m.resumePgcN)) {
-        *end = Fault("RSM: the title's program chain is gone");
+        *end = Fault(FaultKind::Other, "RSM: the title's program chain is gone");
         return true;
       }
       link = Go_(Go::Cells);
       return false;
     case NavOp::JumpTT:
       if (m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay) {
-        *end = Fault("JumpTT %u from a title or title set menu", a[0]);
+        *end = Fault(FaultKind::JumpTT, "JumpTT %u from a title or title set menu", a[0]);
         return true;
       }
       if (int(a[0]) > Disc.TitleCount) {
-        *end = Fault("JumpTT %u: the disc has %d titles", a[0], Disc.TitleCount);
+        *end = Fault(FaultKind::Other, "JumpTT %u: the disc has %d titles", a[0], Disc.TitleCount);
         return true;
       }
       if (!SetTitle(m, int(a[0]))) break;
@@ -408,7 +412,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
     case NavOp::JumpVTS_TT:
     case NavOp::JumpVTS_PTT:
       if (m.domain != Domain::Vtsm && m.domain != Domain::Title) {
-        *end = Fault("JumpVTS_TT outside a title set");
+        *end = Fault(FaultKind::Other, "JumpVTS_TT outside a title set");
         return true;
       }
       if (!SetVtsPart(m, m.vts, int(a[0]), link.op == NavOp::JumpVTS_PTT ? int(a[1]) : 1)) break;
@@ -416,21 +420,21 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       return false;
     case NavOp::JumpSS_FP:
       if (m.domain != Domain::Vmgm && m.domain != Domain::Vtsm) {
-        *end = Fault("JumpSS FP from a title");
+        *end = Fault(FaultKind::Other, "JumpSS FP from a title");
         return true;
       }
       m.domain = Domain::FirstPlay;
       m.pgc = FirstPlayPgcOffset(m.vmg);
       m.pgcN = 0;
       if (m.pgc < 0 && !SetPgcN(m, 1)) {
-        *end = Fault("the disc has no First Play");
+        *end = Fault(FaultKind::Other, "the disc has no First Play");
         return true;
       }
       link = Go_(Go::PgcStart);
       return false;
     case NavOp::CallSS_FP:
       if (m.domain != Domain::Title) {
-        *end = Fault("CallSS outside a title");
+        *end = Fault(FaultKind::Other, "CallSS outside a title");
         return true;
       }
       SaveResume(m);
@@ -438,7 +442,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       m.pgc = FirstPlayPgcOffset(m.vmg);
       m.pgcN = 0;
       if (m.pgc < 0 && !SetPgcN(m, 1)) {
-        *end = Fault("the disc has no First Play");
+        *end = Fault(FaultKind::Other, "the disc has no First Play");
         return true;
       }
       link = Go_(Go::PgcStart);
@@ -450,15 +454,16 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       bool call = link.op == NavOp::CallSS_VMGM_Menu || link.op == NavOp::CallSS_VMGM_PGC;
       bool byMenu = link.op == NavOp::JumpSS_VMGM_Menu || link.op == NavOp::CallSS_VMGM_Menu;
       if (call ? m.domain != Domain::Title : m.domain == Domain::Title) {
-        *end = Fault(call ? "CallSS outside a title" : "JumpSS to the video manager from a title");
+        *end = Fault(FaultKind::Other,
+                     call ? "CallSS outside a title" : "JumpSS to the video manager from a title");
         return true;
       }
       if (!HasMenus(m.vmg, kVmgMenuPgciUtSector)) break;
       if (call) SaveResume(m);
       m.domain = Domain::Vmgm;
       if (byMenu ? !SetMenu(m, a[0]) : !SetPgcN(m, int(a[0]))) {
-        *end = byMenu ? Fault("the video manager has no %s", MenuWords(a[0]))
-                      : Fault("the video manager has no menu program chain %u", a[0]);
+        *end = byMenu ? Fault(FaultKind::MissingMenu, "the video manager has no %s", MenuWords(a[0]))
+                      : Fault(FaultKind::MissingMenu, "the video manager has no menu program chain %u", a[0]);
         return true;
       }
       link = Go_(Go::PgcStart);
@@ -473,12 +478,13 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
                : (v == 0       ? m.domain != Domain::Vtsm
                   : v != m.vts ? m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay
                                : m.domain == Domain::Title)) {
-        *end = Fault(call ? "CallSS outside a title" : "JumpSS VTSM from where it is not allowed");
+        *end = Fault(FaultKind::Other,
+                     call ? "CallSS outside a title" : "JumpSS VTSM from where it is not allowed");
         return true;
       }
       if (v == 0) v = m.vts;
       if (v < 1 || v > Disc.TitleSetCount) {
-        *end = Fault("JumpSS VTSM: no title set %d", v);
+        *end = Fault(FaultKind::Other, "JumpSS VTSM: no title set %d", v);
         return true;
       }
       if (!HasMenus(VtsImageRef(v), kVtsMenuPgciUtSector)) break;
@@ -491,7 +497,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       m.domain = Domain::Vtsm;
       m.vts = v;
       if (!SetMenu(m, menu)) {
-        *end = Fault("title set %d has no %s", v, MenuWords(menu));
+        *end = Fault(FaultKind::MissingMenu, "title set %d has no %s", v, MenuWords(menu));
         return true;
       }
       link = Go_(Go::PgcStart);
@@ -503,7 +509,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
   if (pgcField >= 0) {
     int n = ReadBe16(Image(m).data + m.pgc + pgcField);
     if (n == 0) {
-      *end = Fault("a link to a program chain the chain does not name");
+      *end = Fault(FaultKind::Other, "a link to a program chain the chain does not name");
       return true;
     }
     if (SetPgcN(m, n)) {
@@ -518,7 +524,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
 // Walks from `link` to where a player shows something, stops or faults.
 NavNext Walk(Machine& m, Link link) {
   for (;;) {
-    if (--m.steps < 0) return Fault("a loop that plays nothing");
+    if (--m.steps < 0) return Fault(FaultKind::Other, "a loop that plays nothing");
     switch (link.go) {
       case Go::PgcStart:
         link = StartPgc(m);
@@ -529,11 +535,11 @@ NavNext Walk(Machine& m, Link link) {
       case Go::Cells:
         if (m.domain == Domain::Vmgm || m.domain == Domain::Vtsm) return MenuHere(m);
         if (m.domain == Domain::Title) {
-          // A chain of the title being ended, other than its first, plays
-          // on: its cells take no time.
+          // A chain of the title being ended, other than its first, or of
+          // no title of the disc, plays on: its cells take no time.
           int k = TitleOfPgc(m.vts, m.pgcN);
           int title = k ? TitleNumber(m.vmg, m.vts, k) : m.sprm[kTitleNumber];
-          if (title != m.endingTitle || PartPgcNumber(m.vts, k, 1) == m.pgcN) {
+          if (title && (title != m.endingTitle || PartPgcNumber(m.vts, k, 1) == m.pgcN)) {
             NavNext n = Ends(NextKind::Title);
             n.title = title;
             return n;
@@ -571,7 +577,7 @@ bool ToFirstPlay(Machine& m, NavNext* end) {
   m.domain = Domain::FirstPlay;
   m.pgc = FirstPlayPgcOffset(m.vmg);
   if (m.pgc >= 0 || SetPgcN(m, 1)) return true;
-  *end = Fault("the disc has no First Play");
+  *end = Fault(FaultKind::Other, "the disc has no First Play");
   return false;
 }
 
@@ -580,14 +586,14 @@ bool ToFirstPlay(Machine& m, NavNext* end) {
 // do when a title is chosen), its cells played, its last chain ending.
 bool ToTitleEnd(Machine& m, int n, NavNext* end) {
   if (!SetTitle(m, n)) {
-    *end = Fault("title %d has no program chain", n);
+    *end = Fault(FaultKind::Other, "title %d has no program chain", n);
     return false;
   }
   Link ignored;
   RunPgcCommands(m, 0, &ignored);
   TitleChain chain;
   if (!FindTitleChain(m.vmg, n - 1, &chain) || !SetPgcN(m, chain.pgcNumber)) {
-    *end = Fault("title %d has no program chain", n);
+    *end = Fault(FaultKind::Other, "title %d has no program chain", n);
     return false;
   }
   m.endingTitle = n;
@@ -635,6 +641,10 @@ NavNext Preview(const Machine& from, int title, Machine* after) {
 }
 
 }  // namespace
+
+int FindMenuPgc(ImageRef image, int tableField, int language, int menu) {
+  return EntryPgc(image, MenuLanguageUnit(image, TableOffset(image, tableField), language), uint32_t(menu));
+}
 
 bool CanReach(const NavNext& next, int title) {
   if (next.kind == NextKind::Title) return next.title == title;

@@ -16,6 +16,7 @@
 #include "disc/ifo_tables.h"
 
 enum class NextKind : uint8_t { Title, Random, Menu, Stop, Fault };
+enum class FaultKind : uint8_t { None, JumpTT, MissingMenu, Other };
 
 struct NavNext {
   NextKind kind;
@@ -23,7 +24,8 @@ struct NavNext {
   uint64_t titles[2];  // Random: bit t % 64 of word t / 64 for each title t it can reach
   bool vmgm;           // Menu: in the video manager, else in title set `titleSet`
   int titleSet;
-  int pgc;          // Menu: the chain's number in its language unit
+  int pgc;  // Menu: the chain's number in its language unit
+  FaultKind fault;
   char reason[96];  // Fault
 };
 
@@ -41,6 +43,11 @@ struct NavPreview {
 // Every walk of the disc whose video manager is `vmg` (StoredVmgRef() as
 // read, VmgImageRef() once patched) and whose title sets are VtsImageRef(n).
 void PreviewDisc(ImageRef vmg, int language, NavPreview* out);
+
+// The entry chain of menu `menu` (2 title, 3 root, ...) in the menu table
+// at `tableField` (kVmgMenuPgciUtSector or kVtsMenuPgciUtSector), in the
+// language unit a player picks for `language`: its number, or 0.
+int FindMenuPgc(ImageRef image, int tableField, int language, int menu);
 
 // The language code of every unit of the video manager menus, in order;
 // returns how many were written (at most `capacity`).
