@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/realdisc/disc_fixture.h"
+#include "tests/unit/ifo_builder.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST(CliOutput, InfoJsonHasEveryKeyInOrder) {
     {"title": 3, "title_set": 2, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "stop",
      "target": 1, "command": "30 01 00 00 00 00 00 00", "menu": 0,
      "command_text": "Exit"}],
-    "registers_used": [1, 2]})";
+    "registers_used": [1, 2], "warnings": []})";
   EXPECT_EQ(WithoutBlanks(run.out), WithoutBlanks(expected)) << run.out;
   EXPECT_EQ(run.out.back(), '\n');
 }
@@ -46,40 +47,95 @@ TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
   const std::string copy = CopyOfDisc(folder, "menus2vts");
   ProgramRun run = Reelwrite({"apply", copy, "--preset", "2", "--dry-run"});
   ASSERT_EQ(run.exit, 0) << run.err;
-  for (const char* line : {"    1  30 03 00 00 00 02 00 00  ->  30 08 00 02 01 C0 00 00\n",
-                           "    2  30 08 00 00 01 83 00 00  ->  30 08 00 02 01 C0 00 00\n",
-                           "    3  30 01 00 00 00 00 00 00  ->  30 01 00 00 00 00 00 00\n", "\nVIDEO_TS.IFO ",
-                           "\nVTS_01_0.IFO ", "\nVTS_02_0.IFO "}) {
+  for (const char* line :
+       {"    1  30 03 00 00 00 02 00 00  ->  30 08 00 02 01 C0 00 00\n",
+        "    2  30 08 00 00 01 83 00 00  ->  30 08 00 02 01 C0 00 00\n",
+        "    3  30 01 00 00 00 00 00 00  ->  30 01 00 00 00 00 00 00\n", "\nVIDEO_TS.IFO ", "\nVTS_01_0.IFO ",
+        "\nVTS_02_0.IFO ", "after title 2   menu VTSM 1 of title set 1      ->  title 3\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
   }
   EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), std::vector<std::string>{});
   EXPECT_FALSE(folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
 }
 
-TEST(CliOutput, WarnsWhenTheRegisterPairIsOneTheDiscUses) {
+// Each warning, on an authored disc or (a title whose last chain goes on to
+// one no title starts with) a built one, on standard error and in --json.
+TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
+  const char* const kBuilt = "";
   const struct {
-    const char* reg;
+    const char* disc;
+    std::vector<std::string> args;
     const char* warning;  // nullptr: none
   } cases[] = {
-      {nullptr, nullptr},  // the free pair g3, g4
-      {"1", "GPRM 1 and GPRM 2,"}, {"0", "GPRM 1,"}, {"2", "GPRM 2,"}, {"15", nullptr},  // g15 and g0
+      {"menus2vts", {"--preset", "3"}, nullptr},  // the free pair g3, g4
+      {"menus2vts", {"--register", "1"}, "the disc's own commands use GPRM 1 and GPRM 2,"},
+      {"menus2vts", {"--register", "0"}, "the disc's own commands use GPRM 1,"},
+      {"menus2vts", {"--register", "15"}, nullptr},  // g15 and g0
+      {"nomenu",
+       {"--title", "1=command:30 02 00 00 00 02 00 00"},
+       "title 1 ends with JumpTT outside the video manager"},
+      {"sample",
+       {"--title", "2=command:30 08 00 00 01 87 00 00"},
+       "title 2 calls the chapter menu, which the disc does not have; playback stops there instead"},
+      {"sample",
+       {"--title", "1=command:30 08 00 00 01 47 00 00"},
+       "title 1 calls the chapter menu, which the disc does not have; players abort there"},
+      {"nomenu",
+       {"--preset", "4"},
+       "title 1 calls the title menu, which the disc does not have; playback goes on to title 2 instead"},
+      {"sample",
+       {"--preset", "5"},
+       "title 3 calls the root menu, which the disc does not have; playback stops"},
+      {"postcmds",
+       {"--preset", "3"},
+       "title 4's program chain has no post command: its end stays as authored"},
+      {"sample",
+       {"--title", "1=command:20 04 00 00 00 00 00 09"},
+       "after title 1, playback ends in a fault players abort on: LinkPGCN 9"},
+      {kBuilt, {"--preset", "6"}, "title 1 goes on to program chain 3 of its title after its last chapter"},
   };
-  TempFolder folder;
-  const std::string copy = CopyOfDisc(folder, "menus2vts");
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.reg ? c.reg : "default");
-    std::vector<std::string> args = {"apply", copy, "--preset", "3", "--dry-run"};
-    if (c.reg) args.insert(args.end(), {"--register", c.reg});
+    SCOPED_TRACE(std::string(c.disc) + " " + ::testing::PrintToString(c.args));
+    TempFolder folder;
+    std::string copy;
+    if (c.disc == kBuilt) {
+      testdisc::DiscSpec d = testdisc::SimpleDisc(1, 2);
+      d.titleSets[0].titlePgcs[0].post = {testdisc::C("20 04 00 00 00 00 00 03")};  // LinkPGCN 3
+      d.titleSets[0].titlePgcs.push_back(testdisc::Pgc{});
+      folder.MakeDir("VIDEO_TS");
+      copy = folder.HostName("VIDEO_TS");
+      testdisc::WriteDisc(copy, d);
+    } else {
+      copy = CopyOfDisc(folder, c.disc);
+    }
+    std::vector<std::string> args = {"apply", copy, "--dry-run", "--json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, 0) << run.err;
     if (c.warning) {
-      EXPECT_NE(run.err.find(std::string("warning: the disc's own commands use ") + c.warning),
-                std::string::npos)
-          << run.err;
+      EXPECT_NE(run.err.find(std::string("reelwrite: warning: ") + c.warning), std::string::npos) << run.err;
+      EXPECT_NE(run.out.find(c.warning, run.out.find("\"warnings\"")), std::string::npos) << run.out;
     } else {
       EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
     }
   }
+}
+
+TEST(CliOutput, TracePrintsThePreviewInWordsAndJson) {
+  const std::string disc = AuthoredDisc("menus2vts");
+  ProgramRun run = Reelwrite({"trace", disc, "--json"});
+  ASSERT_EQ(run.exit, 0) << run.err;
+  EXPECT_EQ(run.out, R"({"folder": ")" + disc + R"(", "language": "en",
+ "start": {"kind": "menu", "domain": "vmgm", "pgc": 1},
+ "after": [{"title": 1, "next": {"kind": "title", "title": 2}},
+  {"title": 2, "next": {"kind": "menu", "domain": "vtsm", "title_set": 1, "pgc": 1}},
+  {"title": 3, "next": {"kind": "stop"}}]}
+)");
+  run = Reelwrite({"trace", disc});
+  EXPECT_EQ(run.out,
+            "start → menu VMGM 1\nafter title 1 → title 2\nafter title 2 → menu VTSM 1 of title set 1\n"
+            "after title 3 → stop\n");
+  EXPECT_EQ(Reelwrite({"trace", disc, "--language", "fr"}).exit, 2);  // no French menus
 }
 
 }  // namespace

@@ -62,6 +62,8 @@ TEST(CliUsage, TitlesTheDiscLacksAndUnconfirmedChangesWriteNothing) {
       {{"--title", "4=stop", "--yes"}, 2, "the disc has 3 title(s)"},
       // A dispatcher jump to a title the disc lacks stops a player cold.
       {{"--title", "1=jump:4", "--yes"}, 2, "the disc has 3 title(s)"},
+      // libdvdnav aborts on a call to a menu chain the disc lacks.
+      {{"--title", "1=menu:vmgm:3", "--yes"}, 2, "has no menu program chain 3"},
       {{"--preset", "3"}, 1, "--yes"},  // standard input is not a terminal
       // --yes does not give the backup away.
       {{"--preset", "3", "--yes"}, 1, "pass --no-backup", true},
