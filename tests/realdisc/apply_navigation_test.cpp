@@ -103,16 +103,4 @@ TEST(ApplyNavigation, PlaysAsChosen) {
   }
 }
 
-TEST(ApplyNavigation, RandomStartsAndGoesOnWithTitlesOfTheDisc) {
-  for (const char* disc : {"sample", "nomenu", "menus2vts"}) {
-    SCOPED_TRACE(disc);
-    // Endless, so every draw must lead to another title of the three.
-    Trace trace = PlayPatched(disc, {"--preset", "3", "--random"}, "", 5);
-    ASSERT_EQ(trace.size(), 5u) << ::testing::PrintToString(trace);
-    for (const std::string& line : trace) {
-      EXPECT_TRUE(line == T1 || line == T2 || line == T3) << line;
-    }
-  }
-}
-
 }  // namespace

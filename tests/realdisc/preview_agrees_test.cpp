@@ -69,10 +69,8 @@ TEST_P(PreviewAgrees, WithLibdvdnavAsAuthoredAndAfterEveryPresetAndOption) {
       {"--preset", "5"},
       {"--preset", "6"},
       {"--preset", "7"},
-      {"--preset", "3", "--no-menu"},
       {"--preset", "3", "--random"},
       {"--no-menu"},
-      {"--random"},
       // Faults: JumpTT from the title domain, a call to a menu no disc here has.
       {"--title", "1=command:30 02 00 00 00 02 00 00", "--title", "2=command:30 08 00 00 01 87 00 00"},
   };
