@@ -26,9 +26,11 @@ constexpr int kPartNumber = 7;      // PTTN
 // A walk that has taken this many steps (commands and jumps) without
 // reaching anything to show is going round in circles.
 constexpr long kStepLimit = 100000;
-// Random draws followed per walk, and walks per preview, at most.
+// Random draws followed per walk, and walks and steps per preview, at most:
+// a damaged disc of draws and loops gets a partial answer, not hours.
 constexpr int kMaxDraws = 8;
 constexpr int kMaxRuns = 512;
+constexpr long kPreviewSteps = 4 * kStepLimit;
 
 enum class Domain : uint8_t { FirstPlay, Vmgm, Vtsm, Title };
 
@@ -613,13 +615,15 @@ NavNext Preview(const Machine& from, int title, Machine* after) {
   NavNext result{};
   NavNext titles = Ends(NextKind::Random);
   bool first = true, mixed = false;
-  for (int run = 0; run < kMaxRuns; ++run) {
+  long spent = 0;
+  for (int run = 0; run < kMaxRuns && spent < kPreviewSteps; ++run) {
     Machine m = from;
     m.draws = draws;
     NavNext end{};
     bool placed = title ? ToTitleEnd(m, title, &end) : ToFirstPlay(m, &end);
     if (placed) end = Walk(m, Go_(title ? Go::PgcEnd : Go::PgcStart));
     if (run == 0 && after) *after = m;
+    spent += from.steps - m.steps;
     if (first) {
       result = end;
       first = false;

@@ -34,6 +34,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_table.h"
+#include "disc/nav_vm.h"
 #include "disc/title_chain.h"
 #include "platform/platform.h"
 #include "tests/fuzz/disc_input.h"
@@ -139,6 +140,8 @@ void DescribeEveryCommand(ImageRef image) {
 // What may run on any image: it must stay inside the images whatever they hold.
 void RunUnchecked() {
   RegistersUsedByDisc();
+  static NavPreview preview;
+  PreviewDisc(StoredVmgRef(), 0, &preview);
   // The command decoder over the first sectors of each image, where the
   // tables that hold commands usually start.
   for (int n = 0; n <= Disc.TitleSetCount; ++n) {
@@ -300,6 +303,8 @@ bool RunAccepted(const fuzzdisc::Input& in, bool chooseActions) {
   std::vector<Slot> slots = PlannedSlots();
   PatchTitleSets();
   CheckTitleSetPatch(before, slots);
+  static NavPreview preview;
+  PreviewDisc(VmgImageRef(), 0, &preview);
   int files = CollectAndTouch();
   Reached(files >= 0 ? "collected the files" : "refused to collect the files");
   return files >= 0;

@@ -21,7 +21,7 @@ std::string WithoutBlanks(std::string text) {
 // menus2vts as read: the post commands as authored, its menus' g1 and g2,
 // so the dispatcher takes g3 and g4. Keys and their order are fixed; the
 // blanks between them are not.
-TEST(CliOutput, InfoJsonHasEveryKeyInOrder) {
+TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
   TempFolder folder;
   const std::string copy = CopyOfDisc(folder, "menus2vts");
   ProgramRun run = Reelwrite({"info", copy, "--json"});
@@ -40,6 +40,13 @@ TEST(CliOutput, InfoJsonHasEveryKeyInOrder) {
     "registers_used": [1, 2], "warnings": []})";
   EXPECT_EQ(WithoutBlanks(run.out), WithoutBlanks(expected)) << run.out;
   EXPECT_EQ(run.out.back(), '\n');
+  // In words: a menu only for menu calls, the command beside its hex.
+  run = Reelwrite({"info", copy});
+  for (const char* line :
+       {"  command                                30 03 00 00 00 02 00 00  JumpVTS_TT 2\n",
+        "  menu                 root menu         30 08 00 00 01 83 00 00  CallSS VTSM root menu, "
+        "resume cell 1\n"})
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
 }
 
 TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
