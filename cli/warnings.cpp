@@ -32,10 +32,9 @@ std::string Consequence(const NavPreview* after, int t) {
   return "; playback goes on to " + NextWords(next) + " instead";
 }
 
-// A menu the title's new end command calls that the disc, as read, lacks.
-// A title or root menu chosen so is the dispatcher's to stand in for (or
-// the player stops); any other is a call players cannot follow. True when
-// warned.
+// A menu the title's new end command calls that the disc, as read, lacks;
+// the preview says what players do instead (on a disc without menus the
+// dispatcher stands in for the title menu). True when warned.
 bool MissingMenuWarning(int t, const NavPreview* after, std::vector<std::string>& out) {
   uint8_t command[8];
   if (Disc.ActionKind[t] == MenuPgc)
