@@ -25,12 +25,14 @@ constexpr int kPartNumber = 7;      // PTTN
 
 // A walk that has taken this many steps (commands and jumps) without
 // reaching anything to show is going round in circles.
-constexpr long kStepLimit = 100000;
-// Random draws followed per walk, and walks and steps per preview, at most:
-// a damaged disc of draws and loops gets a partial answer, not hours.
+constexpr long kStepLimit = 20000;
+// Random draws followed per walk, walks and steps per end, and steps per
+// disc, at most: a damaged disc of draws and loops gets a partial answer
+// (or a fault saying so), not minutes.
 constexpr int kMaxDraws = 8;
 constexpr int kMaxRuns = 512;
 constexpr long kPreviewSteps = 4 * kStepLimit;
+constexpr long kDiscSteps = 100 * kStepLimit;
 
 enum class Domain : uint8_t { FirstPlay, Vmgm, Vtsm, Title };
 
@@ -610,20 +612,27 @@ bool SameNext(const NavNext& a, const NavNext& b) {
 // One walk for every value of every random draw along the way. A walk
 // through no draw ends one way; otherwise the titles the draws reach make
 // a random end (a fault on any of them wins: the disc can hit it).
-NavNext Preview(const Machine& from, int title, Machine* after) {
+NavNext Preview(const Machine& from, int title, Machine* after, long& budget) {
   Draws draws{};
   NavNext result{};
   NavNext titles = Ends(NextKind::Random);
   bool first = true, mixed = false;
   long spent = 0;
-  for (int run = 0; run < kMaxRuns && spent < kPreviewSteps; ++run) {
+  const char* tooLong = "not previewed: the disc's commands took too many steps";
+  if (budget <= 0) return Fault(FaultKind::Other, "%s", tooLong);
+  for (int run = 0; run < kMaxRuns && spent < kPreviewSteps && budget > 0; ++run) {
     Machine m = from;
+    const long allowed = budget < kStepLimit ? budget : kStepLimit;
+    m.steps = allowed;
     m.draws = draws;
     NavNext end{};
     bool placed = title ? ToTitleEnd(m, title, &end) : ToFirstPlay(m, &end);
     if (placed) end = Walk(m, Go_(title ? Go::PgcEnd : Go::PgcStart));
+    if (m.steps < 0 && allowed < kStepLimit) end = Fault(FaultKind::Other, "%s", tooLong);
     if (run == 0 && after) *after = m;
-    spent += from.steps - m.steps;
+    long used = allowed - (m.steps > 0 ? m.steps : 0);
+    spent += used;
+    budget -= used;
     if (first) {
       result = end;
       first = false;
@@ -668,9 +677,10 @@ void PreviewDisc(ImageRef vmg, int language, NavPreview* out) {
   out->language = language;
   Machine fresh = Fresh(vmg, language);
   Machine started = fresh;
-  out->start = Preview(fresh, 0, &started);
+  long budget = kDiscSteps;
+  out->start = Preview(fresh, 0, &started, budget);
   started.steps = kStepLimit;
   started.draws = Draws{};
   out->titleCount = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
-  for (int t = 1; t <= out->titleCount; ++t) out->after[t - 1] = Preview(started, t, nullptr);
+  for (int t = 1; t <= out->titleCount; ++t) out->after[t - 1] = Preview(started, t, nullptr, budget);
 }
