@@ -313,14 +313,14 @@ bool RunPgcCommands(Machine& m, int part, Link* link) {
 
 bool HasCells(const Machine& m) { return Image(m).data[m.pgc + kPgcCellCount] > 0; }
 
-Link Go_(Go go) { return Link{go, NavOp::None, {}}; }
+Link To(Go go) { return Link{go, NavOp::None, {}}; }
 
 // A chain starts: its pre commands, then its cells, or straight on to its
 // end when it has none.
 Link StartPgc(Machine& m) {
   Link link;
   if (RunPgcCommands(m, 0, &link)) return link;
-  return Go_(HasCells(m) ? Go::Cells : Go::PgcEnd);
+  return To(HasCells(m) ? Go::Cells : Go::PgcEnd);
 }
 
 // A chain ends: its post commands, else the chain it names as next.
@@ -329,7 +329,7 @@ Link EndPgc(Machine& m) {
   if (RunPgcCommands(m, 1, &link)) return link;
   int next = ReadBe16(Image(m).data + m.pgc + kPgcNext);
   if (!SetPgcN(m, next)) return Link{Go::Command, NavOp::Exit, {}};
-  return Go_(Go::PgcStart);
+  return To(Go::PgcStart);
 }
 
 NavNext MenuHere(const Machine& m) {
@@ -358,13 +358,13 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
     case NavOp::LinkPrevPG:
     case NavOp::LinkPGN:
     case NavOp::LinkCN:
-      link = Go_(HasCells(m) ? Go::Cells : Go::PgcEnd);
+      link = To(HasCells(m) ? Go::Cells : Go::PgcEnd);
       return false;
     case NavOp::LinkTopPGC:
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     case NavOp::LinkTailPGC:
-      link = Go_(Go::PgcEnd);
+      link = To(Go::PgcEnd);
       return false;
     case NavOp::LinkNextPGC:
       pgcField = kPgcNext;
@@ -380,7 +380,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         *end = Fault(FaultKind::Other, "LinkPGCN %u: no such program chain", a[0]);
         return true;
       }
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     case NavOp::LinkPTT:
       if (m.domain != Domain::Title) {
@@ -388,7 +388,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         return true;
       }
       if (!SetVtsPart(m, m.vts, m.sprm[kTitleInSet], int(a[0]))) break;
-      link = Go_(Go::Cells);
+      link = To(Go::Cells);
       return false;
     case NavOp::RSM:
       if (!m.resumeVts) break;
@@ -399,7 +399,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         *end = Fault(FaultKind::Other, "RSM: the title's program chain is gone");
         return true;
       }
-      link = Go_(Go::Cells);
+      link = To(Go::Cells);
       return false;
     case NavOp::JumpTT:
       if (m.domain != Domain::Vmgm && m.domain != Domain::FirstPlay) {
@@ -411,7 +411,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         return true;
       }
       if (!SetTitle(m, int(a[0]))) break;
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     case NavOp::JumpVTS_TT:
     case NavOp::JumpVTS_PTT:
@@ -420,7 +420,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         return true;
       }
       if (!SetVtsPart(m, m.vts, int(a[0]), link.op == NavOp::JumpVTS_PTT ? int(a[1]) : 1)) break;
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     case NavOp::JumpSS_FP:
       if (m.domain != Domain::Vmgm && m.domain != Domain::Vtsm) {
@@ -434,7 +434,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         *end = Fault(FaultKind::Other, "the disc has no First Play");
         return true;
       }
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     case NavOp::CallSS_FP:
       if (m.domain != Domain::Title) {
@@ -449,7 +449,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         *end = Fault(FaultKind::Other, "the disc has no First Play");
         return true;
       }
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     case NavOp::JumpSS_VMGM_Menu:
     case NavOp::JumpSS_VMGM_PGC:
@@ -470,7 +470,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
                       : Fault(FaultKind::MissingMenu, "the video manager has no menu program chain %u", a[0]);
         return true;
       }
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     }
     case NavOp::JumpSS_VTSM:
@@ -504,7 +504,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         *end = Fault(FaultKind::MissingMenu, "title set %d has no %s", v, MenuWords(menu));
         return true;
       }
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     }
     default:
@@ -517,7 +517,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       return true;
     }
     if (SetPgcN(m, n)) {
-      link = Go_(Go::PgcStart);
+      link = To(Go::PgcStart);
       return false;
     }
   }
@@ -549,7 +549,7 @@ NavNext Walk(Machine& m, Link link) {
             return n;
           }
         }
-        link = Go_(Go::PgcEnd);
+        link = To(Go::PgcEnd);
         break;
       case Go::Command: {
         NavNext end;
@@ -627,7 +627,7 @@ NavNext Preview(const Machine& from, int title, Machine* after, long& budget) {
     m.draws = draws;
     NavNext end{};
     bool placed = title ? ToTitleEnd(m, title, &end) : ToFirstPlay(m, &end);
-    if (placed) end = Walk(m, Go_(title ? Go::PgcEnd : Go::PgcStart));
+    if (placed) end = Walk(m, To(title ? Go::PgcEnd : Go::PgcStart));
     if (m.steps < 0 && allowed < kStepLimit) end = Fault(FaultKind::Other, "%s", tooLong);
     if (run == 0 && after) *after = m;
     long used = allowed - (m.steps > 0 ? m.steps : 0);
