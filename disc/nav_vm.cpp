@@ -32,7 +32,7 @@ constexpr long kStepLimit = 20000;
 constexpr int kMaxDraws = 8;
 constexpr int kMaxRuns = 512;
 constexpr long kPreviewSteps = 4 * kStepLimit;
-constexpr long kDiscSteps = 100 * kStepLimit;
+constexpr long kDiscSteps = 200 * kStepLimit;
 
 enum class Domain : uint8_t { FirstPlay, Vmgm, Vtsm, Title };
 
@@ -127,11 +127,12 @@ bool SetMenu(Machine& m, uint32_t menu) {
 
 // The disc's title number of title k of title set v, or 0.
 int TitleNumber(ImageRef vmg, int v, int k) {
-  for (int t = 0;; ++t) {
-    int64_t entry = TitleEntryOffset(vmg, t);
-    if (entry < 0) return 0;
-    if (vmg.data[entry + 6] == v && vmg.data[entry + 7] == k) return t + 1;
+  for (int t = 0; TitleEntryOffset(vmg, t) >= 0; ++t) {
+    TitleChain chain;
+    FindTitleChain(vmg, t, &chain);
+    if (chain.titleSet == v && chain.titleInSet == k) return t + 1;
   }
+  return 0;
 }
 
 // Chapter `part` of title k of title set v: its program chain number, or 0.
@@ -150,9 +151,10 @@ int TitleOfPgc(int v, int pgcN) {
   return 0;
 }
 
-bool SetVtsPart(Machine& m, int v, int k, int part) {
+// `title`: the disc's number of the title, when known, else 0.
+bool SetVtsPart(Machine& m, int v, int k, int part, int title = 0) {
   if (v < 1 || v > Disc.TitleSetCount) return false;
-  int title = TitleNumber(m.vmg, v, k);
+  if (title == 0) title = TitleNumber(m.vmg, v, k);
   if (title == 0) return false;
   m.domain = Domain::Title;
   m.vts = v;
@@ -163,8 +165,9 @@ bool SetVtsPart(Machine& m, int v, int k, int part) {
 }
 
 bool SetTitle(Machine& m, int title) {
-  int64_t entry = TitleEntryOffset(m.vmg, title - 1);
-  return entry >= 0 && SetVtsPart(m, m.vmg.data[entry + 6], m.vmg.data[entry + 7], 1);
+  TitleChain chain;
+  FindTitleChain(m.vmg, title - 1, &chain);
+  return SetVtsPart(m, chain.titleSet, chain.titleInSet, 1, title);
 }
 
 void SaveResume(Machine& m) {
