@@ -193,24 +193,10 @@ uint16_t* Target(Machine& m, NavOperand o) {
   return nullptr;
 }
 
+// By the comparison's operator: 1 &, 2 ==, 3 !=, 4 >=, 5 >, 6 <=, 7 <.
 bool Compare(int op, uint16_t a, uint16_t b) {
-  switch (op) {
-    case 1:
-      return (a & b) != 0;
-    case 2:
-      return a == b;
-    case 3:
-      return a != b;
-    case 4:
-      return a >= b;
-    case 5:
-      return a > b;
-    case 6:
-      return a <= b;
-    case 7:
-      return a < b;
-  }
-  return true;
+  const bool holds[8] = {true, (a & b) != 0, a == b, a != b, a >= b, a > b, a <= b, a < b};
+  return holds[op & 7];
 }
 
 // A random draw of 1..range: the value forced for this walk, or 1 for a
@@ -226,48 +212,28 @@ uint16_t Draw(Machine& m, int range) {
   return uint16_t(v);
 }
 
+// Sums and products stop at 0xFFFF, differences at 0; division by 0
+// gives 0xFFFF, as players compute them.
 void Assign(Machine& m, const NavSet& set) {
   uint16_t* target = Target(m, set.target);
-  if (!target) return;
+  if (!target || set.op < 1 || set.op > 11) return;
   uint32_t a = *target, b = Value(m, set.source);
-  switch (set.op) {
-    case 1:
-      *target = uint16_t(b);
-      break;
-    case 2:
-      if (uint16_t* other = Target(m, set.source)) {
-        *target = *other;
-        *other = uint16_t(a);
-      }
-      break;
-    case 3:
-      *target = uint16_t(a + b > 0xFFFF ? 0xFFFF : a + b);
-      break;
-    case 4:
-      *target = uint16_t(a > b ? a - b : 0);
-      break;
-    case 5:
-      *target = uint16_t(a * b > 0xFFFF ? 0xFFFF : a * b);
-      break;
-    case 6:
-      *target = uint16_t(b ? a / b : 0xFFFF);
-      break;
-    case 7:
-      *target = uint16_t(b ? a % b : 0xFFFF);
-      break;
-    case 8:
-      *target = Draw(m, int(b));
-      break;
-    case 9:
-      *target = uint16_t(a & b);
-      break;
-    case 10:
-      *target = uint16_t(a | b);
-      break;
-    case 11:
-      *target = uint16_t(a ^ b);
-      break;
+  if (set.op == 2) {  // swap
+    if (uint16_t* other = Target(m, set.source)) {
+      *target = *other;
+      *other = uint16_t(a);
+    }
+    return;
   }
+  if (set.op == 8) {
+    *target = Draw(m, int(b));
+    return;
+  }
+  const uint32_t results[12] = {
+      a, b,     a,     a + b, a > b ? a - b : 0, a * b, b ? a / b : 0xFFFF, b ? a % b : 0xFFFF,
+      a, a & b, a | b, a ^ b};
+  uint32_t r = results[set.op];
+  *target = uint16_t(r > 0xFFFF ? 0xFFFF : r);
 }
 
 // Runs `count` commands from `first` as a player does: sets, Goto and Break

@@ -21,7 +21,8 @@ std::string Words(const NavNext& n) {
   return w;
 }
 
-// What the authored discs cannot show: every title a draw reaches, a loop
+// What the authored discs cannot show: every title a draw reaches, register
+// arithmetic at its bounds, a loop
 // of chains without cells, faults at the start and at a title's end. The
 // titles' chains get a cell each, so reaching one starts its title.
 TEST(NavVmTest, RandomDrawsLoopsAndFaults) {
@@ -36,6 +37,12 @@ TEST(NavVmTest, RandomDrawsLoopsAndFaults) {
         "30 02 00 00 00 03 00 00"},
        "30 01 00 00 00 00 00 00",
        "random 2 3",
+       "stop"},
+      // g0 = 5; g0 -= 7 (stops at 0); g0 += 3; if (g0 == 3) Goto 6; JumpTT 1; JumpTT 2
+      {{"71 00 00 00 00 05 00 00", "74 00 00 00 00 07 00 00", "73 00 00 00 00 03 00 00",
+        "00 A1 00 00 00 03 00 06", "30 02 00 00 00 01 00 00", "30 02 00 00 00 02 00 00"},
+       "30 01 00 00 00 00 00 00",
+       "title 2",
        "stop"},
       // Chain 4, of no title, links to chain 5, which links back.
       {{"30 02 00 00 00 02 00 00"}, "20 04 00 00 00 00 00 04", "title 2", "a loop that plays nothing"},
