@@ -32,12 +32,7 @@ void SetProgramPaths(const char* programPath) {
   std::size_t length = strnlen(programPath, kMaxProgramPath + 1);
   if (length > kMaxProgramPath) return;
 
-  // The folder ends at the last backslash that is not the second byte of a
-  // double-byte character (表 is 0x95 0x5C).
-  std::size_t folderLength = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (programPath[i] == '\\' && SjisByteClass(programPath, i) != 2) folderLength = i + 1;
-  }
+  std::size_t folderLength = FolderPartLength(programPath);
   std::memcpy(ProgramFolder, programPath, folderLength);
   ProgramFolder[folderLength] = '\0';
 
