@@ -34,10 +34,10 @@ void ShowAboutFile(const char* format, const char* name) {
 // Writes one file's new content to its temporary and makes it durable.
 // Shows the message naming the real file when anything fails; the temporary
 // may then exist and is the caller's to remove.
-bool WriteTemporary(const char* temporary, const PendingFile& file) {
+bool WriteTemporary(const char* temporary, const PendingFile& file, const WriteMessages& messages) {
   std::FILE* out = platform::OpenFile(temporary, "wb");
   if (!out) {
-    ShowAboutFile("%sが更新できません.", file.name);
+    ShowAboutFile(messages.cannotCreate, file.name);
     return false;
   }
   bool readFailed = false;
@@ -61,7 +61,7 @@ bool WriteTemporary(const char* temporary, const PendingFile& file) {
       std::snprintf(text, sizeof text, "%sの元になるファイルが読み込めません.\n%s", shown, source);
       platform::ShowMessage(text, kErrorCaption, kWarningStyle);
     } else {
-      ShowAboutFile("%sの書き込みでエラーが発生しました.", file.name);
+      ShowAboutFile(messages.writeFailed, file.name);
     }
     return false;
   }
@@ -130,11 +130,13 @@ bool ReplaceOne(const char* temporary, const char* target) {
 
 }  // namespace
 
+const WriteMessages kIfoWriteMessages = {"%sが更新できません.", "%sの書き込みでエラーが発生しました."};
+
 bool FileSetPathFits(const char* folder, const char* name) {
   return std::strlen(folder) + std::strlen(name) + std::strlen(kTemporarySuffix) < kPathCapacity;
 }
 
-bool WriteFileSet(const char* folder, const PendingFile* files, int count) {
+bool WriteFileSet(const char* folder, const PendingFile* files, int count, const WriteMessages& messages) {
   for (int i = 0; i < count; ++i) {
     if (!FileSetPathFits(folder, files[i].name)) {
       ShowAboutFile("%sが更新できません.\nフォルダのパスが長すぎます.", files[i].name);
@@ -146,7 +148,7 @@ bool WriteFileSet(const char* folder, const PendingFile* files, int count) {
   char target[kPathCapacity];
   for (int i = 0; i < count; ++i) {
     BuildPath(temporary, folder, files[i].name, kTemporarySuffix);
-    if (!WriteTemporary(temporary, files[i])) {
+    if (!WriteTemporary(temporary, files[i], messages)) {
       // The temporary of file i exists only if it was opened, and then it is ours.
       uint32_t attributes = 0;
       bool ours = platform::GetAttributes(temporary, &attributes) && !(attributes & platform::kDirectory);

@@ -19,11 +19,20 @@ constexpr char kTemporarySuffix[] = ".rwtmp";
 // True when folder + name + the temporary suffix fit a 260-byte path buffer.
 bool FileSetPathFits(const char* folder, const char* name);
 
+// What WriteFileSet says when a file's temporary cannot be created or
+// written; each text may name the file with one %s.
+struct WriteMessages {
+  const char* cannotCreate;
+  const char* writeFailed;
+};
+extern const WriteMessages kIfoWriteMessages;
+
 // folder ends in a backslash. Shows its own message on failure and returns
 // false; then every original is as it was and no temporary is left, except
 // when replacing failed half-way, which the message says (files named there
 // hold their new contents, the rest their old).
-bool WriteFileSet(const char* folder, const PendingFile* files, int count);
+bool WriteFileSet(const char* folder, const PendingFile* files, int count,
+                  const WriteMessages& messages = kIfoWriteMessages);
 
 // The IFO and BUP files of the patched images, in the order they are written:
 // VIDEO_TS.IFO, VIDEO_TS.BUP, then VTS_nn_0.IFO and .BUP for n = 1..TitleSetCount.

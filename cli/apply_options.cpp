@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "actions/presets.h"
+#include "actions/title_action.h"
 #include "disc/disc_state.h"
 
 const PresetName kPresetNames[8] = {
@@ -161,5 +163,37 @@ bool ParseApplyOptions(const std::vector<std::string>& args, ApplyOptions* o, st
     *error = "apply needs a folder";
     return false;
   }
+  return true;
+}
+
+bool ApplyChoices(const ApplyOptions& o, std::string* error) {
+  for (const TitleOverride& t : o.titles) {
+    if (t.title > Disc.TitleCount) {
+      *error = "title " + std::to_string(t.title) + " does not exist: the disc has " +
+               std::to_string(Disc.TitleCount) + " title(s)";
+      return false;
+    }
+    // The window program offers only the disc's titles; a jump to any other
+    // would leave players with a JumpTT they cannot follow.
+    if (t.kind == JumpTitle && t.target >= Disc.TitleCount) {
+      *error = "title " + std::to_string(t.title) + " cannot jump to title " + std::to_string(t.target + 1) +
+               ": the disc has " + std::to_string(Disc.TitleCount) + " title(s)";
+      return false;
+    }
+  }
+  if (o.preset >= 0) {
+    Disc.PresetIndex = o.preset;
+    ApplyBatchPreset();
+  }
+  for (const TitleOverride& t : o.titles) {
+    int n = t.title - 1;
+    Disc.ActionKind[n] = t.kind;
+    if (t.kind == JumpTitle) Disc.ActionTarget[n] = t.target;
+    if (t.kind == MenuPgc) Disc.ActionMenu[n] = t.menu;
+    if (t.kind == Command) ParseCommandText(n, t.command.c_str());
+  }
+  if (o.menuRegister >= 0) Disc.MenuRegister = o.menuRegister;
+  Disc.NoMenu = o.noMenu ? 1 : 0;
+  Disc.RandomPlay = o.random ? 1 : 0;
   return true;
 }

@@ -29,6 +29,9 @@ struct ApplyOptions {
 
 // False with a message fit for the user when the arguments are malformed.
 bool ParseApplyOptions(const std::vector<std::string>& args, ApplyOptions* options, std::string* error);
+// Sets Disc from the options, in apply's order, once the disc is read.
+// False, with Disc untouched, when a title or a jump target is not on the disc.
+bool ApplyChoices(const ApplyOptions& options, std::string* error);
 bool ParseTitleAction(const std::string& text, TitleOverride* out, std::string* error);
 bool ParsePreset(const std::string& text, int* preset);
 

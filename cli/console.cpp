@@ -128,6 +128,67 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
 
 #endif
 
+int Usage(const std::string& error) {
+  PrintUtf8(stderr, "reelwrite: " + error + "\nTry 'reelwrite --help'.\n");
+  return kExitUsage;
+}
+
+int RefusedExit() {
+  if (QuestionWentUnanswered()) {
+    PrintUtf8(stderr,
+              "reelwrite: nothing was written: the question above needs an answer; run it on a "
+              "terminal or pass --yes\n");
+  }
+  return kExitRefused;
+}
+
+bool ToEnginePath(const std::string& native, char (&path)[260], const char* what) {
+  std::string reason;
+  if (EngineFolder(native, path, sizeof path, &reason)) return true;
+  PrintUtf8(stderr, std::string("reelwrite: cannot use the ") + what + " " + native + ": " + reason + "\n");
+  return false;
+}
+
+// The one place a folder given on the command line becomes the engine's edit
+// folder. The disc's root folder is taken for its VIDEO_TS, as other DVD
+// tools take it.
+bool ToEngineFolder(const std::string& native, char (&folder)[260]) {
+  if (!ToEnginePath(native, folder, "folder")) return false;
+  std::string base = folder;
+  if (!base.empty() && base.back() != '\\') base += '\\';
+  platform::DirEntry entry;
+  if (!platform::FindEntry((base + "VIDEO_TS.IFO").c_str(), 0x37, nullptr) &&
+      platform::FindEntry((base + "VIDEO_TS").c_str(), platform::kDirectory, &entry) &&
+      (entry.attributes & platform::kDirectory) && base.size() + 8 < sizeof folder) {
+    std::snprintf(folder, sizeof folder, "%sVIDEO_TS", base.c_str());
+    PrintUtf8(stderr, "reelwrite: using the folder " + NativePath(folder) + "\n");
+  }
+  return true;
+}
+
+// The arguments of a command that takes one folder and one flag.
+bool ParseFolderAndFlag(const std::vector<std::string>& args, const char* command, const char* flagName,
+                        std::string* native, bool* flag, int* status) {
+  for (const std::string& a : args) {
+    if (a == flagName) {
+      *flag = true;
+    } else if (!a.empty() && a[0] == '-') {
+      *status = Usage("unknown option " + a);
+      return false;
+    } else if (native->empty()) {
+      *native = a;
+    } else {
+      *status = Usage("only one folder can be given");
+      return false;
+    }
+  }
+  if (native->empty()) {
+    *status = Usage(std::string(command) + " needs a folder");
+    return false;
+  }
+  return true;
+}
+
 std::string NativePath(const char* enginePath) {
   char shown[4096];
   return platform::DisplayPath(enginePath, shown, sizeof shown) ? shown : enginePath;

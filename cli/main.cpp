@@ -13,6 +13,7 @@
 #include "cli/console.h"
 #include "cli/describe.h"
 #include "cli/dry_run.h"
+#include "cli/project_commands.h"
 #include "cli/trace.h"
 #include "cli/warnings.h"
 #include "disc/command_decoder.h"
@@ -22,10 +23,6 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitRefused = 1;
-constexpr int kExitUsage = 2;
-
 const char kHelp[] =
     "Usage:\n"
     "  reelwrite info FOLDER [--json]\n"
@@ -34,6 +31,9 @@ const char kHelp[] =
     "                         [--json]\n"
     "  reelwrite restore FOLDER [--yes]\n"
     "  reelwrite trace FOLDER [--language CODE] [--json]\n"
+    "  reelwrite project save FOLDER FILE [apply's settings options]\n"
+    "  reelwrite project info FILE [--json]\n"
+    "  reelwrite project apply FILE [FOLDER] [--yes]\n"
     "  reelwrite --help\n"
     "\n"
     "FOLDER is a DVD-Video folder (the one holding VIDEO_TS.IFO), or the disc's root\n"
@@ -104,69 +104,19 @@ const char kHelp[] =
     "         \"domain\": \"vtsm\", \"title_set\", \"pgc\"}, {\"kind\": \"stop\"} or\n"
     "         {\"kind\": \"fault\", \"reason\"}; pgc counts in its menu language unit.\n"
     "\n"
+    "project  A project file (.prj) keeps the disc as read and every setting.\n"
+    "         save reads FOLDER, applies --preset, --title, --register, --no-menu and\n"
+    "         --random as apply does, and writes FILE. info describes FILE as info\n"
+    "         describes a folder. apply writes the project's disc with its settings\n"
+    "         into FOLDER, or into the folder it was read from.\n"
+    "\n"
     "Messages of the engine are printed on standard error, one line each.\n"
     "Exit status: 0 done, 1 refused or failed (nothing written), 2 usage error.\n";
-
-int Usage(const std::string& error) {
-  PrintUtf8(stderr, "reelwrite: " + error + "\nTry 'reelwrite --help'.\n");
-  return kExitUsage;
-}
-
-// The one place a folder given on the command line becomes the engine's edit
-// folder. The disc's root folder is taken for its VIDEO_TS, as other DVD
-// tools take it.
-bool ToEngineFolder(const std::string& native, char (&folder)[kPathCapacity]) {
-  std::string reason;
-  if (!EngineFolder(native, folder, sizeof folder, &reason)) {
-    PrintUtf8(stderr, "reelwrite: cannot use the folder " + native + ": " + reason + "\n");
-    return false;
-  }
-  std::string base = folder;
-  if (!base.empty() && base.back() != '\\') base += '\\';
-  platform::DirEntry entry;
-  if (!platform::FindEntry((base + "VIDEO_TS.IFO").c_str(), 0x37, nullptr) &&
-      platform::FindEntry((base + "VIDEO_TS").c_str(), platform::kDirectory, &entry) &&
-      (entry.attributes & platform::kDirectory) && base.size() + 8 < kPathCapacity) {
-    std::snprintf(folder, sizeof folder, "%sVIDEO_TS", base.c_str());
-    PrintUtf8(stderr, "reelwrite: using the folder " + NativePath(folder) + "\n");
-  }
-  return true;
-}
 
 // The backup's folder as the user knows it, empty when there is none.
 std::string BackupShown(const char* folder) {
   char backup[kPathCapacity];
   return FindOriginalBackup(folder, backup, sizeof backup) ? NativePath(backup) : "";
-}
-
-// The arguments of a command that takes one folder and one flag.
-bool ParseFolderAndFlag(const std::vector<std::string>& args, const char* command, const char* flagName,
-                        std::string* native, bool* flag, int* status) {
-  for (const std::string& a : args) {
-    if (a == flagName) {
-      *flag = true;
-    } else if (!a.empty() && a[0] == '-') {
-      *status = Usage("unknown option " + a);
-      return false;
-    } else if (native->empty()) {
-      *native = a;
-    } else {
-      *status = Usage("only one folder can be given");
-      return false;
-    }
-  }
-  if (native->empty()) {
-    *status = Usage(std::string(command) + " needs a folder");
-    return false;
-  }
-  return true;
-}
-
-// Each warning as one line on standard error; the same list for --json.
-std::vector<std::string> PrintWarnings(const NavPreview* after) {
-  std::vector<std::string> warnings = PlaybackWarnings(after);
-  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
-  return warnings;
 }
 
 int Info(const std::vector<std::string>& args) {
@@ -186,23 +136,6 @@ int Info(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-void ApplyChoices(const ApplyOptions& o) {
-  if (o.preset >= 0) {
-    Disc.PresetIndex = o.preset;
-    ApplyBatchPreset();
-  }
-  for (const TitleOverride& t : o.titles) {
-    int n = t.title - 1;
-    Disc.ActionKind[n] = t.kind;
-    if (t.kind == JumpTitle) Disc.ActionTarget[n] = t.target;
-    if (t.kind == MenuPgc) Disc.ActionMenu[n] = t.menu;
-    if (t.kind == Command) ParseCommandText(n, t.command.c_str());
-  }
-  if (o.menuRegister >= 0) Disc.MenuRegister = o.menuRegister;
-  Disc.NoMenu = o.noMenu ? 1 : 0;
-  Disc.RandomPlay = o.random ? 1 : 0;
-}
-
 int Apply(const std::vector<std::string>& args) {
   ApplyOptions o;
   std::string error;
@@ -211,20 +144,7 @@ int Apply(const std::vector<std::string>& args) {
   if (!ToEngineFolder(o.folder, folder)) return kExitRefused;
   InstallConsoleMessages(o.yes, o.noBackup);
   if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
-  for (const TitleOverride& t : o.titles) {
-    if (t.title > Disc.TitleCount) {
-      return Usage("title " + std::to_string(t.title) + " does not exist: the disc has " +
-                   std::to_string(Disc.TitleCount) + " title(s)");
-    }
-    // The window program offers only the disc's titles; a jump to any other
-    // would leave players with a JumpTT they cannot follow.
-    if (t.kind == JumpTitle && t.target >= Disc.TitleCount) {
-      return Usage("title " + std::to_string(t.title) + " cannot jump to title " +
-                   std::to_string(t.target + 1) + ": the disc has " + std::to_string(Disc.TitleCount) +
-                   " title(s)");
-    }
-  }
-  ApplyChoices(o);
+  if (!ApplyChoices(o, &error)) return Usage(error);
   static NavPreview after;
   bool previewed = PreviewPatched(&after);
   for (const TitleOverride& t : o.titles) {
@@ -243,12 +163,7 @@ int Apply(const std::vector<std::string>& args) {
   }
   std::string backupBefore = BackupShown(folder);
   if (Execute(folder) != ExecuteSucceeded) {
-    if (QuestionWentUnanswered()) {
-      PrintUtf8(stderr,
-                "reelwrite: nothing was written: the question above needs an answer; run it on a "
-                "terminal or pass --yes\n");
-    }
-    return kExitRefused;
+    return RefusedExit();
   }
   std::string backup = BackupShown(folder);
   if (!backup.empty() && backup != backupBefore) {
@@ -301,12 +216,7 @@ int Restore(const std::vector<std::string>& args) {
   if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認",
                             36) != 6 ||
       !RestoreOriginalBackup(folder)) {
-    if (QuestionWentUnanswered()) {
-      PrintUtf8(stderr,
-                "reelwrite: nothing was written: the question above needs an answer; run it on a "
-                "terminal or pass --yes\n");
-    }
-    return kExitRefused;
+    return RefusedExit();
   }
   return kExitOk;
 }
@@ -332,5 +242,6 @@ int main(int argc, char** argv) {
   if (command == "apply") return Apply(rest);
   if (command == "restore") return Restore(rest);
   if (command == "trace") return Trace(rest);
+  if (command == "project") return Project(rest);
   return Usage("unknown command " + command);
 }

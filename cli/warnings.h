@@ -10,3 +10,6 @@
 // For the actions in Disc, given the preview of the patched disc (null when
 // the patch would refuse).
 std::vector<std::string> PlaybackWarnings(const NavPreview* after);
+
+// The same, each printed as one line on standard error.
+std::vector<std::string> PrintWarnings(const NavPreview* after);

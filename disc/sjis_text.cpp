@@ -42,3 +42,11 @@ void AddTrailingBackslash(char* path) {
   path[n] = '\\';
   path[n + 1] = '\0';
 }
+
+std::size_t FolderPartLength(const char* path) {
+  std::size_t length = 0;
+  for (std::size_t i = 0; path[i]; ++i) {
+    if (path[i] == '\\' && SjisByteClass(path, i) != 2) length = i + 1;
+  }
+  return length;
+}

@@ -8,3 +8,7 @@ void RemoveSpaces(char* s);
 int IsSjisLeadByte(unsigned char c);
 int SjisByteClass(const char* s, std::size_t p);
 void AddTrailingBackslash(char* path);
+// Length of the drive and folder part of a path: up to and including its last
+// backslash that is not the second byte of a double-byte character; 0 when
+// there is none.
+std::size_t FolderPartLength(const char* path);

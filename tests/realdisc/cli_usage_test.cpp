@@ -39,6 +39,8 @@ TEST(CliUsage, MalformedArgumentsExitTwoBeforeTheFolderIsRead) {
       {"apply", missing, missing},
       {"info", missing, "--yes"},
       {"restore"},
+      {"project", "save", missing},
+      {"project", "apply"},
       {"patch", missing},
       {},
   };
