@@ -18,6 +18,7 @@ constexpr int kInformation = 64;
 constexpr int kMinIfoSize = 4096;
 constexpr int kRowsPerPage = 5;
 constexpr int kMenuChoices = 135;
+constexpr int32_t kMaxVobSectors = int32_t(1) << 21;  // 4 GiB
 
 struct ProjectImage {
   char magic[kProjectHeaderSize];
@@ -61,6 +62,10 @@ const char* FaultyField(const DiscState& s) {
     if (s.IfoOffset[n] != end || s.IfoSize[n] < kMinIfoSize) return ifo;
     end += s.IfoSize[n];
     if (end > kIfoStoreCapacity) return ifo;
+  }
+  // Sector fields are recomputed from these: nine files under 4 GiB at most.
+  for (int n = 1; n <= s.TitleSetCount; ++n) {
+    if (s.TitleVobSectors[n] < 0 || s.TitleVobSectors[n] > 9 * kMaxVobSectors) return "VOBのサイズ";
   }
   // Titles call the dispatcher by this number: the last program chain of
   // the prepared menu table's first language unit.

@@ -149,6 +149,7 @@ TEST(Project, RefusedFilesLeaveTheStateAsItWas) {
       {"page without titles", set(564, 1), content + "表示ページ"},
       {"gap between images", set(580 + 4, Le32(good, 580 + 4) + 2048), content + "IFO"},
       {"image past the store", set(980 + 8, 0x400000), content + "IFO"},
+      {"negative VOB sectors", set(2180 + 4, -1), content + "VOBのサイズ"},
       {"VmgSize past its buffer", set(6980, 0x200001), content + "VIDEO_TS.IFOのサイズ"},
       {"dispatcher number", set(6984, Le32(good, 6984) + 1), content + "メニューPGC番号"},
       {"jump past the titles", set(8396524 + 8, 4), content + "ジャンプ先タイトル"},
