@@ -6,6 +6,7 @@
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/title_info.h"
 
 namespace {
 
@@ -70,19 +71,6 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
-TitleRow TitleRowOf(int t) {
-  TitleRow row{t + 1, 0, 0, 0, 0};
-  ImageRef vmg = StoredVmgRef();
-  int64_t e = TitleEntryOffset(vmg, t);
-  if (e < 0) return row;
-  const uint8_t* entry = vmg.data + e;
-  row.angles = entry[1];
-  row.chapters = (entry[2] << 8) | entry[3];
-  row.titleSet = entry[6];
-  row.titleInSet = entry[7];
-  return row;
-}
-
 const char* ActionName(int kind) {
   switch (kind) {
     case JumpTitle:
@@ -113,7 +101,7 @@ std::string DescribeText(const std::string& folder) {
   out += line;
   out += "Title  Set  No.  Angles  Chapters  End action   Target  Menu              Command\n";
   for (int t = 0; t < Disc.TitleCount; ++t) {
-    TitleRow row = TitleRowOf(t);
+    TitleSummary row = TitleSummaryOf(t);
     int kind = Disc.ActionKind[t];
     std::string target = kind == JumpTitle ? std::to_string(TargetNumber(t)) : "";
     std::string menu = kind == MenuPgc ? MenuWords(Disc.ActionMenu[t]) : "";
@@ -136,7 +124,7 @@ std::string DescribeJson(const std::string& folder, const std::vector<std::strin
                     ", \"menu_register\": " + std::to_string(Disc.MenuRegister) +
                     ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ",\n \"titles\": [";
   for (int t = 0; t < Disc.TitleCount; ++t) {
-    TitleRow row = TitleRowOf(t);
+    TitleSummary row = TitleSummaryOf(t);
     if (t) out += ",\n  ";
     out += "{\"title\": " + std::to_string(row.title) + ", \"title_set\": " + std::to_string(row.titleSet) +
            ", \"title_in_set\": " + std::to_string(row.titleInSet) +

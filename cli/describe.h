@@ -5,16 +5,6 @@
 #include <string>
 #include <vector>
 
-struct TitleRow {
-  int title;
-  int titleSet;
-  int titleInSet;
-  int angles;
-  int chapters;
-};
-
-// Title t (0-based) as the video manager lists it.
-TitleRow TitleRowOf(int t);
 const char* ActionName(int kind);
 
 // A JSON string literal of UTF-8 text.

@@ -8,6 +8,7 @@
 #include "cli/trace.h"
 #include "disc/command_decoder.h"
 #include "disc/title_chain.h"
+#include "disc/title_info.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ bool EndChainWarnings(int t, std::vector<std::string>& out) {
       int(c.args[0]) == chain.pgcNumber)
     return true;
   for (int other = 0; other < Disc.TitleCount; ++other) {  // the start of a title: the disc's own jump
-    TitleRow row = TitleRowOf(other);
+    TitleSummary row = TitleSummaryOf(other);
     if (row.titleSet == chain.titleSet && ChapterPgcNumber(vts, row.titleInSet, 1) == int(c.args[0]))
       return true;
   }

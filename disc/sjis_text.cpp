@@ -50,3 +50,31 @@ std::size_t FolderPartLength(const char* path) {
   }
   return length;
 }
+
+void CutToParentFolder(char* path) {
+  std::size_t last = 0, secondLast = 0;
+  bool seen = false, seenTwice = false;
+  for (std::size_t i = 0; path[i]; ++i) {
+    if (IsSjisLeadByte(static_cast<unsigned char>(path[i]))) {
+      if (!path[i + 1]) break;
+      ++i;
+      continue;
+    }
+    if (path[i] != '\\') continue;
+    secondLast = last;
+    seenTwice = seen;
+    last = i;
+    seen = true;
+  }
+  if (seenTwice && secondLast > 0) path[secondLast + 1] = '\0';
+}
+
+bool AppendFolderName(char* path, std::size_t capacity, const char* name) {
+  std::size_t used = std::strlen(path);
+  std::size_t length = std::strlen(name);
+  if (used + length + 2 > capacity) return false;
+  std::memcpy(path + used, name, length);
+  path[used + length] = '\\';
+  path[used + length + 1] = '\0';
+  return true;
+}

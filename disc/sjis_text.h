@@ -12,3 +12,11 @@ void AddTrailingBackslash(char* path);
 // backslash that is not the second byte of a double-byte character; 0 when
 // there is none.
 std::size_t FolderPartLength(const char* path);
+
+// The folder dialog's "..": cuts `path` right after its second-to-last
+// backslash, stepping over the second byte of every double-byte character;
+// a path without one above position 0 (a drive root) stays as it is.
+void CutToParentFolder(char* path);
+// Appends `name` and a backslash when the result fits `capacity` bytes with
+// its terminator; otherwise returns false and leaves `path` as it was.
+bool AppendFolderName(char* path, std::size_t capacity, const char* name);

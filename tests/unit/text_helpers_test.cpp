@@ -25,11 +25,14 @@ TEST(TextHelpers, ByteOrderEdges) {
 }
 
 TEST(TextHelpers, SjisAwareText) {
-  // f: 'r' RemoveSpaces, 'b' AddTrailingBackslash.
+  // f: 'r' RemoveSpaces, 'b' AddTrailingBackslash, 'p' CutToParentFolder,
+  // 'a' AppendFolderName of `name` into 32 bytes.
+  const std::string longName(26, 'N');
   struct Case {
     char f;
     const char* in;
     const char* out;
+    const char* name = "";
   } cases[] = {
       {'r', " 30 02 00 ", "300200"},
       {'r', "   ", ""},
@@ -38,11 +41,24 @@ TEST(TextHelpers, SjisAwareText) {
       {'b', "", "\\"},
       {'b', "C:\\\x95\x5C", "C:\\\x95\x5C\\"},  // 表 ends in 0x5C
       {'b', "C:\\\x95\x5C\\", "C:\\\x95\x5C\\"},
+      {'p', "D:\\A\\B\\", "D:\\A\\"},
+      {'p', "D:\\A\\", "D:\\"},
+      {'p', "D:\\", "D:\\"},
+      {'p', "\\A\\", "\\A\\"},  // the second-to-last at 0 is no parent
+      {'p', "D:\\A\\\x95\x5C\\", "D:\\A\\"},
+      {'p', "D:\\\x95\x5C\\B\\", "D:\\\x95\x5C\\"},
+      {'a', "D:\\A\\", "D:\\A\\B\\", "B"},
+      {'a', "D:\\A\\", "D:\\A\\", longName.c_str()},  // 5 + 26 + "\\" + terminator > 32
   };
   for (const Case& c : cases) {
     char s[32];
     std::strcpy(s, c.in);
-    c.f == 'r' ? RemoveSpaces(s) : AddTrailingBackslash(s);
+    if (c.f == 'r') RemoveSpaces(s);
+    if (c.f == 'b') AddTrailingBackslash(s);
+    if (c.f == 'p') CutToParentFolder(s);
+    if (c.f == 'a') {
+      EXPECT_EQ(AppendFolderName(s, sizeof s, c.name), std::strlen(c.out) > std::strlen(c.in));
+    }
     EXPECT_STREQ(s, c.out) << c.f << " \"" << c.in << '"';
   }
   // 0x80 leads for SjisByteClass, unlike IsSjisLeadByte.
