@@ -71,12 +71,19 @@ bool WritePatchedFiles() {
 }  // namespace
 
 ExecuteOutcome Execute(const char* editFolderText) {
+  return Execute([](void* text) { return static_cast<const char*>(text); },
+                 const_cast<char*>(editFolderText));
+}
+
+ExecuteOutcome Execute(CollectSettings collect, void* context) {
   if (Busy) return ExecuteRefused;
   if (Disc.TitleSetCount == 0 || Disc.TitleCount == 0) {
     ShowError("情報取得が正常に行われていません.");
     return ExecuteRefused;
   }
   if (!Ask("DVDイメージを更新します。\n実行しますか？")) return ExecuteRefused;
+  const char* editFolderText = collect(context);
+  if (editFolderText == nullptr) return ExecuteRefused;
 
   const char* tooLong = "編集フォルダのパスが長すぎます.\nもっと短いパスのフォルダを指定してください.";
   if (std::strlen(editFolderText) > kMaxFolderText) {

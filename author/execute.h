@@ -9,6 +9,12 @@ enum ExecuteOutcome {
   ExecuteSucceeded,
 };
 
+// Called once the user has agreed to update the disc, before the folder is
+// checked: the front end reads its rows and options back into Disc and
+// returns the edit-folder text, or null to stop (having said why).
+using CollectSettings = const char* (*)(void* context);
+ExecuteOutcome Execute(CollectSettings collect, void* context);
+// For a front end whose settings are in Disc already.
 ExecuteOutcome Execute(const char* editFolderText);
 
 // Busy while patching and writing; front ends ignore commands meanwhile.

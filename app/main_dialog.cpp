@@ -1,0 +1,133 @@
+#include "app/main_dialog.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/about_dialog.h"
+#include "author/execute.h"
+#include "disc/disc_state.h"
+#include "disc/get_info.h"
+#include "disc/sjis_text.h"
+#include "persist/program_paths.h"
+#include "platform/platform.h"
+#include "res/resource.h"
+
+namespace {
+
+using Row = winfw::Response<MyDialog>;
+constexpr int kClick = BN_CLICKED;  // also the code of every menu command
+
+// Every command and button of the dialog. The title information (1020, 115),
+// project (1110, 1120) and folder selection (111) rows are added beside the
+// dialogs that handle them.
+const Row kRoutes[] = {
+    {kClick, CM_GET_INFO, &MyDialog::GetInfo},       {kClick, IDC_GET_INFO, &MyDialog::GetInfo},
+    {kClick, CM_EXECUTE, &MyDialog::ExecuteCommand}, {kClick, IDC_EXECUTE, &MyDialog::ExecuteCommand},
+    {kClick, CM_EXIT, &MyDialog::ExitCommand},       {kClick, IDC_EXIT, &MyDialog::ExitCommand},
+    {kClick, CM_HELP, &MyDialog::ShowHelp},          {kClick, IDC_HELP_BUTTON, &MyDialog::ShowHelp},
+    {kClick, CM_ABOUT, &MyDialog::ShowAbout},        {kClick, IDC_REFRESH, &MyDialog::ApplyBatchPreset},
+    {kClick, IDC_PAGE_UP, &MyDialog::PageUp},        {kClick, IDC_PAGE_DOWN, &MyDialog::PageDown},
+};
+
+// The edit box holds at most 258 bytes of a folder.
+constexpr std::size_t kFolderTextLimit = kPathCapacity - 2;
+
+}  // namespace
+
+MyDialog::MyDialog() : winfw::Dialog(IDD_MAIN, nullptr), editFolder_(this, IDC_EDIT_FOLDER), rows_(this) {}
+
+void MyDialog::SetupWindow() {
+  editFolder_.SetSjis(Disc.EditFolderText);
+  rows_.Setup();
+}
+
+bool MyDialog::Dispatch(int code, int id) {
+  if (winfw::Route(this, kRoutes, code, id)) return true;
+  if (code == kClick && TitleRows::IsKindButton(id)) {
+    UpdateRowEnabling();
+    return true;
+  }
+  return false;
+}
+
+bool MyDialog::CommandEnabled(int id) {
+  if (id == CM_TITLE_INFO || id == CM_EXECUTE) return Disc.TitleSetCount > 0 && Disc.TitleCount > 0;
+  return true;
+}
+
+bool MyDialog::ReadEditFolderBox(std::string* text, bool quiet) {
+  if (!editFolder_.ReadSjis(text)) {
+    if (quiet) return false;
+    platform::ShowMessage(
+        "編集ﾌｫﾙﾀﾞに Shift-JIS で表せない文字があります.\nその文字を含まないフォルダを指定してください.",
+        "エラー", 48);
+    return false;
+  }
+  std::size_t length = 0;
+  while (length < text->size()) {
+    const std::size_t width = IsSjisLeadByte(static_cast<unsigned char>((*text)[length])) ? 2 : 1;
+    if (length + width > kFolderTextLimit) break;
+    length += width;
+  }
+  std::memcpy(Disc.EditFolderText, text->data(), length);
+  Disc.EditFolderText[length] = '\0';
+  return true;
+}
+
+void MyDialog::GetInfo() {
+  if (Busy) return;
+  const int noMenu = rows_.NoMenuChecked() ? 1 : 0;
+  const int randomPlay = rows_.RandomPlayChecked() ? 1 : 0;
+  std::string text;
+  if (!ReadEditFolderBox(&text)) return;
+  // The whole text goes to the read, which refuses one that is too long
+  // rather than reading the folder a cut text would name.
+  const ReadOutcome outcome = ::GetInfo(text.c_str(), noMenu, randomPlay);
+  rows_.EnableDiscControls(outcome == FolderRead);
+  rows_.ShowRows();
+}
+
+const char* MyDialog::CollectForExecute(void* self) {
+  MyDialog* dialog = static_cast<MyDialog*>(self);
+  dialog->rows_.ReadRowsBack();
+  if (!dialog->ReadEditFolderBox(&dialog->folderText_)) return nullptr;
+  return dialog->folderText_.c_str();
+}
+
+void MyDialog::ExecuteCommand() {
+  if (Busy) return;
+  Execute(&MyDialog::CollectForExecute, this);
+}
+
+bool MyDialog::CanClose() {
+  std::string text;
+  ReadEditFolderBox(&text, true);
+  if (Busy) return false;
+  if (Disc.TitleSetCount > 0 && Disc.TitleCount > 0) {
+    return platform::ShowMessage("終了しますか？", "確認", 36) != 7;
+  }
+  return true;
+}
+
+void MyDialog::ExitCommand() {
+  if (Busy) return;
+  CloseWindow(IDC_EXIT);
+}
+
+void MyDialog::ShowHelp() {
+  char path[kPathCapacity];
+  // A program folder too long for the name leaves help without a file to open.
+  const int n = std::snprintf(path, sizeof path, "%sREADME.HTM", ProgramFolder);
+  if (n < 0 || n >= static_cast<int>(sizeof path)) return;
+  char16_t wide[kPathCapacity];
+  if (!platform::SjisToUtf16(path, wide, kPathCapacity)) return;
+  ShellExecuteW(hwnd_, nullptr, reinterpret_cast<const wchar_t*>(wide), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MyDialog::ShowAbout() {
+  if (Busy) return;
+  AboutDialog about(this);
+  about.RunModal();
+}

@@ -1,0 +1,51 @@
+// The real program's windows in this process: one TMyApp started for the
+// whole run (the logo's two seconds once), driven with window messages,
+// read back through the controls. Message boxes go to a MessageRecorder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/main_dialog.h"
+#include "app/shell.h"
+
+namespace gui {
+
+// The running program; started on first use.
+TMyApp& App();
+HWND Frame();
+HWND Dialog();
+// Closes the running program (its frame's clean-up runs) so that the next
+// App() starts a new one, as a restart would.
+void Restart();
+
+// A click as the dialog receives it; reaches the handler whether or not the
+// button is enabled, as a menu command or a keyboard shortcut can.
+void Press(int id);
+// A mouse click on a button: only an enabled button reacts, and a radio
+// button checks itself before its notification.
+void Click(int id);
+void SetText(int id, const std::string& utf8);
+void Select(int id, int index);
+void SetCheck(int id, bool on);
+// Dispatches what is waiting, as the message loop would.
+void Pump();
+
+std::string Text(int id);
+std::string ItemText(int id, int index);
+bool Enabled(int id);
+bool Checked(int id);
+int Selection(int id);
+// Whether the frame's menu shows the item enabled when it opens.
+bool MenuItemEnabled(int command);
+
+// A fresh copy of an authored disc ("sample", "seven") in a temporary
+// folder; its VIDEO_TS folder in the drive form the program takes.
+std::string CopyOfDisc(const char* layout);
+// The bytes of a file named in the drive form.
+std::string FileBytes(const std::string& path);
+// Runs reelwrite-cli.exe with `arguments`; its exit code.
+int RunCli(const std::string& arguments);
+
+}  // namespace gui

@@ -1,0 +1,330 @@
+// The main dialog under Wine: the real windows, driven with window messages.
+// The tests share one running program and run in this file's order.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "author/execute.h"
+#include "disc/disc_state.h"
+#include "persist/program_paths.h"
+#include "res/resource.h"
+#include "tests/gui/gui_session.h"
+#include "tests/unit/message_recorder.h"
+
+using namespace gui;
+
+namespace {
+
+// The controls of rows 1 to 5: the six kind buttons, then the title
+// number, command text and menu choice.
+struct RowIds {
+  int label;
+  int kinds[6];  // jump, command, menu, stop, repeat, unchanged
+  int target, text, menu;
+};
+constexpr RowIds kRows[5] = {
+    {1010, {116, 124, 117, 122, 159, 160}, 125, 126, 118},
+    {1011, {127, 132, 128, 130, 161, 162}, 134, 133, 123},
+    {1012, {135, 140, 136, 138, 163, 164}, 142, 141, 129},
+    {1013, {143, 148, 144, 146, 165, 166}, 150, 149, 131},
+    {1014, {151, 156, 152, 154, 167, 168}, 158, 157, 137},
+};
+enum Kind { kJump, kCommand, kMenu, kStop, kRepeat, kUnchanged, kNone };
+const int kDiscControls[] = {IDC_NO_MENU, IDC_RANDOM_PLAY, IDC_TITLE_INFO, IDC_EXECUTE};
+
+Kind CheckedKind(int row) {
+  for (int b = 0; b < 6; ++b) {
+    if (Checked(kRows[row].kinds[b])) return Kind(b);
+  }
+  return kNone;
+}
+
+std::vector<std::string> Labels() {
+  std::vector<std::string> labels;
+  for (const RowIds& row : kRows) labels.push_back(Text(row.label));
+  return labels;
+}
+
+// With both options off, whatever the test before left.
+void GetInfoOn(const std::string& folder) {
+  SetCheck(IDC_NO_MENU, false);
+  SetCheck(IDC_RANDOM_PLAY, false);
+  SetText(IDC_EDIT_FOLDER, folder);
+  Press(IDC_GET_INFO);
+}
+
+class MainDialog : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    FindProgramPaths();
+    DeleteFileA(HistoryPath);
+  }
+};
+
+TEST_F(MainDialog, BeforeAnyGetInfoNothingIsOffered) {
+  MessageRecorder recorder;
+  App();
+  EXPECT_EQ(Text(IDC_TITLE_COUNT), " 0");
+  EXPECT_EQ(Text(IDC_TITLE_SET_COUNT), " 0");
+  EXPECT_EQ(Labels(), std::vector<std::string>(5, "[ -- ]"));
+  EXPECT_EQ(Text(IDC_EDIT_FOLDER), "Z:\\VIDEO_TS\\");
+  EXPECT_EQ(Selection(IDC_PRESET), 0);
+  EXPECT_EQ(ItemText(IDC_REGISTER, 0), " 0, 1");
+  EXPECT_EQ(ItemText(IDC_REGISTER, 15), "15, 0");
+  std::vector<int> off(std::begin(kDiscControls), std::end(kDiscControls));
+  off.insert(off.end(), {IDC_PRESET, IDC_REFRESH, IDC_REGISTER});
+  for (const RowIds& row : kRows) {
+    off.insert(off.end(), std::begin(row.kinds), std::end(row.kinds));
+    off.insert(off.end(), {row.target, row.text, row.menu});
+  }
+  for (int id : off) EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_FALSE(MenuItemEnabled(CM_TITLE_INFO));
+  EXPECT_FALSE(MenuItemEnabled(CM_EXECUTE));
+  EXPECT_TRUE(MenuItemEnabled(CM_GET_INFO));
+  // Down does nothing, and closing needs no question.
+  Press(IDC_PAGE_DOWN);
+  EXPECT_EQ(Disc.RowPage, 0);
+  EXPECT_TRUE(App().Dialog()->AskCanClose());
+  EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST_F(MainDialog, GetInfoShowsTheAuthoredDisc) {
+  MessageRecorder recorder;
+  GetInfoOn(CopyOfDisc("sample"));
+  ASSERT_TRUE(recorder.messages().empty()) << recorder.messages()[0].text;
+  EXPECT_EQ(Text(IDC_TITLE_COUNT), " 3");
+  EXPECT_EQ(Text(IDC_TITLE_SET_COUNT), " 1");
+  EXPECT_EQ(Labels(), (std::vector<std::string>{"[ 01 ]", "[ 02 ]", "[ 03 ]", "[ -- ]", "[ -- ]"}));
+  EXPECT_EQ(Selection(IDC_REGISTER), 0);
+  for (int id : kDiscControls) EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_TRUE(MenuItemEnabled(CM_TITLE_INFO));
+  EXPECT_TRUE(MenuItemEnabled(CM_EXECUTE));
+
+  struct Expected {
+    Kind kind;
+    int target;
+    const char* text;
+    int menu;
+    bool targetOn, textOn, menuOn, kindsOn;
+  };
+  const Expected rows[5] = {
+      // A disc never patched preselects each title's own number, the last title 1.
+      {kCommand, 0, "30 03 00 00 00 02 00 00", 0, false, true, false, true},
+      {kCommand, 1, "30 03 00 00 00 03 00 00", 0, false, true, false, true},
+      {kMenu, 0, "30 08 00 00 01 42 00 00", 0, false, false, true, true},
+      {kJump, 0, "30 02 00 00 00 01 00 00", 0, false, false, false, false},
+      {kJump, 0, "30 02 00 00 00 01 00 00", 0, false, false, false, false},
+  };
+  for (int k = 0; k < 5; ++k) {
+    SCOPED_TRACE(k);
+    const Expected& e = rows[k];
+    EXPECT_EQ(CheckedKind(k), e.kind);
+    EXPECT_EQ(Selection(kRows[k].target), e.target);
+    EXPECT_EQ(Text(kRows[k].text), e.text);
+    EXPECT_EQ(Selection(kRows[k].menu), e.menu);
+    EXPECT_EQ(Enabled(kRows[k].target), e.targetOn);
+    EXPECT_EQ(Enabled(kRows[k].text), e.textOn);
+    EXPECT_EQ(Enabled(kRows[k].menu), e.menuOn);
+    EXPECT_EQ(Enabled(kRows[k].kinds[3]), e.kindsOn);
+  }
+}
+
+TEST_F(MainDialog, FailedGetInfoEmptiesTheRowsAndKeepsTheOptions) {
+  MessageRecorder recorder;
+  GetInfoOn(CopyOfDisc("sample"));
+  Click(IDC_NO_MENU);
+  // A character Shift-JIS cannot hold is refused before any read: the disc stays.
+  SetText(IDC_EDIT_FOLDER, "Z:\\\xED\x95\x9C\\VIDEO_TS");
+  Press(IDC_GET_INFO);
+  ASSERT_EQ(recorder.messages().size(), 1u);
+  EXPECT_NE(recorder.messages()[0].text.find("Shift-JIS"), std::string::npos);
+  EXPECT_EQ(Text(IDC_TITLE_COUNT), " 3");
+
+  SetText(IDC_EDIT_FOLDER, "Z:\\no\\such\\VIDEO_TS");
+  Press(IDC_GET_INFO);
+  ASSERT_EQ(recorder.messages().size(), 2u);
+  EXPECT_EQ(recorder.messages()[1].caption, "エラー");
+  EXPECT_EQ(Text(IDC_TITLE_COUNT), " 0");
+  EXPECT_EQ(Labels(), std::vector<std::string>(5, "[ -- ]"));
+  for (int id : kDiscControls) EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_TRUE(Checked(IDC_NO_MENU));
+}
+
+TEST_F(MainDialog, PagingShowsFiveTitlesAtATimeAndKeepsEdits) {
+  MessageRecorder recorder;
+  GetInfoOn(CopyOfDisc("seven"));
+  Click(kRows[0].kinds[kStop]);
+  Press(IDC_PAGE_DOWN);
+  EXPECT_EQ(Labels(), (std::vector<std::string>{"[ 06 ]", "[ 07 ]", "[ -- ]", "[ -- ]", "[ -- ]"}));
+  EXPECT_TRUE(Enabled(kRows[1].kinds[kStop]));
+  EXPECT_FALSE(Enabled(kRows[2].kinds[kStop]));
+  EXPECT_FALSE(Enabled(kRows[2].text));
+  Press(IDC_PAGE_DOWN);  // no further page
+  EXPECT_EQ(Text(kRows[0].label), "[ 06 ]");
+  Press(IDC_PAGE_UP);
+  EXPECT_EQ(Text(kRows[0].label), "[ 01 ]");
+  EXPECT_EQ(CheckedKind(0), kStop);
+  Press(IDC_PAGE_UP);  // already on the first page
+  EXPECT_EQ(Disc.RowPage, 0);
+  EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST_F(MainDialog, RadioClickEnablesOnlyThatRowsField) {
+  MessageRecorder recorder;
+  GetInfoOn(CopyOfDisc("seven"));
+  const int kindBefore = Disc.ActionKind[0];
+  struct Case {
+    Kind clicked;
+    bool targetOn, textOn, menuOn;
+  };
+  const Case cases[] = {
+      {kJump, true, false, false},  {kCommand, false, true, false}, {kMenu, false, false, true},
+      {kStop, false, false, false}, {kRepeat, false, false, false}, {kUnchanged, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clicked);
+    Click(kRows[0].kinds[c.clicked]);
+    EXPECT_EQ(CheckedKind(0), c.clicked);
+    EXPECT_EQ(Enabled(kRows[0].target), c.targetOn);
+    EXPECT_EQ(Enabled(kRows[0].text), c.textOn);
+    EXPECT_EQ(Enabled(kRows[0].menu), c.menuOn);
+  }
+  EXPECT_EQ(Disc.ActionKind[0], kindBefore);  // the model waits for the next read-back
+}
+
+TEST_F(MainDialog, PresetsFillEveryTitleFromTheSecondPage) {
+  MessageRecorder recorder;
+  struct Case {
+    int preset;
+    Kind sixth, last;
+    int lastTarget, lastMenu;
+  };
+  const Case cases[] = {
+      {0, kJump, kMenu, 0, 0},  {1, kJump, kMenu, 0, 1},      {2, kJump, kStop, 0, -1},
+      {3, kJump, kJump, 0, -1}, {4, kMenu, kMenu, 0, 0},      {5, kMenu, kMenu, 0, 1},
+      {6, kStop, kStop, 0, -1}, {7, kRepeat, kRepeat, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.preset);
+    GetInfoOn(CopyOfDisc("seven"));
+    Press(IDC_PAGE_DOWN);
+    SetText(kRows[0].text, "30 01 00 00 00 00 00 00");  // typed, survives the preset
+    Select(IDC_PRESET, c.preset);
+    Press(IDC_REFRESH);
+    EXPECT_EQ(Text(kRows[0].label), "[ 06 ]");
+    EXPECT_EQ(CheckedKind(0), c.sixth);
+    EXPECT_EQ(Selection(kRows[0].target), 6);
+    EXPECT_EQ(Text(kRows[0].text), "30 01 00 00 00 00 00 00");
+    EXPECT_EQ(CheckedKind(1), c.last);
+    EXPECT_EQ(Selection(kRows[1].target), c.lastTarget);
+    if (c.lastMenu >= 0) {
+      EXPECT_EQ(Selection(kRows[1].menu), c.lastMenu);
+    }
+    for (int n = 0; n < 5; ++n) EXPECT_EQ(Disc.ActionKind[n], Disc.ActionKind[5]) << n;
+    EXPECT_EQ(Disc.PresetIndex, c.preset);
+  }
+  EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST_F(MainDialog, ExecuteWritesWhatTheCommandLineWrites) {
+  const std::string gui = CopyOfDisc("sample");
+  const std::string cli = CopyOfDisc("sample");
+  const std::string original = FileBytes(gui + "\\VTS_01_0.IFO");
+  MessageRecorder recorder;
+  GetInfoOn(gui);
+  Select(IDC_PRESET, 2);
+  Press(IDC_REFRESH);
+  Click(kRows[1].kinds[kCommand]);
+  SetText(kRows[1].text, "30 01 00 00 00 00 00 00");
+  Select(IDC_REGISTER, 3);
+  Press(IDC_EXECUTE);
+  ASSERT_EQ(recorder.messages().size(), 2u);
+  EXPECT_EQ(recorder.messages()[1].text, "正常終了しました.");
+
+  ASSERT_EQ(RunCli("apply \"" + cli +
+                   "\" --preset playall-stop --title 2=command:3001000000000000 --register 3 --yes"),
+            0);
+  for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP"}) {
+    EXPECT_EQ(FileBytes(gui + "\\" + name), FileBytes(cli + "\\" + name)) << name;
+  }
+  EXPECT_NE(FileBytes(gui + "\\VTS_01_0.IFO"), original);
+}
+
+TEST_F(MainDialog, ExecuteAsksAndCollectsTheDialogOnlyAfterTheFirstYes) {
+  const std::string folder = CopyOfDisc("sample");
+  const std::string before = FileBytes(folder + "\\VIDEO_TS.IFO");
+  MessageRecorder recorder({7});
+  GetInfoOn(folder);
+  Click(kRows[0].kinds[kStop]);
+  Press(IDC_EXECUTE);  // No to the first question: nothing read back
+  EXPECT_EQ(Disc.ActionKind[0], Command);
+
+  struct Case {
+    bool noMenu, random;
+    const char* asked;  // start of the option question, the one answered No
+  };
+  const Case cases[] = {
+      {true, false, "『メニューなし』"}, {false, true, "『ランダム再生』"}, {true, true, "『メニューなし』"}};
+  for (const Case& c : cases) {
+    recorder.Clear();
+    recorder.QueueAnswer(6);
+    recorder.QueueAnswer(7);
+    if (Checked(IDC_NO_MENU) != c.noMenu) Click(IDC_NO_MENU);
+    if (Checked(IDC_RANDOM_PLAY) != c.random) Click(IDC_RANDOM_PLAY);
+    Press(IDC_EXECUTE);
+    ASSERT_EQ(recorder.messages().size(), 2u);
+    EXPECT_EQ(recorder.messages()[1].text.rfind(c.asked, 0), 0u) << recorder.messages()[1].text;
+  }
+  EXPECT_EQ(Disc.ActionKind[0], Stop);
+  EXPECT_EQ(FileBytes(folder + "\\VIDEO_TS.IFO"), before);
+}
+
+TEST_F(MainDialog, BusyFlagTurnsTheHandlersAway) {
+  MessageRecorder recorder;
+  GetInfoOn(CopyOfDisc("seven"));
+  SetText(IDC_EDIT_FOLDER, "Z:\\no\\such");
+  Busy = 1;
+  for (int id : {IDC_GET_INFO, CM_GET_INFO, IDC_EXECUTE, CM_EXECUTE, IDC_PAGE_DOWN, IDC_EXIT, CM_EXIT}) {
+    Press(id);
+    EXPECT_EQ(Disc.TitleCount, 7) << id;
+    EXPECT_EQ(Disc.RowPage, 0) << id;
+  }
+  EXPECT_FALSE(App().Dialog()->AskCanClose());
+  Busy = 0;
+  EXPECT_TRUE(recorder.messages().empty());
+  EXPECT_NE(App().Dialog()->Handle(), nullptr);
+}
+
+TEST_F(MainDialog, EscapeAndEnterActAsExit) {
+  MessageRecorder recorder({7, 7});
+  GetInfoOn(CopyOfDisc("sample"));
+  for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+    PostMessageW(GetDlgItem(Dialog(), IDC_EDIT_FOLDER), WM_KEYDOWN, key, 0);
+    Pump();
+  }
+  ASSERT_EQ(recorder.messages().size(), 2u);
+  for (const RecordedMessage& m : recorder.messages()) {
+    EXPECT_EQ(m.text, "終了しますか？");
+    EXPECT_EQ(m.style, 36);
+  }
+  EXPECT_NE(App().Dialog()->Handle(), nullptr);
+}
+
+TEST_F(MainDialog, HistoryCarriesFolderAndPresetIntoTheNextRun) {
+  MessageRecorder recorder({7});
+  GetInfoOn(CopyOfDisc("sample"));
+  SetText(IDC_EDIT_FOLDER, "Z:\\DISC1\\VIDEO_TS");
+  Select(IDC_PRESET, 3);
+  Press(IDC_REFRESH);
+  Press(IDC_EXIT);  // No: still running, the folder text taken all the same
+  ASSERT_NE(App().Dialog()->Handle(), nullptr);
+  EXPECT_STREQ(Disc.EditFolderText, "Z:\\DISC1\\VIDEO_TS");
+  Press(IDC_EXIT);  // Yes
+  Pump();
+  EXPECT_EQ(App().MainWindow()->Handle(), nullptr);
+  Restart();
+  EXPECT_EQ(Text(IDC_EDIT_FOLDER), "Z:\\DISC1\\VIDEO_TS");
+  EXPECT_EQ(Selection(IDC_PRESET), 3);
+}
+
+}  // namespace
