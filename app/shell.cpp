@@ -9,6 +9,7 @@
 #include "persist/program_paths.h"
 #include "platform/platform.h"
 #include "res/resource.h"
+#include "winfw/message_box.h"
 
 void FindProgramPaths() {
   wchar_t wide[MAX_PATH + 1] = {};
@@ -31,6 +32,7 @@ void TMyApp::InitMainWindow() {
   std::memcpy(Disc.EditFolderText, ProgramFolder, sizeof Disc.EditFolderText);
   LoadHistory();
   dialog_ = std::make_unique<MyDialog>();
+  winfw::InstallMessageBox(dialog_.get());
   frame_ = std::make_unique<MyFrameWindow>(dialog_.get());
   frame_->x = (GetSystemMetrics(SM_CXSCREEN) - (2 * GetSystemMetrics(SM_CXFRAME) + 740)) / 2;
   frame_->y = (GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) -

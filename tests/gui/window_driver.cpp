@@ -1,0 +1,83 @@
+// Drives a running Reelwrite.exe from outside, for the scripts that show it
+// to a person (scripts/run, scripts/screenshots). Each step waits until the
+// program has handled it; clicks are posted, so a step that opens a modal
+// box does not block the driver.
+//
+//   window_driver.exe STEP...
+//     text ID UTF8      set a control's text
+//     click ID          a button click (or a menu command) in the main dialog
+//     select ID INDEX   choose a combo box entry
+//     ok CAPTION        press OK in the window with that caption (a message box)
+//     close CAPTION     close the window with that caption
+#include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+HWND MainDialog() {
+  for (int tries = 0; tries < 200; ++tries) {
+    HWND frame = FindWindowW(L"REELWRITE:MAIN", nullptr);
+    HWND dialog = frame != nullptr ? GetWindow(frame, GW_CHILD) : nullptr;
+    if (dialog != nullptr && IsWindowVisible(frame)) return dialog;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+HWND Captioned(const wchar_t* caption) {
+  for (int tries = 0; tries < 50; ++tries) {
+    if (HWND hwnd = FindWindowW(nullptr, caption)) return hwnd;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+// Returns once the program's thread has handled everything posted before.
+void Settle(HWND hwnd) {
+  DWORD_PTR result;
+  SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+  Sleep(300);
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  HWND dialog = MainDialog();
+  if (dialog == nullptr) {
+    std::fputs("window_driver: Reelwrite.exe is not running\n", stderr);
+    return 1;
+  }
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring step = argv[i];
+    const bool hasArgument = i + 1 < argc;
+    if (step == L"text" && i + 2 < argc) {
+      SendMessageW(GetDlgItem(dialog, _wtoi(argv[i + 1])), WM_SETTEXT, 0, LPARAM(argv[i + 2]));
+      i += 2;
+    } else if (step == L"click" && hasArgument) {
+      const int id = _wtoi(argv[++i]);
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+    } else if (step == L"select" && i + 2 < argc) {
+      SendMessageW(GetDlgItem(dialog, _wtoi(argv[i + 1])), CB_SETCURSEL, WPARAM(_wtoi(argv[i + 2])), 0);
+      i += 2;
+    } else if ((step == L"ok" || step == L"close") && hasArgument) {
+      HWND box = Captioned(argv[++i]);
+      if (box == nullptr) {
+        std::fprintf(stderr, "window_driver: no window captioned %ls\n", argv[i]);
+        return 1;
+      }
+      PostMessageW(box, step == L"ok" ? WM_COMMAND : WM_CLOSE, step == L"ok" ? IDOK : 0, 0);
+    } else {
+      std::fprintf(stderr, "window_driver: cannot read step %ls\n", argv[i]);
+      return 2;
+    }
+    Settle(dialog);
+  }
+  return 0;
+}
