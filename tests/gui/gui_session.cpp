@@ -91,9 +91,10 @@ bool MenuItemEnabled(int command) {
 std::string CopyOfDisc(const char* layout) {
   namespace fs = std::filesystem;
   static int copies = 0;
+  const fs::path root = fs::temp_directory_path() / "reelwrite-gui";
+  if (copies == 0) fs::remove_all(root);  // what an earlier run left
   const fs::path from = fs::path(DrivePath(REELWRITE_DISCS)) / layout / "VIDEO_TS";
-  const fs::path to = fs::temp_directory_path() / ("reelwrite-gui-" + std::to_string(GetCurrentProcessId())) /
-                      (std::string(layout) + std::to_string(++copies)) / "VIDEO_TS";
+  const fs::path to = root / (std::string(layout) + std::to_string(++copies)) / "VIDEO_TS";
   fs::create_directories(to);
   fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   return to.string();
