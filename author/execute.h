@@ -1,5 +1,5 @@
-// The one flow that changes a disc, shared by both front ends. The caller
-// has already read its rows and options back into Disc.
+// The one flow that changes a disc, shared by both front ends. The front end
+// reads its rows and options back into Disc when execute asks for them.
 #pragma once
 
 enum ExecuteOutcome {
