@@ -2,9 +2,12 @@
 // and a hand-made map: libdvdread still opens every file, each backup holds
 // its information file's bytes, the disc reads back with the actions that
 // were asked for, and applying the same settings again changes nothing.
+// Before that, info reads each title's action from the post commands
+// scripts/make_disc wrote.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -36,17 +39,29 @@ std::string PostFor(const Want& w, int dispatcher, int titleInSet) {
 struct DiscCase {
   const char* name;
   int titleSets;
-  int freeRegister;  // the pair none of the disc's commands touches
-  int dispatcher;    // its program chain number in every menu language unit
-  int titleNoPost;   // a title without a post command to replace, or 0
+  int freeRegister;    // the pair none of the disc's commands touches
+  int dispatcher;      // its program chain number in every menu language unit
+  int titleNoPost;     // a title without a post command to replace, or 0
+  const char* asRead;  // each title's "action:menu" as authored; a jump is one we do not write
 };
 
 const DiscCase kDiscs[] = {
-    {"sample", 1, 0, 2, 0},    {"nomenu", 1, 0, 1, 0},
-    {"menus2vts", 2, 3, 2, 0},  // the disc's menus use g1 and g2
-    {"postcmds", 1, 2, 2, 4},   // g1
-    {"langunits", 1, 0, 4, 0},  // behind the three chains of the longer unit
+    {"sample", 1, 0, 2, 0, "command:0 command:0 menu:0"},
+    {"nomenu", 1, 0, 1, 0, "stop:0 stop:0 stop:0"},
+    {"menus2vts", 2, 3, 2, 0, "command:0 menu:1 stop:0"},             // the disc's menus use g1 and g2
+    {"postcmds", 1, 2, 2, 4, "command:0 menu:0 stop:0 unchanged:0"},  // g1
+    {"langunits", 1, 0, 4, 0, "command:0 command:0 stop:0"},  // behind the three chains of the longer unit
 };
+
+// Each title's "action:menu" in info --json, blank-separated.
+std::string ActionsIn(const std::string& json) {
+  static const std::regex kTitle(
+      R"re("action": "(\w+)", "target": \d+, "command": "[^"]*", "menu": (\d+))re");
+  std::string words;
+  for (std::sregex_iterator m(json.begin(), json.end(), kTitle), end; m != end; ++m)
+    words += (words.empty() ? "" : " ") + (*m)[1].str() + ":" + (*m)[2].str();
+  return words;
+}
 
 // A preset sends each title on to the next title, and the last to title 1,
 // whatever kind of action it gives them.
@@ -83,6 +98,9 @@ class ApplyMatrix : public ::testing::TestWithParam<DiscCase> {};
 
 TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothing) {
   const DiscCase& disc = GetParam();
+  ProgramRun read = Reelwrite({"info", AuthoredDisc(disc.name), "--json"});
+  ASSERT_EQ(read.exit, 0) << read.err;
+  EXPECT_EQ(ActionsIn(read.out), disc.asRead) << read.out;
   for (const Setting& setting : kSettings) {
     SCOPED_TRACE(::testing::PrintToString(setting.args));
     TempFolder folder;

@@ -18,82 +18,56 @@
 // BUP from a view where it stands under its IFO's name, so that libdvdread's
 // fallback from a damaged IFO to its BUP cannot hide a fault in either.
 // Exit status 0 when everything parsed, 1 otherwise, 2 on bad usage.
-#include <dirent.h>
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 #include <dvdread/ifo_types.h>
-#include <ftw.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool EndsWith(const std::string& s, const char* suffix) {
-  std::size_t n = std::strlen(suffix);
-  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
+namespace fs = std::filesystem;
 
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::vector<std::string> ListNames(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* e = readdir(dir)) {
-      if (e->d_name[0] != '.') names.push_back(e->d_name);
-    }
-    closedir(dir);
-  }
-  return names;
-}
-
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
-
-// A temporary folder whose VIDEO_TS holds links to chosen files of the disc.
+// A temporary VIDEO_TS folder of links to every VOB of the disc and to its
+// IFO files, or to its BUP files under their IFO names.
 class FolderView {
  public:
-  FolderView() {
+  FolderView(const fs::path& source, bool useBackups) {
     char pattern[] = "/tmp/dvdread_list.XXXXXX";
-    if (mkdtemp(pattern) != nullptr) root_ = pattern;
+    if (mkdtemp(pattern) == nullptr) return;
+    root_ = pattern;
+    std::error_code error;
+    if (!fs::create_directory(Path(), error)) return;
+    for (fs::directory_iterator it(source, error), end; !error && it != end; it.increment(error)) {
+      std::string name = it->path().filename(), ext = it->path().extension();
+      if (ext == ".BUP" && useBackups) {
+        name.replace(name.size() - 4, 4, ".IFO");
+      } else if (ext != ".VOB" && (ext != ".IFO" || useBackups)) {
+        continue;
+      }
+      fs::create_symlink(it->path(), Path() / name, error);
+    }
+    ok_ = !error;
   }
   ~FolderView() {
-    if (!root_.empty()) nftw(root_.c_str(), RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
+    std::error_code ignored;
+    if (!root_.empty()) fs::remove_all(root_, ignored);
   }
   FolderView(const FolderView&) = delete;
   FolderView& operator=(const FolderView&) = delete;
 
-  // Links every VOB, and the IFO files (useBackups false) or the BUP files
-  // under their IFO names (useBackups true).
-  bool Fill(const std::string& source, bool useBackups) {
-    if (root_.empty() || mkdir(Path().c_str(), 0700) != 0) return false;
-    for (const std::string& name : ListNames(source)) {
-      std::string as = name;
-      if (EndsWith(name, ".IFO")) {
-        if (useBackups) continue;
-      } else if (EndsWith(name, ".BUP")) {
-        if (!useBackups) continue;
-        as = name.substr(0, name.size() - 4) + ".IFO";
-      } else if (!EndsWith(name, ".VOB")) {
-        continue;
-      }
-      if (symlink((source + "/" + name).c_str(), (Path() + "/" + as).c_str()) != 0) return false;
-    }
-    return true;
-  }
-
-  std::string Path() const { return root_ + "/VIDEO_TS"; }
+  bool ok() const { return ok_; }
+  fs::path Path() const { return root_ / "VIDEO_TS"; }
 
  private:
-  std::string root_;
+  fs::path root_;
+  bool ok_ = false;
 };
 
 // libdvdread says at error level that a folder is not a drive; its messages
@@ -133,9 +107,9 @@ struct OpenedDisc {
 
 // Opens the video manager and every title set it names; prints one ifo_ok or
 // ifo_bad line per file. False when any of them failed.
-bool OpenAll(const std::string& videoTs, bool useBackups, OpenedDisc& disc) {
-  FolderView view;
-  if (!view.Fill(videoTs, useBackups)) {
+bool OpenAll(const fs::path& videoTs, bool useBackups, OpenedDisc& disc) {
+  FolderView view(videoTs, useBackups);
+  if (!view.ok()) {
     std::printf("error cannot build a view of %s\n", videoTs.c_str());
     return false;
   }
@@ -219,16 +193,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The views link to the disc's files, so the links need absolute targets.
-  char* absolute = realpath(argv[1], nullptr);
-  if (absolute == nullptr) {
+  std::error_code error;
+  const fs::path folder = fs::canonical(argv[1], error);
+  const fs::path videoTs = fs::is_directory(folder / "VIDEO_TS") ? folder / "VIDEO_TS" : folder;
+  if (error || !fs::is_directory(videoTs)) {
     std::printf("error no such folder %s\n", argv[1]);
-    return 1;
-  }
-  std::string folder = absolute;
-  std::free(absolute);
-  std::string videoTs = IsDirectory(folder + "/VIDEO_TS") ? folder + "/VIDEO_TS" : folder;
-  if (!IsDirectory(videoTs)) {
-    std::printf("error no such folder %s\n", folder.c_str());
     return 1;
   }
 

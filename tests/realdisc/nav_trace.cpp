@@ -83,11 +83,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
          (options.lang.empty() || options.lang.size() == 2);
 }
 
-int Fail(dvdnav_t* nav) {
-  std::printf("ERROR %s\n", nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder");
-  std::fflush(stdout);
+// Prints the last line (stdout is line buffered) and closes the player.
+int End(dvdnav_t* nav, const char* line, int status) {
+  if (line != nullptr) std::printf("%s\n", line);
   if (nav != nullptr) dvdnav_close(nav);
-  return 1;
+  return status;
+}
+
+int Fail(dvdnav_t* nav) {
+  std::string line = "ERROR ";
+  line += nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder";
+  return End(nav, line.c_str(), 1);
 }
 
 bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_domain_vtsm(nav); }
@@ -126,12 +132,7 @@ int main(int argc, char** argv) {
   uint8_t block[DVD_VIDEO_LB_LEN];
 
   for (long blocks = 0;; ++blocks) {
-    if (blocks >= options.maxBlocks) {
-      std::printf("LIMIT\n");
-      std::fflush(stdout);
-      dvdnav_close(nav);
-      return 2;
-    }
+    if (blocks >= options.maxBlocks) return End(nav, "LIMIT", 2);
     int32_t event = 0;
     int32_t length = 0;
     if (dvdnav_get_next_block(nav, block, &event, &length) != DVDNAV_STATUS_OK) return Fail(nav);
@@ -153,11 +154,7 @@ int main(int argc, char** argv) {
           if (domainEntered || title != lastTitle || cell->cellN == 1) {
             std::printf("TITLE %d\n", title);
             lastTitle = title;
-            if (++titlesStarted >= options.maxTitles) {
-              std::fflush(stdout);
-              dvdnav_close(nav);
-              return 0;
-            }
+            if (++titlesStarted >= options.maxTitles) return End(nav, nullptr, 0);
           }
         }
         domainEntered = false;
@@ -179,10 +176,7 @@ int main(int argc, char** argv) {
         if (dvdnav_wait_skip(nav) != DVDNAV_STATUS_OK) return Fail(nav);
         break;
       case DVDNAV_STOP:
-        std::printf("STOP\n");
-        std::fflush(stdout);
-        dvdnav_close(nav);
-        return 0;
+        return End(nav, "STOP", 0);
       default:
         break;
     }

@@ -59,21 +59,14 @@ class PreviewAgrees : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(PreviewAgrees, WithLibdvdnavAsAuthoredAndAfterEveryPresetAndOption) {
   const Layout& layout = GetParam();
-  const std::vector<std::vector<std::string>> settings = {
+  std::vector<std::vector<std::string>> settings = {
       {},
-      {"--preset", "0"},
-      {"--preset", "1"},
-      {"--preset", "2"},
-      {"--preset", "3"},
-      {"--preset", "4"},
-      {"--preset", "5"},
-      {"--preset", "6"},
-      {"--preset", "7"},
       {"--preset", "3", "--random"},
       {"--no-menu"},
       // Faults: JumpTT from the title domain, a call to a menu no disc here has.
       {"--title", "1=command:30 02 00 00 00 02 00 00", "--title", "2=command:30 08 00 00 01 87 00 00"},
   };
+  for (char preset = '0'; preset <= '7'; ++preset) settings.push_back({"--preset", std::string(1, preset)});
   for (const auto& setting : settings) {
     SCOPED_TRACE(::testing::PrintToString(setting));
     TempFolder folder;
