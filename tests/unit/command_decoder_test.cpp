@@ -123,12 +123,9 @@ DiscSpec EveryPlace() {
   return d;
 }
 
-TEST_F(RegistersUsedByDiscTest, SeesFirstPlayMenusAndTitlesButNotAnEarlierDispatcher) {
+TEST_F(RegistersUsedByDiscTest, SeesFirstPlayMenusAndTitlesButNotAnEarlierDispatcherNorPastTheImage) {
   LoadDisc(EveryPlace());
   EXPECT_EQ(RegistersUsedByDisc(), G({1, 3, 5, 7, 9}));
-}
-
-TEST_F(RegistersUsedByDiscTest, SkipsWhatLeavesTheImage) {
   BuiltDisc b = BuildDisc(EveryPlace());
   WriteBe16(b.vts[0].Ptr("pgc 1 cmd", 0), 5000);                    // more pre commands than the image holds
   WriteBe32(b.vmg.Ptr("VMGM_PGCI_UT", 8 + 8 * 1 + 4), 0x7FFFFFF0);  // language unit 2 far outside

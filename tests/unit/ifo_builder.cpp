@@ -146,6 +146,8 @@ std::size_t BuiltImage::At(const std::string& name) const {
 
 uint8_t* BuiltImage::Ptr(const std::string& name, std::size_t plus) { return bytes.data() + At(name) + plus; }
 
+namespace {
+
 BuiltImage BuildVmg(const VmgSpec& layout) {
   BuiltImage img;
   Room(img, 0, kSector);
@@ -286,6 +288,8 @@ BuiltImage BuildVts(const VtsSpec& layout) {
   return img;
 }
 
+}  // namespace
+
 BuiltDisc BuildDisc(const DiscSpec& layout) {
   BuiltDisc disc;
   VmgSpec vmg = layout.vmg;
@@ -336,10 +340,14 @@ void WriteBytes(const std::string& hostPath, const std::vector<uint8_t>& bytes) 
   if (!f) throw std::runtime_error("cannot write " + hostPath);
 }
 
+namespace {
+
 void WriteSparse(const std::string& hostPath, uint64_t size) {
   WriteBytes(hostPath, {});
   if (truncate(hostPath.c_str(), off_t(size)) != 0) throw std::runtime_error("cannot size " + hostPath);
 }
+
+}  // namespace
 
 void WriteDisc(const std::string& hostFolder, const BuiltDisc& disc) {
   std::string dir = hostFolder.empty() || hostFolder.back() == '/' ? hostFolder : hostFolder + "/";

@@ -129,10 +129,8 @@ struct BuiltDisc {
   std::vector<std::vector<uint64_t>> titleVobBytes;
 };
 
-BuiltImage BuildVmg(const VmgSpec& layout);
-BuiltImage BuildVts(const VtsSpec& layout);
-// Also fills what needs the whole disc: each title entry's start sector and
-// the VMG's title set count, laid out as a disc lays out its files.
+// Each title entry's start sector and the VMG's title set count laid out as
+// a disc lays out its files.
 BuiltDisc BuildDisc(const DiscSpec& layout);
 
 // titleSets x titlesPerSet titles numbered in order, each title's program
@@ -144,7 +142,6 @@ DiscSpec SimpleDisc(int titleSets, int titlesPerSet, Cmd post = C("30 02 00 00 0
 void WriteDisc(const std::string& hostFolder, const BuiltDisc& disc);
 void WriteDisc(const std::string& hostFolder, const DiscSpec& layout);
 void WriteBytes(const std::string& hostPath, const std::vector<uint8_t>& bytes);
-void WriteSparse(const std::string& hostPath, uint64_t size);
 
 // Puts the images into Disc.IfoStore and sets what a successful
 // ReadEditFolder sets (counts, IfoOffset/IfoSize, VOB sizes and sectors),

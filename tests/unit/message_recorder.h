@@ -27,7 +27,6 @@ class MessageRecorder {
   MessageRecorder(const MessageRecorder&) = delete;
   MessageRecorder& operator=(const MessageRecorder&) = delete;
 
-  void QueueAnswer(int answer) { answers_.push_back(answer); }
   const std::vector<RecordedMessage>& messages() const { return messages_; }
   void Clear() { messages_.clear(); }
 

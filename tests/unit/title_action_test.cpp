@@ -58,16 +58,6 @@ TEST_F(TitleActionTest, ParsesCommandTextAsTheRowsAreTyped) {
   }
 }
 
-TEST_F(TitleActionTest, FormatsUpperCaseHexPairsThatParseBack) {
-  char text[32];
-  std::memset(text, 'x', sizeof text);
-  const Cmd command = C("ff 0a 00 01 c0 42 9b 07");
-  FormatCommandText(command.data(), text);
-  EXPECT_STREQ(text, "FF 0A 00 01 C0 42 9B 07");
-  ParseCommandText(0, text);
-  EXPECT_EQ(CommandOf(0), command);
-}
-
 TEST_F(TitleActionTest, StartUpDefaultsJumpToTitleOneAndLeaveEntry99) {
   Disc.PresetIndex = Disc.NoMenu = Disc.RandomPlay = 1;
   std::memset(Disc.ActionCommand, 0x77, sizeof Disc.ActionCommand);
