@@ -6,8 +6,9 @@
 // scripts/make_disc wrote.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <regex>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,13 @@ const DiscCase kDiscs[] = {
 
 // Each title's "action:menu" in info --json, blank-separated.
 std::string ActionsIn(const std::string& json) {
-  static const std::regex kTitle(
-      R"re("action": "(\w+)", "target": \d+, "command": "[^"]*", "menu": (\d+))re");
+  const std::string key = "\"action\": \"";
   std::string words;
-  for (std::sregex_iterator m(json.begin(), json.end(), kTitle), end; m != end; ++m)
-    words += (words.empty() ? "" : " ") + (*m)[1].str() + ":" + (*m)[2].str();
+  for (std::size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1)) {
+    const std::size_t name = at + key.size(), menu = json.find("\"menu\": ", at) + 8;
+    words += (words.empty() ? "" : " ") + json.substr(name, json.find('"', name) - name) + ":" +
+             std::to_string(std::atoi(json.c_str() + std::min(menu, json.size())));
+  }
   return words;
 }
 
