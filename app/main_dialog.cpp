@@ -6,29 +6,42 @@
 #include <cstring>
 
 #include "app/about_dialog.h"
+#include "app/project_file_dialogs.h"
 #include "author/execute.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
 #include "disc/sjis_text.h"
+#include "disc/title_info_dialog.h"
 #include "persist/program_paths.h"
+#include "persist/project_file.h"
 #include "platform/platform.h"
 #include "res/resource.h"
+#include "ui/dst_path_select_dialog.h"
 
 namespace {
 
 using Row = winfw::Response<MyDialog>;
 constexpr int kClick = BN_CLICKED;  // also the code of every menu command
 
-// Every command and button of the dialog. The title information (1020, 115),
-// project (1110, 1120) and folder selection (111) rows are added beside the
-// dialogs that handle them.
+// Every command and button of the dialog.
 const Row kRoutes[] = {
-    {kClick, CM_GET_INFO, &MyDialog::GetInfo},       {kClick, IDC_GET_INFO, &MyDialog::GetInfo},
-    {kClick, CM_EXECUTE, &MyDialog::ExecuteCommand}, {kClick, IDC_EXECUTE, &MyDialog::ExecuteCommand},
-    {kClick, CM_EXIT, &MyDialog::ExitCommand},       {kClick, IDC_EXIT, &MyDialog::ExitCommand},
-    {kClick, CM_HELP, &MyDialog::ShowHelp},          {kClick, IDC_HELP_BUTTON, &MyDialog::ShowHelp},
-    {kClick, CM_ABOUT, &MyDialog::ShowAbout},        {kClick, IDC_REFRESH, &MyDialog::ApplyBatchPreset},
-    {kClick, IDC_PAGE_UP, &MyDialog::PageUp},        {kClick, IDC_PAGE_DOWN, &MyDialog::PageDown},
+    {kClick, CM_GET_INFO, &MyDialog::GetInfo},
+    {kClick, IDC_GET_INFO, &MyDialog::GetInfo},
+    {kClick, CM_EXECUTE, &MyDialog::ExecuteCommand},
+    {kClick, IDC_EXECUTE, &MyDialog::ExecuteCommand},
+    {kClick, CM_EXIT, &MyDialog::ExitCommand},
+    {kClick, IDC_EXIT, &MyDialog::ExitCommand},
+    {kClick, CM_HELP, &MyDialog::ShowHelp},
+    {kClick, IDC_HELP_BUTTON, &MyDialog::ShowHelp},
+    {kClick, CM_ABOUT, &MyDialog::ShowAbout},
+    {kClick, IDC_REFRESH, &MyDialog::ApplyBatchPreset},
+    {kClick, IDC_PAGE_UP, &MyDialog::PageUp},
+    {kClick, IDC_PAGE_DOWN, &MyDialog::PageDown},
+    {kClick, CM_TITLE_INFO, &MyDialog::ShowTitleInfo},
+    {kClick, IDC_TITLE_INFO, &MyDialog::ShowTitleInfo},
+    {kClick, CM_LOAD_PROJECT, &MyDialog::LoadProject},
+    {kClick, CM_SAVE_PROJECT, &MyDialog::SaveProject},
+    {kClick, IDC_BROWSE, &MyDialog::BrowseFolder},
 };
 
 // The edit box holds at most 258 bytes of a folder.
@@ -130,4 +143,45 @@ void MyDialog::ShowAbout() {
   if (Busy) return;
   AboutDialog about(this);
   about.RunModal();
+}
+
+void MyDialog::ShowTitleInfo() {
+  if (Busy) return;
+  TitleInfDialog info(this);
+  info.RunModal();
+}
+
+void MyDialog::BrowseFolder() {
+  if (Busy) return;
+  std::string text;
+  if (!ReadEditFolderBox(&text)) return;
+  DstPathSelectDialog select(this);
+  std::memcpy(select.path, Disc.EditFolderText, sizeof select.path);
+  const INT_PTR result = select.RunModal();
+  if (result != IDOK && result != DstPathSelectDialog::kGetInfoResult) return;
+  std::memcpy(Disc.EditFolderText, select.path, sizeof Disc.EditFolderText);
+  editFolder_.SetSjis(Disc.EditFolderText);
+  if (result == DstPathSelectDialog::kGetInfoResult) GetInfo();
+}
+
+void MyDialog::LoadProject() {
+  if (Busy) return;
+  winfw::TOpenSaveDialog::TData data = ProjectDialogData(false);
+  MyFileOpenDialog open(this, data);
+  if (open.Execute() != IDOK || !LoadProjectFile(data.fileName.c_str())) return;
+  rows_.EnableDiscControls(Disc.TitleSetCount > 0 && Disc.TitleCount > 0);
+  editFolder_.SetSjis(Disc.EditFolderText);
+  rows_.ShowRows();
+}
+
+void MyDialog::SaveProject() {
+  if (Busy) return;
+  winfw::TOpenSaveDialog::TData data = ProjectDialogData(true);
+  MyFileSaveDialog save(this, data);
+  if (save.Execute() != IDOK) return;
+  // The project holds what the dialog shows, not what was last read back.
+  rows_.ReadRowsBack();
+  std::string text;
+  if (!ReadEditFolderBox(&text)) return;
+  SaveProjectFile(data.fileName.c_str());
 }

@@ -22,6 +22,10 @@ class MyDialog : public winfw::Dialog {
   void ExitCommand();
   void ShowHelp();
   void ShowAbout();
+  void ShowTitleInfo();
+  void BrowseFolder();
+  void LoadProject();
+  void SaveProject();
   void PageUp() { rows_.PageUp(); }
   void PageDown() { rows_.PageDown(); }
   void ApplyBatchPreset() { rows_.ApplyBatchPreset(); }

@@ -49,3 +49,13 @@
 
 // About box.
 #define IDC_VERSION_LINE 100
+
+// Title information list.
+#define IDC_TITLE_LIST 101
+
+// Folder selection dialog.
+#define IDC_PATH_LINE 101
+#define IDC_FOLDER_LIST 102
+#define IDC_DRIVE_LIST 103
+#define IDC_PATH_ROOT 104
+#define IDC_PATH_GET_INFO 105

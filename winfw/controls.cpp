@@ -16,7 +16,7 @@ bool TEdit::ReadSjis(std::string* out) const {
   return platform::FromWide(platform::kShiftJisCodePage, text.c_str(), text.size(), out);
 }
 
-bool TEdit::SetSjis(const char* sjis) const {
+bool Control::SetSjis(const char* sjis) const {
   std::wstring wide;
   const bool ok = platform::ToWide(platform::kShiftJisCodePage, sjis, &wide);
   SetWindowTextW(Handle(), ok ? wide.c_str() : L"");
@@ -38,6 +38,12 @@ std::wstring TComboBox::ItemText(int index) const {
 
 void TListBox::AddString(const char* utf8) const {
   Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(utf8).c_str()));
+}
+
+int TListBox::AddSjis(const char* sjis) const {
+  std::wstring wide;
+  if (!platform::ToWide(platform::kShiftJisCodePage, sjis, &wide)) return -1;
+  return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
 }
 
 std::wstring TListBox::ItemText(int index) const {

@@ -20,6 +20,8 @@ class Control {
   void Enable(bool on) const { EnableWindow(Handle(), on ? TRUE : FALSE); }
   bool IsEnabled() const { return IsWindowEnabled(Handle()) != FALSE; }
   void SetText(const char* utf8) const { SetWindowTextW(Handle(), Wide(utf8).c_str()); }
+  // False (and the text emptied) when the bytes are not Shift-JIS.
+  bool SetSjis(const char* sjis) const;
   std::wstring Text() const;
 
  protected:
@@ -57,8 +59,6 @@ class TEdit : public Control {
   // The whole text as Shift-JIS; false when a character has no code there
   // (never a '?' in its place, which would name another file).
   bool ReadSjis(std::string* out) const;
-  // False (and the box emptied) when the bytes are not Shift-JIS.
-  bool SetSjis(const char* sjis) const;
 };
 
 class TComboBox : public Control {
@@ -76,6 +76,11 @@ class TListBox : public Control {
  public:
   using Control::Control;
   void AddString(const char* utf8) const;
+  // Where the entry went (a sorted list places it), or -1 when the bytes are
+  // not Shift-JIS.
+  int AddSjis(const char* sjis) const;
+  void SetItemData(int index, LPARAM data) const { Send(LB_SETITEMDATA, static_cast<WPARAM>(index), data); }
+  LPARAM ItemData(int index) const { return Send(LB_GETITEMDATA, static_cast<WPARAM>(index)); }
   void Clear() const { Send(LB_RESETCONTENT); }
   int Count() const { return static_cast<int>(Send(LB_GETCOUNT)); }
   int Selection() const { return static_cast<int>(Send(LB_GETCURSEL)); }
