@@ -1,10 +1,14 @@
 #include "tests/gui/gui_session.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
+#include "platform/platform.h"
 #include "winfw/window.h"
 
 namespace gui {
@@ -12,13 +16,34 @@ namespace {
 
 std::unique_ptr<TMyApp> running;
 
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), &out[0], n, nullptr, nullptr);
-  return out;
-}
+// No test may hang the run: one left waiting, on a modal dialog nobody
+// answers for instance, ends the process with its name.
+constexpr DWORD kTestMilliseconds = 60000;
+
+class Watchdog : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo& test) override {
+    name_ = std::string(test.test_suite_name()) + "." + test.name();
+    CreateTimerQueueTimer(&timer_, nullptr, &Watchdog::Expire, this, kTestMilliseconds, 0,
+                          WT_EXECUTEONLYONCE);
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    DeleteTimerQueueTimer(nullptr, timer_, INVALID_HANDLE_VALUE);
+    timer_ = nullptr;
+  }
+  static void CALLBACK Expire(void* self, BOOLEAN) {
+    std::fprintf(stderr, "%s still running after %lu ms: stopped\n",
+                 static_cast<Watchdog*>(self)->name_.c_str(), kTestMilliseconds);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+  }
+  std::string name_;
+  HANDLE timer_ = nullptr;
+};
+
+const bool watching = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog);
+  return true;
+}();
 
 HWND Item(int id) { return GetDlgItem(Dialog(), id); }
 
@@ -32,10 +57,24 @@ std::string DrivePath(std::string host) {
 
 }  // namespace
 
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
 TMyApp& App() {
   if (!running) {
+    // The program installs its own message box; a recorder a test set up
+    // before keeps answering instead, or the box would wait for a click.
+    void* context = platform::MessageBoxContext();
+    platform::MessageBoxHandler handler = platform::SetMessageBoxHandler(nullptr, nullptr);
+    platform::SetMessageBoxHandler(handler, context);
     running = std::make_unique<TMyApp>();
     running->Start();
+    platform::SetMessageBoxHandler(handler, context);
     running->DispatchWaiting();
   }
   return *running;

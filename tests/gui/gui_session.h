@@ -32,6 +32,7 @@ void SetCheck(int id, bool on);
 // Dispatches what is waiting, as the message loop would.
 void Pump();
 
+std::string Utf8(const std::wstring& wide);
 std::string Text(int id);
 std::string ItemText(int id, int index);
 bool Enabled(int id);
