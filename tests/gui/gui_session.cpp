@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
+#include "disc/disc_state.h"
 #include "platform/platform.h"
 #include "winfw/window.h"
 
@@ -87,6 +89,7 @@ void Restart() {
   if (running && running->MainWindow()->Handle() != nullptr) DestroyWindow(Frame());
   running.reset();
   Pump();
+  std::memset(&Disc, 0, sizeof Disc);  // a new process starts with none
 }
 
 void Press(int id) { SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(Item(id))); }

@@ -16,8 +16,8 @@ namespace gui {
 TMyApp& App();
 HWND Frame();
 HWND Dialog();
-// Closes the running program (its frame's clean-up runs) so that the next
-// App() starts a new one, as a restart would.
+// Closes the running program (its frame's clean-up runs) and empties the
+// disc state so that the next App() starts as a new process would.
 void Restart();
 
 // A click as the dialog receives it; reaches the handler whether or not the

@@ -56,6 +56,7 @@ void GetInfoOn(const std::string& folder) {
 class MainDialog : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    Restart();  // whatever ran before, these start from a new program
     FindProgramPaths();
     DeleteFileA(HistoryPath);
   }
