@@ -267,14 +267,12 @@ TEST_F(MainDialog, ExecuteAsksAndCollectsTheDialogOnlyAfterTheFirstYes) {
   const Case cases[] = {
       {true, false, "『メニューなし』"}, {false, true, "『ランダム再生』"}, {true, true, "『メニューなし』"}};
   for (const Case& c : cases) {
-    recorder.Clear();
-    recorder.QueueAnswer(6);
-    recorder.QueueAnswer(7);
+    MessageRecorder answers({6, 7});
     if (Checked(IDC_NO_MENU) != c.noMenu) Click(IDC_NO_MENU);
     if (Checked(IDC_RANDOM_PLAY) != c.random) Click(IDC_RANDOM_PLAY);
     Press(IDC_EXECUTE);
-    ASSERT_EQ(recorder.messages().size(), 2u);
-    EXPECT_EQ(recorder.messages()[1].text.rfind(c.asked, 0), 0u) << recorder.messages()[1].text;
+    ASSERT_EQ(answers.messages().size(), 2u);
+    EXPECT_EQ(answers.messages()[1].text.rfind(c.asked, 0), 0u) << answers.messages()[1].text;
   }
   EXPECT_EQ(Disc.ActionKind[0], Stop);
   EXPECT_EQ(FileBytes(folder + "\\VIDEO_TS.IFO"), before);
