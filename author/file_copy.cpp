@@ -15,7 +15,7 @@ bool CopyFileContent(const char* sourcePath, std::FILE* to, bool* readFailed) {
   bool ok = true;
   for (;;) {
     std::size_t got = std::fread(chunk, 1, sizeof chunk, from);
-    if (got > 0 && std::fwrite(chunk, 1, got, to) != got) {
+    if (got > 0 && platform::WriteBytes(chunk, got, to) != got) {
       ok = false;
       break;
     }

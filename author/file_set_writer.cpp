@@ -46,11 +46,11 @@ bool WriteTemporary(const char* temporary, const PendingFile& file, const WriteM
     written = CopyFileContent(file.sourcePath, out, &readFailed);
   } else {
     std::size_t size = static_cast<std::size_t>(file.size);
-    written = size == 0 || std::fwrite(file.bytes, 1, size, out) == size;
+    written = size == 0 || platform::WriteBytes(file.bytes, size, out) == size;
   }
   written = written && platform::FlushToDisk(out);
   // Closing can be where a delayed write error surfaces.
-  written = (std::fclose(out) == 0) && written;
+  written = platform::CloseFile(out) && written;
   if (!written) {
     if (readFailed) {
       char shown[kPathCapacity * 3];
@@ -96,36 +96,74 @@ void AppendNames(char* text, std::size_t capacity, const PendingFile* files, int
   }
 }
 
-void ShowReplaceFailure(const PendingFile* files, int failed, int count) {
+// Names the file that could not be replaced and which files hold their new
+// contents now: none, unless putting an original back failed as well.
+void ShowReplaceFailure(const PendingFile* files, int failed, int count, const bool* holdsNew) {
   char shown[kPathCapacity * 3];
   NameForMessage(files[failed].name, shown, sizeof shown);
   char text[4096];
   std::snprintf(text, sizeof text, "%sの置き換えでエラーが発生しました.\n置き換え済み: ", shown);
-  AppendNames(text, sizeof text, files, 0, failed);
+  static PendingFile listed[kMaxFileSet];
+  int n = 0;
+  for (int i = 0; i < count; ++i) {
+    if (holdsNew[i]) listed[n++] = files[i];
+  }
+  AppendNames(text, sizeof text, listed, 0, n);
   std::size_t used = std::strlen(text);
   std::snprintf(text + used, sizeof text - used, "%s", "\n元のまま: ");
-  AppendNames(text, sizeof text, files, failed, count);
+  n = 0;
+  for (int i = 0; i < count; ++i) {
+    if (!holdsNew[i]) listed[n++] = files[i];
+  }
+  AppendNames(text, sizeof text, listed, 0, n);
   platform::ShowMessage(text, kErrorCaption, kWarningStyle);
 }
 
-// Moves one temporary over its original, keeping the original's hidden,
+struct Paths {
+  char temporary[kPathCapacity];
+  char target[kPathCapacity];
+  char original[kPathCapacity];  // where the original steps aside
+};
+
+void BuildPaths(const char* folder, const char* name, Paths* p) {
+  BuildPath(p->temporary, folder, name, kTemporarySuffix);
+  BuildPath(p->target, folder, name, "");
+  BuildPath(p->original, folder, name, kOriginalSuffix);
+}
+
+// Moves one temporary over its original, which first steps aside under its
+// original's name so that it can come back. Keeps the original's hidden,
 // system and archive bits. A read-only original is made writable first:
-// Windows refuses to replace it otherwise.
-bool ReplaceOne(const char* temporary, const char* target) {
+// Windows refuses to replace it otherwise. On failure the folder is as
+// before.
+bool ReplaceOne(const Paths& p, bool* existed) {
   uint32_t before = 0;
-  bool existed = platform::GetAttributes(target, &before) && !(before & platform::kDirectory);
-  if (existed && (before & platform::kReadOnly))
-    platform::SetAttributes(target, before & ~platform::kReadOnly);
-  if (!platform::ReplaceFile(temporary, target)) {
-    if (existed && (before & platform::kReadOnly)) platform::SetAttributes(target, before);
+  *existed = platform::GetAttributes(p.target, &before) && !(before & platform::kDirectory);
+  bool readOnly = *existed && (before & platform::kReadOnly);
+  if (readOnly) platform::SetAttributes(p.target, before & ~platform::kReadOnly);
+  bool asideOk = !*existed || platform::ReplaceFile(p.target, p.original);
+  if (!asideOk || !platform::ReplaceFile(p.temporary, p.target)) {
+    if (asideOk && *existed) platform::ReplaceFile(p.original, p.target);
+    if (readOnly) platform::SetAttributes(p.target, before);
     return false;
   }
-  if (existed) {
+  if (*existed) {
     uint32_t wanted = before & ~static_cast<uint32_t>(platform::kReadOnly);
     uint32_t now = 0;
-    if (platform::GetAttributes(target, &now) && now != wanted) platform::SetAttributes(target, wanted);
+    if (platform::GetAttributes(p.target, &now) && now != wanted) platform::SetAttributes(p.target, wanted);
   }
   return true;
+}
+
+// Puts back the originals of files 0..replaced-1 after file `failed` could
+// not be replaced; holdsNew tells which could not be put back.
+void PutOriginalsBack(const char* folder, const PendingFile* files, int replaced, const bool* existed,
+                      bool* holdsNew) {
+  Paths p;
+  for (int i = replaced - 1; i >= 0; --i) {
+    BuildPaths(folder, files[i].name, &p);
+    holdsNew[i] = existed[i] ? !platform::ReplaceFile(p.original, p.target) : !platform::RemoveFile(p.target);
+  }
 }
 
 }  // namespace
@@ -137,6 +175,7 @@ bool FileSetPathFits(const char* folder, const char* name) {
 }
 
 bool WriteFileSet(const char* folder, const PendingFile* files, int count, const WriteMessages& messages) {
+  if (count > kMaxFileSet) return false;
   for (int i = 0; i < count; ++i) {
     if (!FileSetPathFits(folder, files[i].name)) {
       ShowAboutFile("%sが更新できません.\nフォルダのパスが長すぎます.", files[i].name);
@@ -145,7 +184,6 @@ bool WriteFileSet(const char* folder, const PendingFile* files, int count, const
   }
 
   char temporary[kPathCapacity];
-  char target[kPathCapacity];
   for (int i = 0; i < count; ++i) {
     BuildPath(temporary, folder, files[i].name, kTemporarySuffix);
     if (!WriteTemporary(temporary, files[i], messages)) {
@@ -157,19 +195,28 @@ bool WriteFileSet(const char* folder, const PendingFile* files, int count, const
     }
   }
 
+  static bool existed[kMaxFileSet];
+  static bool holdsNew[kMaxFileSet];
+  Paths p;
   for (int i = 0; i < count; ++i) {
-    BuildPath(temporary, folder, files[i].name, kTemporarySuffix);
-    BuildPath(target, folder, files[i].name, "");
-    if (!ReplaceOne(temporary, target)) {
+    BuildPaths(folder, files[i].name, &p);
+    holdsNew[i] = false;
+    if (!ReplaceOne(p, &existed[i])) {
+      PutOriginalsBack(folder, files, i, existed, holdsNew);
       RemoveTemporaries(folder, files, i, count);
       platform::SyncFolder(folder);
-      ShowReplaceFailure(files, i, count);
+      ShowReplaceFailure(files, i, count, holdsNew);
       return false;
     }
   }
-  // Every file already holds its new content; a folder that cannot be
-  // synced has nothing left to undo, so this does not make the set fail.
+  // Every file holds its new content; a folder that cannot be synced has
+  // nothing left to undo, so this does not make the set fail, and neither
+  // does an original left aside (the next set renames over it).
   platform::SyncFolder(folder);
+  for (int i = 0; i < count; ++i) {
+    BuildPaths(folder, files[i].name, &p);
+    if (existed[i]) platform::RemoveFile(p.original);
+  }
   return true;
 }
 

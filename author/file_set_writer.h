@@ -13,8 +13,13 @@ struct PendingFile {
   const char* sourcePath = nullptr;
 };
 
-// Appended to a file's name for its temporary ("VIDEO_TS.IFO.rwtmp").
+// Appended to a file's name for its temporary ("VIDEO_TS.IFO.rwtmp"), and
+// for its original while the new content takes its place.
 constexpr char kTemporarySuffix[] = ".rwtmp";
+constexpr char kOriginalSuffix[] = ".rwold";
+static_assert(sizeof kOriginalSuffix == sizeof kTemporarySuffix, "FileSetPathFits measures one");
+// The most files one set can hold.
+constexpr int kMaxFileSet = 256;
 
 // True when folder + name + the temporary suffix fit a 260-byte path buffer.
 bool FileSetPathFits(const char* folder, const char* name);
@@ -28,9 +33,9 @@ struct WriteMessages {
 extern const WriteMessages kIfoWriteMessages;
 
 // folder ends in a backslash. Shows its own message on failure and returns
-// false; then every original is as it was and no temporary is left, except
-// when replacing failed half-way, which the message says (files named there
-// hold their new contents, the rest their old).
+// false; then every original is as it was and no temporary is left, unless
+// putting an original back failed as well, which the message says (files
+// named there hold their new contents, the rest their old).
 bool WriteFileSet(const char* folder, const PendingFile* files, int count,
                   const WriteMessages& messages = kIfoWriteMessages);
 

@@ -130,7 +130,7 @@ bool CopyOneFile(const char* from, const char* to) {
   bool readFailed;
   bool ok = CopyFileContent(from, out, &readFailed);
   ok = platform::FlushToDisk(out) && ok;
-  ok = (std::fclose(out) == 0) && ok;
+  ok = platform::CloseFile(out) && ok;
   return ok;
 }
 
@@ -184,9 +184,9 @@ bool WriteRecord(const char* editFolder, const char* into) {
   std::FILE* out = platform::OpenFile(path, "wb");
   if (!out) return false;
   std::size_t size = std::strlen(Described);
-  bool ok = std::fwrite(Described, 1, size, out) == size;
+  bool ok = platform::WriteBytes(Described, size, out) == size;
   ok = platform::FlushToDisk(out) && ok;
-  ok = (std::fclose(out) == 0) && ok;
+  ok = platform::CloseFile(out) && ok;
   return ok;
 }
 
@@ -221,7 +221,9 @@ void SyncParent(const char* folder) {
 bool CopyIntoNewFolder(const char* editFolder, const char* made) {
   if (!platform::MakeFolder(made)) return false;
   char into[kPathCapacity];
-  bool ok = Join(into, made, "\\") && ListIfoAndBup(editFolder, &Listed);
+  // A folder being patched holds VIDEO_TS.IFO at least: a listing without
+  // one failed, and would make a backup that restores nothing.
+  bool ok = Join(into, made, "\\") && ListIfoAndBup(editFolder, &Listed) && Listed.count > 0;
   char from[kPathCapacity];
   char to[kPathCapacity];
   for (int i = 0; ok && i < Listed.count; ++i) {

@@ -64,6 +64,8 @@ std::FILE* OpenFile(const char* path, const char* mode);
 #if defined(_WIN32) && defined(ReplaceFile)
 #undef ReplaceFile
 #endif
+std::size_t WriteBytes(const void* bytes, std::size_t size, std::FILE* file);  // fwrite
+bool CloseFile(std::FILE* file);                     // fclose, where a delayed write error may surface
 bool FlushToDisk(std::FILE* file);                   // fflush and fsync / FlushFileBuffers
 bool ReplaceFile(const char* from, const char* to);  // atomic rename over `to`; durable after SyncFolder
 bool RemoveFile(const char* path);
@@ -71,6 +73,16 @@ bool MakeFolder(const char* path);
 bool RemoveFolder(const char* path);                  // an empty folder
 bool RenameFolder(const char* from, const char* to);  // fails when `to` exists
 bool SyncFolder(const char* path);                    // make renames inside it durable
+
+// Fault injection for tests. While a check is installed, each call above
+// that changes the file system or writes (OpenFile, WriteBytes, CloseFile,
+// FlushToDisk, ReplaceFile, RemoveFile, MakeFolder, RemoveFolder,
+// RenameFolder, SyncFolder, SetAttributes) first asks it, naming
+// itself and its path (null for an open file); when the check says so the
+// call fails as the system's would, having done nothing (CloseFile still
+// releases the file). Null removes the check.
+using FaultCheck = bool (*)(const char* call, const char* path);
+void SetFaultCheck(FaultCheck check);
 
 // Message box: text and caption in UTF-8, Windows style number (16 error,
 // 36 question with Yes/No, 48 warning, 64 information). Returns the button:

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault_point.h"
 #include "platform/platform.h"
 #include "platform/posix/host_names.h"
 
@@ -151,6 +152,7 @@ bool GetAttributes(const char* path, uint32_t* attributes) {
 }
 
 bool SetAttributes(const char* path, uint32_t attributes) {
+  if (FaultInjected("attributes", path)) return false;
   std::string host;
   struct stat info;
   if (!ToHostName(path, &host) || stat(host.c_str(), &info) != 0) return false;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fault_point.h"
 #include "platform/platform.h"
 #include "platform/posix/host_names.h"
 
@@ -32,6 +33,7 @@ bool SyncHostFolder(const std::string& folder) {
 }  // namespace
 
 std::FILE* OpenFile(const char* path, const char* mode) {
+  if (FaultInjected("open", path)) return nullptr;
   std::string host;
   if (!ToHostName(path, &host)) {
     errno = ENOENT;
@@ -54,9 +56,13 @@ std::FILE* OpenFile(const char* path, const char* mode) {
   return file;
 }
 
-bool FlushToDisk(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+bool FlushToDisk(std::FILE* file) {
+  if (FaultInjected("flush", nullptr)) return false;
+  return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
 
 bool ReplaceFile(const char* from, const char* to) {
+  if (FaultInjected("replace", to)) return false;
   std::string hostFrom;
   std::string hostTo;
   if (!ToHostName(from, &hostFrom) || !ToHostName(to, &hostTo)) return false;
@@ -76,6 +82,7 @@ bool ReplaceFile(const char* from, const char* to) {
 }
 
 bool RemoveFile(const char* path) {
+  if (FaultInjected("remove", path)) return false;
   std::string host;
   if (!ToHostName(path, &host)) return false;
   if (IsReadOnlyFile(host)) {
@@ -86,16 +93,19 @@ bool RemoveFile(const char* path) {
 }
 
 bool MakeFolder(const char* path) {
+  if (FaultInjected("mkdir", path)) return false;
   std::string host;
   return ToHostName(path, &host) && mkdir(host.c_str(), 0777) == 0;
 }
 
 bool RemoveFolder(const char* path) {
+  if (FaultInjected("rmdir", path)) return false;
   std::string host;
   return ToHostName(path, &host) && rmdir(host.c_str()) == 0;
 }
 
 bool RenameFolder(const char* from, const char* to) {
+  if (FaultInjected("rename", to)) return false;
   std::string hostFrom;
   std::string hostTo;
   if (!ToHostName(from, &hostFrom) || !ToHostName(to, &hostTo)) return false;
@@ -113,6 +123,7 @@ bool RenameFolder(const char* from, const char* to) {
 }
 
 bool SyncFolder(const char* path) {
+  if (FaultInjected("sync", path)) return false;
   std::string host;
   return ToHostName(path, &host) && SyncHostFolder(host);
 }

@@ -86,6 +86,8 @@ bool Utf16ToSjis(const char16_t* utf16, char* out, std::size_t capacity) {
 
 namespace platform {
 
-bool DisplayPath(const char* path, char* out, std::size_t capacity) { return SjisToUtf8(path, out, capacity); }
+bool DisplayPath(const char* path, char* out, std::size_t capacity) {
+  return SjisToUtf8(path, out, capacity);
+}
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault_point.h"
 #include "platform/platform.h"
 #include "platform/win32/wide_text.h"
 
@@ -82,6 +83,7 @@ bool GetAttributes(const char* path, uint32_t* attributes) {
 }
 
 bool SetAttributes(const char* path, uint32_t attributes) {
+  if (FaultInjected("attributes", path)) return false;
   std::wstring wide;
   return WidePath(path, &wide) && SetFileAttributesW(wide.c_str(), attributes) != 0;
 }

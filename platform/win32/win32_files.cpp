@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/fault_point.h"
 #include "platform/platform.h"
 #include "platform/win32/wide_text.h"
 
@@ -14,6 +15,7 @@
 namespace platform {
 
 std::FILE* OpenFile(const char* path, const char* mode) {
+  if (FaultInjected("open", path)) return nullptr;
   std::wstring widePath;
   std::wstring wideMode;
   if (!WidePath(path, &widePath) || widePath.empty() || !ToWide(CP_ACP, mode, &wideMode)) return nullptr;
@@ -21,12 +23,14 @@ std::FILE* OpenFile(const char* path, const char* mode) {
 }
 
 bool FlushToDisk(std::FILE* file) {
+  if (FaultInjected("flush", nullptr)) return false;
   if (std::fflush(file) != 0) return false;
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
 }
 
 bool ReplaceFile(const char* from, const char* to) {
+  if (FaultInjected("replace", to)) return false;
   std::wstring wideFrom;
   std::wstring wideTo;
   return WidePath(from, &wideFrom) && WidePath(to, &wideTo) &&
@@ -35,21 +39,25 @@ bool ReplaceFile(const char* from, const char* to) {
 }
 
 bool RemoveFile(const char* path) {
+  if (FaultInjected("remove", path)) return false;
   std::wstring wide;
   return WidePath(path, &wide) && DeleteFileW(wide.c_str()) != 0;
 }
 
 bool MakeFolder(const char* path) {
+  if (FaultInjected("mkdir", path)) return false;
   std::wstring wide;
   return WidePath(path, &wide) && CreateDirectoryW(wide.c_str(), nullptr) != 0;
 }
 
 bool RemoveFolder(const char* path) {
+  if (FaultInjected("rmdir", path)) return false;
   std::wstring wide;
   return WidePath(path, &wide) && RemoveDirectoryW(wide.c_str()) != 0;
 }
 
 bool RenameFolder(const char* from, const char* to) {
+  if (FaultInjected("rename", to)) return false;
   std::wstring wideFrom;
   std::wstring wideTo;
   // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
@@ -58,6 +66,6 @@ bool RenameFolder(const char* from, const char* to) {
 }
 
 // Windows makes a completed MOVEFILE_WRITE_THROUGH rename durable itself.
-bool SyncFolder(const char*) { return true; }
+bool SyncFolder(const char* path) { return !FaultInjected("sync", path); }
 
 }  // namespace platform

@@ -59,6 +59,9 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
   const std::pair<std::string, std::function<void(BuiltDisc&)>> cases[] = {
       {"VIDEO_TS.IFOが異常です（タイトル情報が範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC4, int32_t(b.vmg.bytes.size() / 2048)); }},
+      // Sector 0 is the file's own header, never a table.
+      {"VIDEO_TS.IFOが異常です（タイトル情報が範囲外を指しています）.",
+       [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC4, 0); }},
       {"VIDEO_TS.IFOが異常です（タイトル数が99を超えています）.",
        [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("TT_SRPT"), 100); }},
       {"VIDEO_TS.IFOが異常です（タイトル4の情報が範囲外にあります）.",
@@ -85,6 +88,8 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
        }},
       {"VTS_01_0.IFOが異常です（タイトル2のコマンドが範囲外にあります）.",
        [](BuiltDisc& b) { WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 0xFFFF); }},
+      {"VTS_01_0.IFOが異常です（タイトル2のコマンドが範囲外にあります）.",  // the cell commands alone
+       [](BuiltDisc& b) { WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 4), 0xFFFF); }},
       {"VTS_01_0.IFOが異常です（タイトル1のポストコマンドがPGC情報と重なっています）.",
        [](BuiltDisc& b) {  // title 1's chain at the table start: its post command is title 2's search pointer
          const uint8_t pointer[8] = {0, 0, 0, 1, 0, 0, 0, 0};  // 0 pre, 1 post command; chain at offset 0

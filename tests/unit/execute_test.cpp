@@ -178,19 +178,6 @@ TEST(Execute, RejectsFolderTextsThatNameNoUsableFolder) {
   EXPECT_FALSE(disc.folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
 }
 
-TEST(Execute, AFileThatCannotBeWrittenLeavesEveryFileAsItWas) {
-  LoadedDisc disc;
-  disc.folder.MakeDir("VIDEO_TS/VTS_02_0.BUP.rwtmp");
-  Files before = disc.Snapshot();
-  MessageRecorder messages;
-
-  EXPECT_EQ(Execute("C:\\VIDEO_TS"), ExecuteFailed);
-
-  EXPECT_EQ(Texts(messages), (std::vector<std::string>{kConfirm, "VTS_02_0.BUPが更新できません."}));
-  EXPECT_EQ(disc.Snapshot(), before);
-  EXPECT_EQ(Busy, 0);
-}
-
 // A refused patch (here a menu table in memory that no longer holds
 // together, as a damaged project could leave it) must not touch the folder:
 // no backup, no attribute cleared.

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "disc/disc_state.h"
-#include "tests/unit/file_size_limit.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"
@@ -92,21 +91,9 @@ TEST_F(FileSetWriterTest, FailureBeforeReplacingTouchesNoOriginal) {
   }
 }
 
-// A disc full half-way through the set: the file size limit lets the small
-// video manager files through and cuts VTS_01_0.IFO short.
-TEST_F(FileSetWriterTest, ShortWriteInTheMiddleLeavesEveryOriginal) {
-  EXPECT_TRUE(RunsWithFileSizeLimit(32768, [this] {
-    MessageRecorder messages;
-    return !WriteFileSet("C:\\", files_, 4) && messages.messages().size() == 1 &&
-           messages.messages()[0].text == "VTS_01_0.IFOの書き込みでエラーが発生しました.";
-  })) << "reported success, or not that message";
-  ExpectOriginalsUntouched();
-  ExpectNoTemporary();
-}
-
-// Renaming over a folder fails: the files before it are new, the rest old,
-// and the message says which is which.
-TEST_F(FileSetWriterTest, FailureWhileReplacingNamesWhatWasReplaced) {
+// Renaming over a folder fails: the files before it get their originals
+// back, and the message says which is which.
+TEST_F(FileSetWriterTest, FailureWhileReplacingPutsTheOriginalsBack) {
   std::remove(folder_.HostName("VTS_01_0.IFO").c_str());
   folder_.MakeDir("VTS_01_0.IFO");
   folder_.WriteFile("VTS_01_0.IFO/inside", "x");
@@ -117,11 +104,12 @@ TEST_F(FileSetWriterTest, FailureWhileReplacingNamesWhatWasReplaced) {
   ASSERT_EQ(messages.messages().size(), 1u);
   EXPECT_EQ(messages.messages()[0].text,
             "VTS_01_0.IFOの置き換えでエラーが発生しました.\n"
-            "置き換え済み: VIDEO_TS.IFO, VIDEO_TS.BUP\n"
-            "元のまま: VTS_01_0.IFO, VTS_01_0.BUP");
-  EXPECT_EQ(folder_.ReadFile("VIDEO_TS.IFO"), newBytes_[0]);
-  EXPECT_EQ(folder_.ReadFile("VIDEO_TS.BUP"), newBytes_[1]);
+            "置き換え済み: なし\n"
+            "元のまま: VIDEO_TS.IFO, VIDEO_TS.BUP, VTS_01_0.IFO, VTS_01_0.BUP");
+  EXPECT_EQ(folder_.ReadFile("VIDEO_TS.IFO"), oldBytes_[0]);
+  EXPECT_EQ(folder_.ReadFile("VIDEO_TS.BUP"), oldBytes_[1]);
   EXPECT_EQ(folder_.ReadFile("VTS_01_0.BUP"), oldBytes_[3]);
+  EXPECT_FALSE(folder_.Exists("VIDEO_TS.IFO.rwold"));
   EXPECT_TRUE(folder_.Exists("VTS_01_0.IFO/inside"));
   ExpectNoTemporary();
 }

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/file_size_limit.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"
 
@@ -80,17 +79,6 @@ TEST_F(OriginalBackupTest, AsksWhenNoBackupCanBeMade) {
     }
     std::remove(folder_.HostName(inTheWay).c_str());
   }
-}
-
-// A copy cut short by the file size limit leaves no half-made backup behind.
-TEST_F(OriginalBackupTest, FailedCopyLeavesNoFolder) {
-  folder_.WriteFile("DISC/VIDEO_TS/VTS_02_0.IFO", Bytes(40000, 9));
-  EXPECT_TRUE(RunsWithFileSizeLimit(32768, [] {
-    MessageRecorder messages({7});
-    return !EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\") && messages.messages().size() == 1;
-  }));
-  EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS"));
-  EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"));
 }
 
 // Made by the first execute and left alone by the next, so that restoring

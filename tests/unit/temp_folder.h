@@ -17,9 +17,11 @@
 
 class TempFolder {
  public:
-  explicit TempFolder(char letter = 'C') : letter_(letter) {
-    char pattern[] = "/tmp/reelwrite-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  // `under` is the host folder to make it in; /dev/shm saves tests that
+  // write a great deal the cost of syncing to a disk.
+  explicit TempFolder(char letter = 'C', const char* under = "/tmp") : letter_(letter) {
+    std::string pattern = std::string(under) + "/reelwrite-XXXXXX";
+    if (mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
     host_ = pattern;
     // Keep what the letter stood for, so that borrowing Z: gives "/" back.
     const char root[] = {letter, ':', '\\', '\0'};
