@@ -113,6 +113,17 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
          uint8_t* table = b.vmg.Ptr("VMGM_PGCI_UT");
          std::swap_ranges(table + 12, table + 16, table + 20);
        }},
+      {"VIDEO_TS.IFOが異常です（メニューの言語ユニット1のPGC情報が範囲外にあります）.",
+       [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("lu 1"), 200); }},
+      // A file just under 2 MiB has no room for the dispatcher, in a new
+      // menu table or in its own.
+      {"VIDEO_TS.IFOが異常です（メニュー情報を加えると2MBを超えます）.",
+       [](BuiltDisc& b) {
+         Put32(b.vmg, "VMGI_MAT", 0xC8, 0);
+         b.vmg.bytes.resize(kVmgImageCapacity - 2048);
+       }},
+      {"VIDEO_TS.IFOが異常です（メニュー情報を加えると2MBを超えます）.",
+       [](BuiltDisc& b) { b.vmg.bytes.resize(kVmgImageCapacity - 2048); }},
       {"VIDEO_TS.IFOが異常です（メニューの言語ユニット2にPGCがありません）.",
        [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("lu 2"), 0); }},
       {"VIDEO_TS.IFOが異常です（メニューの言語ユニット1のPGC2が範囲外を指しています）.",

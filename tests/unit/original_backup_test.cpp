@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,13 +130,41 @@ TEST_F(OriginalBackupTest, OldNamedBackupIsFoundAndRenamed) {
   ExpectBackupHolds();
 }
 
-TEST_F(OriginalBackupTest, RestoreWithoutBackupSaysSo) {
-  MessageRecorder messages;
-  EXPECT_FALSE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
-  ASSERT_EQ(messages.messages().size(), 1u);
-  EXPECT_EQ(messages.messages()[0].text,
-            "元のIFOファイルのバックアップがありません.\n" + folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS"));
-  EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/VIDEO_TS.IFO"), Bytes(5000, 1));
+// Restore refuses, changing nothing, a backup that is missing, empty, too
+// large to list, damaged, or taken from another disc than the one now there.
+TEST_F(OriginalBackupTest, RestoreRefusesWhatItCannotTrust) {
+  const std::string backup = folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS");
+  const std::string mismatch =
+      "バックアップはこのフォルダのディスクから作られたものでないか, 欠けているため復元できません.\n" +
+      backup;
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[] {}, "元のIFOファイルのバックアップがありません.\n" + backup},
+      {[this] { folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS"); }, "バックアップにIFOファイルがありません."},
+      {[this] {
+         folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS");
+         for (int i = 0; i < 257; ++i)
+           folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS/" + std::to_string(i) + ".IFO", "x");
+       },
+       "バックアップのファイルが多すぎるか, 名前が長すぎるため復元できません."},
+      {[this] { folder_.WriteFile("DISC/VIDEO_TS/VTS_01_1.VOB", Bytes(200, 0x77)); }, mismatch},
+      {[this] { folder_.WriteFile("DISC/VIDEO_TS/VTS_01_2.VOB", Bytes(200, 0x77)); }, mismatch},
+      {[this] { folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS/VTS_01_0.IFO", Bytes(4000, 3)); }, mismatch},
+  };
+  for (const auto& [damage, message] : cases) {
+    SCOPED_TRACE(message);
+    std::system(("rm -rf '" + backup + "'").c_str());
+    if (message == mismatch) {
+      MessageRecorder quiet;
+      ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+    }
+    damage();
+    for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(10, byte));
+    MessageRecorder messages;
+    EXPECT_FALSE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, message);
+    EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/VIDEO_TS.IFO"), Bytes(10, 1));
+  }
 }
 
 }  // namespace
