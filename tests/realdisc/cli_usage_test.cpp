@@ -24,6 +24,9 @@ TEST(CliUsage, MalformedArgumentsExitTwoBeforeTheFolderIsRead) {
   ProgramRun run = Reelwrite({"info", missing});
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err, "");
+  run = Reelwrite({"info", "/nonexistent-reelwrite/한국"});  // no spelling in code page 932
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err.find("cannot use the folder"), std::string::npos) << run.err;
   const Args cases[] = {
       {"apply", missing, "--preset", "8"},
       {"apply", missing, "--preset"},
