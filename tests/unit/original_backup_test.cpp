@@ -60,29 +60,6 @@ class OriginalBackupTest : public ::testing::Test {
   TempFolder folder_;
 };
 
-// A file standing where the backup folder or its temporary must go: the user
-// is asked whether to go on, and the answer decides. (A drive root, which has
-// no room for a sibling, is asked about in the execute tests.)
-TEST_F(OriginalBackupTest, AsksWhenNoBackupCanBeMade) {
-  // Paths in messages are the host's own names.
-  const std::string question = "元のIFOファイルのバックアップを作成できません.\nバックアップ先: " +
-                               folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS") +
-                               "\nバックアップなしで処理を継続しますか？";
-  for (const char* inTheWay : {"DISC/ORIGINAL_IFO_VIDEO_TS", "DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"}) {
-    SCOPED_TRACE(inTheWay);
-    folder_.WriteFile(inTheWay, "file");
-    for (int answer : {7, 6}) {
-      MessageRecorder messages({answer});
-      EXPECT_EQ(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"), answer == 6);
-      ASSERT_EQ(messages.messages().size(), 1u);
-      EXPECT_EQ(messages.messages()[0].text, question);
-      EXPECT_EQ(messages.messages()[0].caption, "確認");
-      EXPECT_EQ(messages.messages()[0].style, 36);
-    }
-    std::remove(folder_.HostName(inTheWay).c_str());
-  }
-}
-
 // Made by the first execute and left alone by the next, so that restoring
 // brings back the very first originals, byte for byte. A temporary left by an
 // execute that was cut off never counts as the backup.

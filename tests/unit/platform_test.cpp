@@ -192,27 +192,6 @@ TEST(PlatformEntries, AttributesAndTheMaskThatFindsThem) {
   EXPECT_EQ(0x20u, attributes);
 }
 
-TEST(PlatformFiles, ReplaceFileTakesTheNewBytes) {
-  TempFolder temp;
-  temp.WriteFile("VIDEO_TS.IFO", "old bytes");
-  std::FILE* file = platform::OpenFile("C:\\VIDEO_TS.IFO.new", "wb");
-  ASSERT_NE(nullptr, file);
-  std::fputs("new", file);
-  EXPECT_TRUE(platform::FlushToDisk(file));
-  std::fclose(file);
-
-  ASSERT_TRUE(platform::ReplaceFile("C:\\VIDEO_TS.IFO.new", "C:\\VIDEO_TS.IFO"));
-  EXPECT_EQ(std::vector<uint8_t>({'n', 'e', 'w'}), temp.ReadFile("VIDEO_TS.IFO"));
-  EXPECT_FALSE(temp.Exists("VIDEO_TS.IFO.new"));
-
-  temp.MakeDir("DIR");
-  temp.WriteFile("x.tmp", "x");
-  EXPECT_FALSE(platform::ReplaceFile("C:\\x.tmp", "C:\\DIR"));  // a folder stands where the file goes
-  EXPECT_TRUE(temp.Exists("DIR"));
-  EXPECT_TRUE(platform::RemoveFile("C:\\x.tmp"));
-  EXPECT_FALSE(temp.Exists("x.tmp"));
-}
-
 TEST(PlatformFiles, FoldersAreMadeRenamedAndRemoved) {
   TempFolder temp;
   const std::string name = "C:\\" + kHyou;
