@@ -162,5 +162,19 @@ int main(int argc, char** argv) {
   outdir = root + "/command";
   mkdir(outdir.c_str(), 0755);
   WriteCommandSeeds();
+  // The project harness changes a saved project where its input says; the
+  // history harness reads its input as the file.
+  outdir = root + "/project";
+  mkdir(outdir.c_str(), 0755);
+  Write("whole", {0});
+  Write("cut_in_half", {128});
+  Write("title_counts", {0, 0, 0, 0x10, 8, 0, 0, 0, 99, 0, 0, 0, 99});
+  outdir = root + "/history";
+  mkdir(outdir.c_str(), 0755);
+  std::string history = "REELWRITE0140HST" + std::string(8, '\0') + std::string(8, '\0') +
+                        "C:\\DVD\\VIDEO_TS\\" + std::string(260 - 16, '\0') + std::string(4, '\3') +
+                        std::string(4, '\0');
+  Write("history", std::vector<uint8_t>(history.begin(), history.end()));
+  Write("short", std::vector<uint8_t>(history.begin(), history.begin() + 40));
   return 0;
 }
