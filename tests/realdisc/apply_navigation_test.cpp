@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,6 +43,13 @@ const char* const T3 = "TITLE 3";
 const char* const T4 = "TITLE 4";
 const char* const S = "STOP";
 
+// VTS_01_0.IFO's chain table points outside the file; its BUP is whole.
+void DamageTitleSetIfo(const std::string& copy) {
+  std::fstream ifo(copy + "/VTS_01_0.IFO", std::ios::in | std::ios::out | std::ios::binary);
+  ifo.seekp(0xCC);
+  ifo.write("\x00\x00\x7F\xFF", 4);
+}
+
 // Titles 1 and 3 of title set 1 trade chains in its chapter table: title 1
 // now plays chain 3 and ends with its post commands.
 void SwapTitlesOneAndThree(const std::string& copy) {
@@ -63,6 +71,8 @@ TEST(ApplyNavigation, PlaysAsChosen) {
   } cases[] = {
       // Titles found through the chapter table: title 1's end is chain 3's.
       {"nomenu", {"--preset", "2"}, {T1, T2, T3, S}, "", SwapTitlesOneAndThree},
+      // Read from the BUP, written into both.
+      {"nomenu", {"--preset", "2"}, {T1, T2, T3, S}, "", DamageTitleSetIfo},
       // Endless: on a disc without menus (the dispatcher comes in a new
       // table), with a video manager menu, and across two title sets.
       {"nomenu", {"--preset", "3"}, {T1, T2, T3, T1, T2}},
