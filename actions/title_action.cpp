@@ -6,6 +6,7 @@
 #include "disc/ifo_tables.h"
 #include "disc/sjis_text.h"
 #include "disc/title_chain.h"
+#include "disc/written_commands.h"
 
 namespace {
 
@@ -13,8 +14,6 @@ constexpr int kActionEntries = int(sizeof Disc.ActionKind / sizeof Disc.ActionKi
 // The row's edit box is read with this limit.
 constexpr int kCommandTextLimit = 126;
 
-const uint8_t kJumpTitleOne[8] = {0x30, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
-const uint8_t kExit[8] = {0x30, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 // CallSS to the menus of menu choices 0..6 (title, root, chapter, audio,
 // sub-picture, angle, First Play): byte 5 of the call.
 const uint8_t kMenuCallTargets[7] = {0x42, 0x83, 0x87, 0x85, 0x84, 0x86, 0x00};
@@ -63,10 +62,10 @@ void DeriveFromPostCommand(int n, const uint8_t* p, int titleInSet) {
   std::memcpy(Disc.ActionCommand[n], p, 8);
 
   int dispatcher = Disc.MenuPgcNumber;
-  const uint8_t callDispatcher[8] = {0x30, 0x08, uint8_t(dispatcher >> 8), uint8_t(dispatcher), 0x01, 0xC0,
-                                     0,    0};
-  const uint8_t repeat[8] = {0x30, 0x05, 0x00, 0x01, 0x00, uint8_t(titleInSet), 0x00, 0x00};
-  if (Matches(p, kExit)) {
+  uint8_t callDispatcher[8], repeat[8];
+  CallDispatcherCommand(dispatcher, callDispatcher);
+  RepeatCommand(titleInSet, repeat);
+  if (Matches(p, kExitCommand)) {
     Disc.ActionKind[n] = Stop;
     return;
   }
@@ -122,18 +121,16 @@ void ResetActions() {
   for (int n = 0; n < kMaxTitles; ++n) {
     Disc.ActionKind[n] = JumpTitle;
     Disc.ActionTarget[n] = 0;
-    std::memcpy(Disc.ActionCommand[n], kJumpTitleOne, 8);
+    std::memcpy(Disc.ActionCommand[n], kJumpTitleOneCommand, 8);
     Disc.ActionMenu[n] = 0;
   }
 }
 
 void MenuCommand(int menuCode, uint8_t out[8]) {
-  const uint8_t call[8] = {0x30, 0x08, 0x00, 0x00, 0x01, 0xC0, 0x00, 0x00};
-  std::memcpy(out, call, 8);
-  if (menuCode >= 0 && menuCode <= 6)
-    out[5] = kMenuCallTargets[menuCode];
-  else
-    out[3] = uint8_t(menuCode - 6);  // video manager menu program chain code - 6
+  bool typed = menuCode >= 0 && menuCode <= 6;
+  // Otherwise video manager menu program chain code - 6.
+  CallDispatcherCommand(typed ? 0 : uint8_t(menuCode - 6), out);
+  if (typed) out[5] = kMenuCallTargets[menuCode];
 }
 
 // The title table is read from VIDEO_TS.IFO as it was read into IfoStore:

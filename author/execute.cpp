@@ -16,7 +16,6 @@ int Busy = 0;
 
 namespace {
 
-constexpr uint32_t kAnyEntry = 0x37;
 constexpr int kQuestion = 36;
 constexpr int kNo = 7;
 // The edit box holds at most 258 characters.
@@ -44,7 +43,7 @@ void ClearReadOnly(const char* folder) {
   char pattern[kPathCapacity];
   int n = std::snprintf(pattern, sizeof pattern, "%s*.*", folder);
   if (n < 0 || n >= kPathCapacity) return;
-  platform::ListFolder(pattern, kAnyEntry, ClearOneReadOnly, const_cast<char*>(folder));
+  platform::ListFolder(pattern, platform::kAnyEntry, ClearOneReadOnly, const_cast<char*>(folder));
 }
 
 bool FolderExists(const char* path) {
@@ -54,7 +53,8 @@ bool FolderExists(const char* path) {
   std::memcpy(withoutSlash, path, n - 1);
   withoutSlash[n - 1] = '\0';
   platform::DirEntry entry;
-  return platform::FindEntry(withoutSlash, kAnyEntry, &entry) && (entry.attributes & platform::kDirectory);
+  return platform::FindEntry(withoutSlash, platform::kAnyEntry, &entry) &&
+         (entry.attributes & platform::kDirectory);
 }
 
 bool WritePatchedFiles() {

@@ -23,7 +23,6 @@ constexpr char kBackupPrefix[] = "ORIGINAL_IFO_";
 constexpr char kOldBackupSuffix[] = "_ORIGINAL_IFO";
 // Inside the backup: what the disc was when it was taken (see DescribeDisc).
 constexpr char kRecordName[] = "DISC.TXT";
-constexpr uint32_t kAnyEntry = 0x37;
 // A VIDEO_TS folder holds at most 100 IFO files and their backups.
 constexpr int kMaxBackupFiles = 256;
 
@@ -34,10 +33,10 @@ bool IsIfoOrBup(const platform::DirEntry& entry) {
 
 bool IsFolder(const char* path) {
   platform::DirEntry entry;
-  return platform::FindEntry(path, kAnyEntry, &entry) && (entry.attributes & platform::kDirectory);
+  return platform::FindEntry(path, platform::kAnyEntry, &entry) && (entry.attributes & platform::kDirectory);
 }
 
-bool Exists(const char* path) { return platform::FindEntry(path, kAnyEntry, nullptr); }
+bool Exists(const char* path) { return platform::FindEntry(path, platform::kAnyEntry, nullptr); }
 
 bool IsSeparator(const char* path, std::size_t i) { return path[i] == '\\' && SjisByteClass(path, i) != 2; }
 
@@ -97,7 +96,7 @@ bool ListIfoAndBup(const char* folder, FileList* list) {
   list->overflow = false;
   char pattern[kPathCapacity];
   if (!Join(pattern, folder, "*.*")) return false;
-  platform::ListFolder(pattern, kAnyEntry, CollectIfoAndBup, list);
+  platform::ListFolder(pattern, platform::kAnyEntry, CollectIfoAndBup, list);
   if (list->overflow) return false;
   char path[kPathCapacity];
   for (int i = 0; i < list->count; ++i) {
@@ -165,10 +164,10 @@ bool DescribeDisc(const char* vobFolder, const char* ifoFolder, char* text, std:
   text[0] = '\0';
   char pattern[kPathCapacity];
   if (!Join(pattern, vobFolder, "*.*")) return false;
-  platform::ListFolder(pattern, kAnyEntry, DescribeOne, &d);
+  platform::ListFolder(pattern, platform::kAnyEntry, DescribeOne, &d);
   d.vobs = false;
   if (!Join(pattern, ifoFolder, "*.*")) return false;
-  platform::ListFolder(pattern, kAnyEntry, DescribeOne, &d);
+  platform::ListFolder(pattern, platform::kAnyEntry, DescribeOne, &d);
   return !d.overflow;
 }
 

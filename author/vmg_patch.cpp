@@ -4,21 +4,23 @@
 // jumps.
 #include "author/vmg_patch.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "author/original_backup.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
+#include "disc/first_play.h"
 #include "disc/ifo_tables.h"
+#include "disc/menu_table.h"
+#include "disc/pgc_walk.h"
+#include "disc/written_commands.h"
 #include "platform/platform.h"
 
 namespace {
 
-// VMGI_MAT ends at 0x3FF; a replaced First Play program chain always takes
-// the next 1024 bytes, whatever the old one occupied.
-constexpr int kFirstPlayArea = 0x400;
-constexpr int kFirstPlayAreaSize = 0x400;
-constexpr int kFirstPlayMatEnd = 0x4FB;
-constexpr uint8_t kFirstPlayProhibited[4] = {0x01, 0xFF, 0xFF, 0xEF};  // all but "go up"
+// VMGI_MAT and the First Play area behind it.
+constexpr int kFirstPlayAreaEnd = 0x800;
 
 // Menu table: language unit search pointers, and program chain search
 // pointers inside a unit, are 8 bytes each from byte 8.
@@ -29,6 +31,9 @@ constexpr uint8_t kEntryTitleMenu = 0x82;
 
 const char kCaptionError[] = "エラー";
 const char kTooBigText[] = "メニューテーブルを追加するとVIDEO_TS.IFOが2MBを超えるため、更新できません.";
+const char kNoOriginalText[] =
+    "このディスクのFirst Playは以前の実行で『ランダム再生』または『メニューなし』に変えられています.\n"
+    "元に戻すための元のIFOファイルのバックアップが見つかりません. 先に元のIFOファイルを復元してください.";
 const char kDamagedText[] = "VIDEO_TS.IFOまたはメニューテーブルの構造が異常なため、更新できません.";
 
 // Where the menu table goes and what that does to the image; worked out
@@ -65,8 +70,7 @@ int64_t OwnSectors(ImageRef vmg, int64_t sector) {
 bool PlaceTable(ImageRef vmg, TablePlacement* place) {
   // VMGI_MAT and the First Play area must be there, and the image must fit
   // the working copy before anything is computed from it.
-  if (!SpanInside(kVmgImageCapacity, 0, vmg.size) ||
-      !SpanInside(vmg.size, 0, kFirstPlayArea + kFirstPlayAreaSize)) {
+  if (!SpanInside(kVmgImageCapacity, 0, vmg.size) || !SpanInside(vmg.size, 0, kFirstPlayAreaEnd)) {
     return false;
   }
   int64_t p = ReadBe32(vmg.data + kVmgMenuPgciUtSector);
@@ -206,57 +210,67 @@ void WriteTitleSetStartSectors() {
   }
 }
 
-// A First Play program chain with no programs or cells whose one
-// pre-command jumps on.
-void ReplaceFirstPlay(const uint8_t command[8]) {
-  uint8_t* vmg = Disc.VmgImage;
-  std::memset(vmg + kFirstPlayArea, 0, kFirstPlayAreaSize);
-  WriteBe32(vmg + kVmgMatEnd, kFirstPlayMatEnd);
-  WriteBe32(vmg + kVmgFirstPlayPgc, kFirstPlayArea);
-  uint8_t* pgc = vmg + kFirstPlayArea;
-  std::memcpy(pgc + 8, kFirstPlayProhibited, sizeof kFirstPlayProhibited);
-  WriteBe16(pgc + kPgcCommandTableOffset, kPgcHeaderSize);
-  WriteBe16(pgc + kPgcHeaderSize, 1);                         // one pre-command
-  WriteBe16(pgc + kPgcHeaderSize + 6, 8 + kCommandSize - 1);  // end address
-  std::memcpy(pgc + kPgcHeaderSize + 8, command, kCommandSize);
-}
-
 void WriteFirstPlay() {
   // Random play wins when both options are on: its JumpSS runs the
   // dispatcher, which then starts a title anyway.
   if (Disc.RandomPlay == 1) {
-    uint8_t jumpSs[8] = {0x30, 0x06, 0, 0, 0x00, 0xC0, 0x00, 0x00};
-    WriteBe16(jumpSs + 2, Disc.MenuPgcNumber);
-    ReplaceFirstPlay(jumpSs);
+    uint8_t jumpSs[8];
+    JumpDispatcherCommand(Disc.MenuPgcNumber, jumpSs);
+    WriteOptionFirstPlay(Disc.VmgImage, jumpSs);
   } else if (Disc.NoMenu == 1) {
-    const uint8_t jumpTt1[8] = {0x30, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
-    ReplaceFirstPlay(jumpTt1);
+    WriteOptionFirstPlay(Disc.VmgImage, kJumpTitleOneCommand);
   }
 }
 
-// The dispatcher maps the title just played (or a random title number) to
-// the destination chosen for it: pair j compares with j + 1; a number that
-// matches none ends at the last title's destination.
-void WriteDispatcher(uint8_t* at) {
-  int n = Disc.TitleCount;
-  uint8_t r = uint8_t(Disc.MenuRegister & 15);
-  uint8_t q = uint8_t((r + 1) % 16);
-  auto put = [&at](uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
-    const uint8_t command[8] = {b0, b1, 0x00, b3, 0x00, b5, b6, b7};
-    std::memcpy(at, command, kCommandSize);
-    at += kCommandSize;
-  };
-  auto target = [](int j) { return uint8_t(uint32_t(Disc.ActionTarget[j]) + 1u); };
-  if (Disc.RandomPlay == 1) {
-    put(0x78, 0x00, r, uint8_t(n), 0x00, 0x00);  // GPRM r = random 1..N
-  } else {
-    put(0x61, 0x00, r, 0x84, 0x00, 0x00);  // GPRM r = SPRM 4, the title just played
+// VIDEO_TS.IFO as the backup holds it: what an option changed is taken
+// back from there when the option is switched off.
+uint8_t OriginalVmg[kVmgImageCapacity];
+ImageRef OriginalVmgRef{OriginalVmg, 0};
+
+bool UndoesFirstPlay(FirstPlayKind was) {
+  return was != DiscFirstPlay && Disc.RandomPlay != 1 && Disc.NoMenu != 1;
+}
+bool UndoesMenuEntries(FirstPlayKind was) { return was == NoMenuFirstPlay && Disc.NoMenu != 1; }
+
+// False when there is no backup, or its First Play is not the disc's own.
+bool LoadOriginalVmg() {
+  char folder[kPathCapacity];
+  char name[kPathCapacity];
+  OriginalVmgRef.size = 0;
+  if (!FindOriginalBackup(Disc.EditFolder, folder, sizeof folder) ||
+      std::snprintf(name, sizeof name, "%sVIDEO_TS.IFO", folder) >= int(sizeof name))
+    return false;
+  std::FILE* f = platform::OpenFile(name, "rb");
+  if (!f) return false;
+  OriginalVmgRef.size = int64_t(std::fread(OriginalVmg, 1, sizeof OriginalVmg, f));
+  std::fclose(f);
+  return SpanInside(OriginalVmgRef.size, 0, kFirstPlayAreaEnd) &&
+         ReadFirstPlayKind(OriginalVmgRef) == DiscFirstPlay;
+}
+
+// The entry flags the no-menu option changed, as the disc had them: each
+// unit's, and each of its own chains'; chains the disc did not have (the
+// dispatcher, fillers) are no entries.
+void PutBackMenuEntries(uint8_t* table, int64_t tableSize) {
+  ImageRef original = OriginalVmgRef;
+  int64_t from = TableOffset(original, kVmgMenuPgciUtSector);
+  if (from < 0) return;  // the table is ours alone: the dispatcher stays the title menu
+  ImageRef ref = {table, tableSize};
+  int units = LanguageUnitCount(ref);
+  int fromUnits = ReadBe16(original.data + from);
+  for (int u = 0; u < units && u < fromUnits; ++u) {
+    int64_t unit, fromUnit = LanguageUnitOffset(original, from, u);
+    int count;
+    if (fromUnit < 0 || !LanguageUnit(ref, u, &unit, &count)) continue;
+    table[kSearchPointersStart + kSearchPointerSize * u + 3] =
+        original.data[from + kSearchPointersStart + kSearchPointerSize * u + 3];
+    int fromCount = ReadBe16(original.data + fromUnit);
+    for (int k = 0; k < count; ++k) {
+      int64_t category = fromUnit + kSearchPointersStart + int64_t(kSearchPointerSize) * k;
+      bool own = k < fromCount && SpanInside(original.size, category, 1);
+      table[unit + kSearchPointersStart + kSearchPointerSize * k] = own ? original.data[category] : 0x00;
+    }
   }
-  for (int j = 0; j + 1 < n; ++j) {
-    put(0x71, 0x00, q, uint8_t(j + 1), 0x00, 0x00);  // GPRM q = j + 1
-    put(0x30, 0x22, 0x00, target(j), r, q);          // if GPRM r == GPRM q: JumpTT
-  }
-  put(0x30, 0x02, 0x00, target(n - 1), 0x00, 0x00);  // JumpTT
 }
 
 void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
@@ -276,8 +290,9 @@ void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
         table[unit + kSearchPointersStart + kSearchPointerSize * k] = k == count - 1 ? kEntryTitleMenu : 0x00;
       }
     }
-    WriteDispatcher(table + commands);
+    WriteDispatcherCommands(table + commands, Disc.ActionTarget, Disc.RandomPlay == 1);
   }
+  if (UndoesMenuEntries(ReadFirstPlayKind(StoredVmgRef()))) PutBackMenuEntries(table, tableSize);
 }
 
 }  // namespace
@@ -297,6 +312,11 @@ bool CheckVideoManagerPatch() {
   }
   if (place.newSize > kVmgImageCapacity) {
     platform::ShowMessage(kTooBigText, kCaptionError, 48);
+    return false;
+  }
+  FirstPlayKind was = ReadFirstPlayKind(stored);
+  if ((UndoesFirstPlay(was) || UndoesMenuEntries(was)) && !LoadOriginalVmg()) {
+    platform::ShowMessage(kNoOriginalText, kCaptionError, 48);
     return false;
   }
   return true;
@@ -319,6 +339,7 @@ bool PatchVideoManager() {
   WriteSectorFields();
   WriteTitleSetStartSectors();
   WriteFirstPlay();
+  if (UndoesFirstPlay(ReadFirstPlayKind(stored))) CopyFirstPlay(OriginalVmgRef, Disc.VmgImage);
   WriteLanguageUnits(place.sector * kSectorSize, place.newSectors * kSectorSize);
   return true;
 }

@@ -11,6 +11,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/title_chain.h"
+#include "disc/written_commands.h"
 #include "platform/platform.h"
 
 namespace {
@@ -27,9 +28,7 @@ bool FirstPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot) {
 bool CommandForAction(int j, int titleInSet, uint8_t out[8]) {
   switch (Disc.ActionKind[j]) {
     case JumpTitle: {  // CallSS the dispatcher, resume cell 1
-      const uint8_t call[8] = {0x30, 0x08, 0x00, 0x00, 0x01, 0xC0, 0x00, 0x00};
-      std::memcpy(out, call, 8);
-      WriteBe16(out + 2, Disc.MenuPgcNumber);
+      CallDispatcherCommand(Disc.MenuPgcNumber, out);
       return true;
     }
     case Command:
@@ -39,13 +38,11 @@ bool CommandForAction(int j, int titleInSet, uint8_t out[8]) {
       MenuCommand(Disc.ActionMenu[j], out);
       return true;
     case Stop: {  // Exit
-      const uint8_t exit[8] = {0x30, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-      std::memcpy(out, exit, 8);
+      std::memcpy(out, kExitCommand, 8);
       return true;
     }
     case Repeat: {  // JumpVTS_PTT: chapter 1 of the same title
-      const uint8_t repeat[8] = {0x30, 0x05, 0x00, 0x01, 0x00, uint8_t(titleInSet), 0x00, 0x00};
-      std::memcpy(out, repeat, 8);
+      RepeatCommand(titleInSet, out);
       return true;
     }
     default:  // Unchanged, and the kinds that are never assigned

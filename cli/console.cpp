@@ -157,7 +157,7 @@ bool ToEngineFolder(const std::string& native, char (&folder)[260]) {
   std::string base = folder;
   if (!base.empty() && base.back() != '\\') base += '\\';
   platform::DirEntry entry;
-  if (!platform::FindEntry((base + "VIDEO_TS.IFO").c_str(), 0x37, nullptr) &&
+  if (!platform::FindEntry((base + "VIDEO_TS.IFO").c_str(), platform::kAnyEntry, nullptr) &&
       platform::FindEntry((base + "VIDEO_TS").c_str(), platform::kDirectory, &entry) &&
       (entry.attributes & platform::kDirectory) && base.size() + 8 < sizeof folder) {
     std::snprintf(folder, sizeof folder, "%sVIDEO_TS", base.c_str());

@@ -5,6 +5,7 @@
 #include "actions/title_action.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
+#include "disc/first_play.h"
 #include "disc/ifo_tables.h"
 #include "disc/title_info.h"
 
@@ -71,6 +72,23 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
+namespace {
+
+// Whose First Play the disc starts with: its own, or one an earlier execute
+// wrote for an option (which an execute without the option takes back).
+const char* FirstPlayName(bool words) {
+  switch (ReadFirstPlayKind(StoredVmgRef())) {
+    case RandomFirstPlay:
+      return words ? "random play" : "random";
+    case NoMenuFirstPlay:
+      return words ? "no menu" : "no_menu";
+    default:
+      return words ? "the disc's own" : "disc";
+  }
+}
+
+}  // namespace
+
 const char* ActionName(int kind) {
   switch (kind) {
     case JumpTitle:
@@ -94,10 +112,10 @@ std::string DescribeText(const std::string& folder) {
   std::snprintf(
       line, sizeof line,
       "Titles:      %d in %d title set(s)\nRegisters:   dispatcher uses g%d and g%d; the disc's own "
-      "commands use %s\nDispatcher:  video manager menu program chain %d\n\n",
+      "commands use %s\nDispatcher:  video manager menu program chain %d\nFirst Play:  %s\n\n",
       Disc.TitleCount, Disc.TitleSetCount, Disc.MenuRegister, (Disc.MenuRegister + 1) % 16,
       RegistersUsedByDisc() ? ("g" + RegisterList(RegistersUsedByDisc(), ", g")).c_str() : "none",
-      Disc.MenuPgcNumber);
+      Disc.MenuPgcNumber, FirstPlayName(true));
   out += line;
   out += "Title  Set  No.  Angles  Chapters  End action   Target  Menu              Command\n";
   for (int t = 0; t < Disc.TitleCount; ++t) {
@@ -122,7 +140,8 @@ std::string DescribeJson(const std::string& folder, const std::vector<std::strin
                     ", \"title_count\": " + std::to_string(Disc.TitleCount) +
                     ", \"title_set_count\": " + std::to_string(Disc.TitleSetCount) +
                     ", \"menu_register\": " + std::to_string(Disc.MenuRegister) +
-                    ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ",\n \"titles\": [";
+                    ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ", \"first_play\": \"" +
+                    FirstPlayName(false) + "\",\n \"titles\": [";
   for (int t = 0; t < Disc.TitleCount; ++t) {
     TitleSummary row = TitleSummaryOf(t);
     if (t) out += ",\n  ";

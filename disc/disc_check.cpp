@@ -1,42 +1,38 @@
 #include "disc/disc_check.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
+#include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
 #include "disc/read_error.h"
 #include "disc/title_chain.h"
 
 namespace {
 
-// A file of the edit folder. The folder check keeps every such name under
-// kPathCapacity; should one not fit, the empty name opens and finds nothing.
-template <typename... Numbers>
-void FolderFile(char (&name)[kPathCapacity], const char* format, Numbers... numbers) {
-  if (std::snprintf(name, sizeof name, format, Disc.EditFolder, numbers...) >= int(sizeof name))
-    name[0] = '\0';
-}
-
 constexpr int64_t kDispatcherBaseSize = 244;    // header and command table header of the added chain
 constexpr int64_t kPaddingChainSize = 8 + 252;  // a search pointer and one command-only chain
 constexpr int64_t kSectorSlack = 2 * kSectorSize;
 
-// Shows "<file>が異常です（<fault>）." for file n (0 = VIDEO_TS.IFO).
-// `fault` may hold up to two %d conversions, filled from a and b.
+// Where the check that runs reports its fault; null: shown at once.
+ReadFault* Reported = nullptr;
+
+// "<file>が異常です（<fault>）." for file n (0 = VIDEO_TS.IFO). `fault` may
+// hold up to two %d conversions, filled from a and b.
 void ShowFault(int n, const char* fault, int a = 0, int b = 0) {
   char name[kPathCapacity];
-  if (n == 0) {
-    FolderFile(name, "%sVIDEO_TS.IFO");
-  } else {
-    FolderFile(name, "%sVTS_%02d_0.IFO", n);
-  }
+  InfoFileName(name, n);
   char path[kMessagePathCapacity];
   char detail[256];
   std::snprintf(detail, sizeof detail, fault, a, b);
-  char text[kMessageCapacity];
-  std::snprintf(text, sizeof text, "%sが異常です（%s）.", PathForMessage(name, path, sizeof path), detail);
-  ShowReadError(text);
+  ReadFault shown;
+  ReadFault* to = Reported ? Reported : &shown;
+  to->file = n;
+  std::snprintf(to->text, sizeof to->text, "%sが異常です（%s）.", PathForMessage(name, path, sizeof path),
+                detail);
+  if (!Reported) ShowReadError(shown.text);
 }
 
 bool CheckTitles(ImageRef vmg) {
@@ -198,7 +194,8 @@ bool CheckMenuTable(ImageRef vmg) {
 
 }  // namespace
 
-bool CheckDiscTables() {
+bool CheckDiscTables(ReadFault* fault) {
+  Reported = fault;
   if (Disc.IfoSize[0] > kVmgImageCapacity) {
     ShowFault(0, "サイズが2MBを超えています");
     return false;
@@ -214,4 +211,60 @@ bool CheckDiscTables() {
     return false;
   }
   return CheckTitles(vmg) && CheckPostCommandsApart(vmg) && CheckMenuTable(vmg);
+}
+
+namespace {
+
+// One disagreement between a file of the folder and the field recording it.
+// `more` follows the file's name ("〜" for the title VOBs from part 1 on).
+void SectorFault(ReadFault* fault, const char* file, int n, int64_t recorded, int64_t found,
+                 const char* more = "") {
+  char name[kPathCapacity];
+  char info[kPathCapacity];
+  FolderFile(name, file, n);
+  InfoFileName(info, n);
+  const char* infoName = std::strrchr(info, '\\') ? std::strrchr(info, '\\') + 1 : info;
+  char path[kMessagePathCapacity];
+  fault->file = -1;
+  std::snprintf(fault->text, sizeof fault->text,
+                "%s%sの大きさが%sの記録と合いません（記録%lldセクタ, ファイル%lldセクタ）. "
+                "フォルダのファイルが欠けていないか確認してください.",
+                PathForMessage(name, path, sizeof path), more, infoName, (long long)recorded,
+                (long long)found);
+}
+
+int64_t Field(int n, int offset) {
+  ImageRef image = n == 0 ? StoredVmgRef() : VtsImageRef(n);
+  return SpanInside(image.size, offset, 4) ? int64_t(uint32_t(ReadBe32(image.data + offset))) : -1;
+}
+
+}  // namespace
+
+bool CheckSectorFields(ReadFault* fault) {
+  for (int n = 0; n <= Disc.TitleSetCount; ++n) {
+    bool vmg = n == 0;
+    int64_t ifo = Disc.IfoSize[n] / kSectorSize;
+    int64_t menu = int64_t(uint32_t(Disc.MenuVobSize[n])) / kSectorSize;
+    int64_t titles = vmg ? 0 : Disc.TitleVobSectors[n];
+    int64_t ifoLast = Field(n, vmg ? kVmgIfoLastSector : kVtsIfoLastSector);
+    int64_t menuStart = Field(n, vmg ? kVmgMenuVobsSector : kVtsMenuVobsSector);
+    int64_t last = Field(n, vmg ? kVmgLastSector : kVtsLastSector);
+    // What the fields say each file holds.
+    int64_t recordedMenu =
+        menuStart == 0 ? 0 : (vmg ? last + 1 - 2 * (ifoLast + 1) : Field(n, kVtsTitleVobsSector) - menuStart);
+    int64_t recordedTitles = vmg ? 0 : last + 1 - 2 * (ifoLast + 1) - recordedMenu;
+    if (ifoLast + 1 != ifo) {
+      SectorFault(fault, vmg ? "%sVIDEO_TS.IFO" : "%sVTS_%02d_0.IFO", n, ifoLast + 1, ifo);
+    } else if (menuStart != 0 && menuStart != ifo) {
+      SectorFault(fault, vmg ? "%sVIDEO_TS.IFO" : "%sVTS_%02d_0.IFO", n, menuStart, ifo);
+    } else if (recordedMenu != menu) {
+      SectorFault(fault, vmg ? "%sVIDEO_TS.VOB" : "%sVTS_%02d_0.VOB", n, recordedMenu, menu);
+    } else if (recordedTitles != titles) {
+      SectorFault(fault, "%sVTS_%02d_1.VOB", n, recordedTitles, titles, "〜");
+    } else {
+      continue;
+    }
+    return false;
+  }
+  return true;
 }

@@ -7,6 +7,7 @@
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/written_commands.h"
 
 namespace {
 
@@ -23,7 +24,6 @@ constexpr int kMaxPgcCount = 0xFFFF;                                     // a 16
 // call that named a chain this unit never had, stops (Exit) instead of
 // running cell-less playback whose ending is left to the player.
 constexpr int kFillerPgcSize = kFirstCommand + kCommandSize;  // 252
-constexpr uint8_t kExitCommand[kCommandSize] = {0x30, 0x01, 0, 0, 0, 0, 0, 0};
 
 // One language unit of the disc's menu table, located and checked.
 struct UnitScan {
@@ -60,27 +60,6 @@ bool ScanUnit(ImageRef table, int units, int u, UnitScan* unit) {
                      SpanInside(size, unit->last + kFirstCommand, 2 * kCommandSize) &&
                      FindDispatcherPgc(unit->data + unit->last + kFirstCommand);
   return true;
-}
-
-void SetCommand(uint8_t* at, int i, uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
-  uint8_t* c = at + kCommandSize * i;
-  const uint8_t bytes[kCommandSize] = {b0, b1, 0, b3, 0, b5, b6, b7};
-  std::memcpy(c, bytes, kCommandSize);
-}
-
-// The titles in order, the last returning to title 1; execute rewrites them.
-void WriteInOrderCommands(uint8_t* dispatcher) {
-  int n = Disc.TitleCount;
-  if (n < 1) return;
-  uint8_t r = uint8_t(Disc.MenuRegister & 15);
-  uint8_t q = uint8_t((r + 1) % 16);
-  uint8_t* commands = dispatcher + kFirstCommand;
-  SetCommand(commands, 0, 0x61, 0x00, r, 0x84, 0, 0);
-  for (int j = 0; j + 1 < n; ++j) {
-    SetCommand(commands, 2 * j + 1, 0x71, 0x00, q, uint8_t(j + 1), 0, 0);
-    SetCommand(commands, 2 * j + 2, 0x30, 0x22, 0, uint8_t(j + 2), r, q);
-  }
-  SetCommand(commands, 2 * n - 1, 0x30, 0x02, 0, 0x01, 0, 0);
 }
 
 // Every title preselects itself, except the last, which preselects title 1.
@@ -182,7 +161,10 @@ void BuildNewTable() {
   unit[8] = 0x82;
   WriteBe32(unit + 12, 16);
   InitDispatcherPgc(unit + 16);
-  WriteInOrderCommands(unit + 16);
+  // The titles in order, the last returning to title 1; execute rewrites them.
+  int32_t next[kMaxTitles];
+  for (int j = 0; j < n && j < kMaxTitles; ++j) next[j] = j + 1 < n ? j + 1 : 0;
+  if (n >= 1 && n <= kMaxTitles) WriteDispatcherCommands(unit + 16 + kFirstCommand, next, false);
 }
 
 // A disc that carries no dispatcher of ours gets the register pair that none
@@ -244,6 +226,29 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
 }
 
 }  // namespace
+
+void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random) {
+  int n = Disc.TitleCount;
+  if (n < 1) return;
+  uint8_t r = uint8_t(Disc.MenuRegister & 15);
+  uint8_t q = uint8_t((r + 1) % 16);
+  auto put = [&at](uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
+    const uint8_t command[8] = {b0, b1, 0x00, b3, 0x00, b5, b6, b7};
+    std::memcpy(at, command, kCommandSize);
+    at += kCommandSize;
+  };
+  auto target = [targets](int j) { return uint8_t(uint32_t(targets[j]) + 1u); };
+  if (random) {
+    put(0x78, 0x00, r, uint8_t(n), 0x00, 0x00);  // GPRM r = random 1..N
+  } else {
+    put(0x61, 0x00, r, 0x84, 0x00, 0x00);  // GPRM r = SPRM 4, the title just played
+  }
+  for (int j = 0; j + 1 < n; ++j) {
+    put(0x71, 0x00, q, uint8_t(j + 1), 0x00, 0x00);  // GPRM q = j + 1
+    put(0x30, 0x22, 0x00, target(j), r, q);          // if GPRM r == GPRM q: JumpTT
+  }
+  put(0x30, 0x02, 0x00, target(n - 1), 0x00, 0x00);  // JumpTT
+}
 
 int DispatcherPgcSize() { return kFirstCommand + 2 * kCommandSize * Disc.TitleCount; }
 

@@ -13,5 +13,10 @@ bool FindDispatcherPgc(const uint8_t* p);
 bool IsDispatcherStart(const uint8_t* p);
 // Writes an empty dispatcher chain sized for the current TitleCount.
 void InitDispatcherPgc(uint8_t* d);
+// The dispatcher's commands from `at`, 2 x TitleCount of them: the title
+// just played (SPRM 4), or with `random` a random title number, goes to
+// targets[title - 1] + 1; pair j compares with j + 1, and a number that
+// matches none ends at the last title's target.
+void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random);
 // Size of a dispatcher chain for the current TitleCount.
 int DispatcherPgcSize();

@@ -6,6 +6,7 @@
 #include "disc/byte_order.h"
 #include "disc/disc_check.h"
 #include "disc/disc_state.h"
+#include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
 #include "disc/read_error.h"
 #include "disc/sjis_text.h"
@@ -13,39 +14,31 @@
 
 namespace {
 
-// A file of the edit folder. The folder check keeps every such name under
-// kPathCapacity; should one not fit, the empty name opens and finds nothing.
-template <typename... Numbers>
-void FolderFile(char (&name)[kPathCapacity], const char* format, Numbers... numbers) {
-  if (std::snprintf(name, sizeof name, format, Disc.EditFolder, numbers...) >= int(sizeof name))
-    name[0] = '\0';
-}
-
 constexpr int kMinIfoSize = 4096;
 constexpr int kMaxFolderText = 258;
 // Every file of the folder has a 12-character name (VIDEO_TS.IFO,
 // VTS_nn_0.IFO, VTS_nn_k.VOB); folder and name must fit one path buffer.
 constexpr std::size_t kMaxFolderPath = kPathCapacity - 1 - 12;
-constexpr uint32_t kAnyEntry =
-    platform::kReadOnly | platform::kHidden | platform::kSystem | platform::kDirectory | platform::kArchive;
-constexpr uint32_t kAnyFile =
-    platform::kReadOnly | platform::kHidden | platform::kSystem | platform::kArchive;
+constexpr int kTitleSetCountField = 0x3E;
 
-void ShowFileMessage(const char* format, const char* fileName) {
+void FileFault(ReadFault* fault, int file, const char* format, const char* fileName) {
   char path[kMessagePathCapacity];
-  char text[kMessageCapacity];
-  std::snprintf(text, sizeof text, format, PathForMessage(fileName, path, sizeof path));
-  ShowReadError(text);
+  fault->file = file;
+  std::snprintf(fault->text, sizeof fault->text, format, PathForMessage(fileName, path, sizeof path));
 }
 
-// Reads file `name` whole into IfoStore behind the file before it. On a
-// fault shows its message and returns false; a file that does not open is
-// left to the caller, for whom that may only end the list.
-enum class Opened { Yes, No };
-bool ReadIfo(int n, const char* name, Opened* opened) {
+// Information file n is read from its BUP once its IFO has failed.
+bool UseBackup[kMaxTitleSets + 1];
+
+// Reads information file n whole into IfoStore behind the file before it.
+bool ReadIfo(int n, ReadFault* fault) {
+  char name[kPathCapacity];
+  InfoFileName(name, n, UseBackup[n]);
   std::FILE* f = platform::OpenFile(name, "rb");
-  *opened = f ? Opened::Yes : Opened::No;
-  if (!f) return false;
+  if (!f) {
+    FileFault(fault, -1, "%sが存在しません.", name);
+    return false;
+  }
   if (n > 0) Disc.IfoOffset[n] = Disc.IfoOffset[n - 1] + Disc.IfoSize[n - 1];
   std::size_t room = std::size_t(kIfoStoreCapacity - Disc.IfoOffset[n]);
   std::size_t got = std::fread(Disc.IfoStore + Disc.IfoOffset[n], 1, room, f);
@@ -55,31 +48,37 @@ bool ReadIfo(int n, const char* name, Opened* opened) {
   std::fclose(f);
   Disc.IfoSize[n] = int32_t(got);
   if (got < std::size_t(kMinIfoSize)) {
-    ShowFileMessage("%sが異常です（サイズ異常）.", name);
+    FileFault(fault, n, "%sが異常です（サイズ異常）.", name);
     return false;
   }
   if (cut) {
-    ShowFileMessage("%sを読み込めません（IFOファイルの合計が4MBを超えています）.", name);
+    FileFault(fault, -1, "%sを読み込めません（IFOファイルの合計が4MBを超えています）.", name);
+    return false;
+  }
+  // Sector fields count whole sectors of the file; any other size would get
+  // wrong addresses.
+  if (got % kSectorSize) {
+    FileFault(fault, n, "%sが異常です（サイズが2KBの整数倍でない）.", name);
     return false;
   }
   return true;
 }
 
 // Title video objects of title set n; false after showing a size fault.
-bool MeasureTitleVobs(int n) {
+bool MeasureTitleVobs(int n, ReadFault* fault) {
   Disc.TitleVobSectors[n] = 0;
   Disc.TitleVobCount[n - 1] = 0;
   char name[kPathCapacity];
   for (unsigned k = 1; k <= 9; ++k) {
     FolderFile(name, "%sVTS_%02d_%u.VOB", n, k);
     platform::DirEntry entry;
-    if (!platform::FindEntry(name, kAnyFile, &entry)) break;
+    if (!platform::FindEntry(name, platform::kAnyFile, &entry)) break;
     if (entry.size >> 32) {
-      ShowFileMessage("%sのファイルサイズが異常です（4GB以上）.", name);
+      FileFault(fault, -1, "%sのファイルサイズが異常です（4GB以上）.", name);
       return false;
     }
     if (entry.size % kSectorSize) {
-      ShowFileMessage("%sのファイルサイズが異常です（2KBの整数倍でない）.", name);
+      FileFault(fault, -1, "%sのファイルサイズが異常です（2KBの整数倍でない）.", name);
       return false;
     }
     int32_t sectors = int32_t(entry.size / kSectorSize);
@@ -93,7 +92,7 @@ bool MeasureTitleVobs(int n) {
 // Low 32 bits of a menu VOB's size, 0 when absent.
 int32_t MenuVobSize(const char* name) {
   platform::DirEntry entry;
-  if (!platform::FindEntry(name, kAnyFile, &entry)) return 0;
+  if (!platform::FindEntry(name, platform::kAnyFile, &entry)) return 0;
   return int32_t(uint32_t(entry.size));
 }
 
@@ -114,6 +113,78 @@ void ClearDisc() {
   std::memset(Disc.IfoSize, 0, sizeof Disc.IfoSize);
   std::memset(Disc.TitleVobBase, 0, sizeof Disc.TitleVobBase);
   std::memset(Disc.TitleVobSectors, 0, sizeof Disc.TitleVobSectors);
+}
+
+// Every information file the video manager declares, the VOB sizes, and
+// the checks of the tables and sector fields: false with the first fault.
+bool ReadFiles(ReadFault* fault) {
+  ClearDisc();
+  if (!ReadIfo(0, fault)) return false;
+  int declared = ReadBe16(Disc.IfoStore + kTitleSetCountField);
+  if (declared < 1 || declared > kMaxTitleSets) {
+    char name[kPathCapacity];
+    InfoFileName(name, 0, UseBackup[0]);
+    FileFault(fault, 0, "%sが異常です（タイトルセット数が異常です）.", name);
+    return false;
+  }
+  for (int n = 1; n <= declared; ++n) {
+    if (!ReadIfo(n, fault) || !MeasureTitleVobs(n, fault)) return false;
+    if (n + 1 <= kMaxTitleSets) Disc.TitleVobBase[n + 1] = Disc.TitleVobBase[n] + Disc.TitleVobSectors[n];
+    Disc.TitleSetCount += 1;
+  }
+
+  char name[kPathCapacity];
+  FolderFile(name, "%sVIDEO_TS.VOB");
+  Disc.MenuVobSize[0] = MenuVobSize(name);
+  // Sizes are summed as the unsigned 32 bits they were stored from.
+  int64_t menuVobBytes = uint32_t(Disc.MenuVobSize[0]);
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    FolderFile(name, "%sVTS_%02d_0.VOB", n);
+    Disc.MenuVobSize[n] = MenuVobSize(name);
+    menuVobBytes += uint32_t(Disc.MenuVobSize[n]);
+  }
+  int64_t infoSectors = (menuVobBytes + 2 * int64_t(Disc.IfoSize[0])) / kSectorSize;
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) infoSectors += 2 * int64_t(Disc.IfoSize[n]) / kSectorSize;
+  Disc.TitleVobSectors[0] = int32_t(infoSectors);
+
+  ImageRef vmg = StoredVmgRef();
+  int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
+  Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
+  return CheckDiscTables(fault) && CheckSectorFields(fault);
+}
+
+// True when the file's bytes are those of information file n as read.
+bool SameAsRead(const char* name, int n) {
+  std::FILE* f = platform::OpenFile(name, "rb");
+  if (!f) return true;  // no BUP: execute writes one
+  const uint8_t* read = Disc.IfoStore + Disc.IfoOffset[n];
+  uint8_t chunk[4096];
+  int64_t at = 0;
+  bool same = true;
+  for (std::size_t got; same && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0; at += int64_t(got))
+    same = at + int64_t(got) <= Disc.IfoSize[n] && std::memcmp(chunk, read + at, got) == 0;
+  std::fclose(f);
+  return same && at == Disc.IfoSize[n];
+}
+
+// Says which of an IFO and its BUP was read when they are not the same.
+// Execute writes the bytes read into both.
+void TellAboutBackup(int n, const ReadFault& ifoFault) {
+  char ifo[kPathCapacity], bup[kPathCapacity];
+  InfoFileName(ifo, n);
+  InfoFileName(bup, n, true);
+  char ifoPath[kMessagePathCapacity], bupPath[kMessagePathCapacity];
+  PathForMessage(ifo, ifoPath, sizeof ifoPath);
+  PathForMessage(bup, bupPath, sizeof bupPath);
+  char text[kMessageCapacity + 2 * kMessagePathCapacity];
+  if (UseBackup[n]) {
+    std::snprintf(text, sizeof text, "%s\n代わりにバックアップの%sを読み込みました.", ifoFault.text, bupPath);
+  } else if (!SameAsRead(bup, n)) {
+    std::snprintf(text, sizeof text, "%sと%sの内容が異なります. %sを使います.", ifoPath, bupPath, ifoPath);
+  } else {
+    return;
+  }
+  platform::ShowMessage(text, "情報", 64);
 }
 
 }  // namespace
@@ -137,7 +208,7 @@ ReadOutcome ReadEditFolder(const char* editFolderText) {
     // A bare drive root is taken as it is.
     folder[folderLength - 1] = '\0';
     platform::DirEntry entry;
-    bool found = platform::FindEntry(folder, kAnyEntry, &entry);
+    bool found = platform::FindEntry(folder, platform::kAnyEntry, &entry);
     folder[folderLength - 1] = '\\';
     if (!found || !(entry.attributes & platform::kDirectory))
       return FailWith("編集先フォルダが存在しません.", FolderRejected);
@@ -147,42 +218,22 @@ ReadOutcome ReadEditFolder(const char* editFolderText) {
   std::memcpy(Disc.EditFolder, folder, folderLength + 1);
   ClearDisc();
 
-  char name[kPathCapacity];
-  Opened opened;
-  FolderFile(name, "%sVIDEO_TS.IFO");
-  if (!ReadIfo(0, name, &opened)) {
-    if (opened == Opened::No) ShowFileMessage("%sが存在しません.", name);
-    return Fail(FilesRejected);
-  }
-
-  for (int n = 1; n <= kMaxTitleSets; ++n) {
-    FolderFile(name, "%sVTS_%02d_0.IFO", n);
-    if (!ReadIfo(n, name, &opened)) {
-      if (opened == Opened::No && n > 1) break;  // the list of title sets ends before n
-      if (opened == Opened::No) ShowFileMessage("%sが存在しません.", name);
-      return Fail(FilesRejected);
+  // A file that fails the checks is read again from its BUP, as players
+  // fall back to it; each file once.
+  std::memset(UseBackup, 0, sizeof UseBackup);
+  static ReadFault ifoFaults[kMaxTitleSets + 1];
+  ReadFault fault;
+  while (!ReadFiles(&fault)) {
+    int n = fault.file;
+    char backup[kPathCapacity];
+    if (n >= 0) InfoFileName(backup, n, true);
+    if (n < 0 || UseBackup[n] || !platform::FindEntry(backup, platform::kAnyFile, nullptr)) {
+      // A BUP that fails as well: the IFO's own fault says what is wrong.
+      return FailWith(n >= 0 && UseBackup[n] ? ifoFaults[n].text : fault.text, FilesRejected);
     }
-    if (!MeasureTitleVobs(n)) return Fail(FilesRejected);
-    if (n + 1 <= kMaxTitleSets) Disc.TitleVobBase[n + 1] = Disc.TitleVobBase[n] + Disc.TitleVobSectors[n];
-    Disc.TitleSetCount += 1;
+    ifoFaults[n] = fault;
+    UseBackup[n] = true;
   }
-
-  FolderFile(name, "%sVIDEO_TS.VOB");
-  Disc.MenuVobSize[0] = MenuVobSize(name);
-  // Sizes are summed as the unsigned 32 bits they were stored from.
-  int64_t menuVobBytes = uint32_t(Disc.MenuVobSize[0]);
-  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    FolderFile(name, "%sVTS_%02d_0.VOB", n);
-    Disc.MenuVobSize[n] = MenuVobSize(name);
-    menuVobBytes += uint32_t(Disc.MenuVobSize[n]);
-  }
-  int64_t infoSectors = (menuVobBytes + 2 * int64_t(Disc.IfoSize[0])) / kSectorSize;
-  for (int n = 1; n <= Disc.TitleSetCount; ++n) infoSectors += 2 * int64_t(Disc.IfoSize[n]) / kSectorSize;
-  Disc.TitleVobSectors[0] = int32_t(infoSectors);
-
-  ImageRef vmg = StoredVmgRef();
-  int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
-  Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
-  if (!CheckDiscTables()) return Fail(FilesRejected);
+  for (int n = 0; n <= Disc.TitleSetCount; ++n) TellAboutBackup(n, ifoFaults[n]);
   return FolderRead;
 }

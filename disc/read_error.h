@@ -13,3 +13,11 @@ constexpr std::size_t kMessageCapacity = 1024;
 const char* PathForMessage(const char* sjisPath, char* out, std::size_t capacity);
 
 void ShowReadError(const char* utf8Text);
+
+// A fault found while reading, held until the reading knows whether the
+// file's BUP can stand in for it. `file` is the information file it is in
+// (0 VIDEO_TS.IFO, n VTS_nn_0.IFO), or -1 when no BUP would mend it.
+struct ReadFault {
+  int file = -1;
+  char text[kMessageCapacity] = "";
+};

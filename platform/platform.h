@@ -17,6 +17,10 @@ enum FileAttribute : uint32_t {
   kArchive = 0x20,
 };
 
+// Masks that let every entry fit (kAnyEntry) or every entry but folders.
+constexpr uint32_t kAnyEntry = kReadOnly | kHidden | kSystem | kDirectory | kArchive;
+constexpr uint32_t kAnyFile = kReadOnly | kHidden | kSystem | kArchive;
+
 struct DirEntry {
   uint32_t attributes;
   uint64_t size;

@@ -1,7 +1,9 @@
 // Drive letters stand for host folders. "X:\a\b" is converted from Shift-JIS
 // as a whole before backslashes become slashes: a 0x5C byte may be the second
 // half of a character (表 is 0x95 0x5C), and UTF-8 never reuses 0x5C.
+#include <dirent.h>
 #include <limits.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,6 +120,36 @@ bool IsFolder(const std::string& host) {
   return stat(host.empty() ? "/" : host.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Names are found without regard to case, as Windows finds them: a disc
+// mounted from ISO 9660 on Linux shows "video_ts.ifo". Each component of
+// `rest` that does not exist as spelled takes the spelling of an entry that
+// differs from it only in the case of ASCII letters; a name nothing matches
+// stays as given, so a file about to be made gets the name asked for.
+std::string MatchCase(const std::string& folder, const std::string& rest) {
+  std::string host = folder;
+  std::size_t at = 0;
+  while (at < rest.size()) {
+    std::size_t slash = rest.find('/', at + 1);
+    if (slash == std::string::npos) slash = rest.size();
+    std::string name = rest.substr(at + 1, slash - at - 1);
+    struct stat info;
+    if (!name.empty() && lstat((host + "/" + name).c_str(), &info) != 0) {
+      if (DIR* dir = opendir(host.empty() ? "/" : host.c_str())) {
+        while (dirent* e = readdir(dir)) {
+          if (strcasecmp(e->d_name, name.c_str()) == 0) {
+            name = e->d_name;
+            break;
+          }
+        }
+        closedir(dir);
+      }
+    }
+    host += "/" + name;
+    at = slash;
+  }
+  return host;
+}
+
 }  // namespace
 
 bool ToHostName(const char* drivePath, std::string* host) {
@@ -134,6 +166,8 @@ bool ToHostName(const char* drivePath, std::string* host) {
   const bool trailingSlash = utf8.size() > 1 && utf8.back() == '/';
   std::string rest = NormalizeAbsolute(utf8);
   *host = drives.folder[drive] + rest;
+  struct stat info;
+  if (!rest.empty() && lstat(host->c_str(), &info) != 0) *host = MatchCase(drives.folder[drive], rest);
   if (rest.empty() || trailingSlash) *host += '/';
   return true;
 }

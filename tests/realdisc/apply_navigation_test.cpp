@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,6 +43,17 @@ const char* const T3 = "TITLE 3";
 const char* const T4 = "TITLE 4";
 const char* const S = "STOP";
 
+// VTS_01_0.IFO's chain table points outside the file; its BUP is whole.
+void DamageTitleSetIfo(const std::string& copy) {
+  std::fstream ifo(copy + "/VTS_01_0.IFO", std::ios::in | std::ios::out | std::ios::binary);
+  ifo.seekp(0xCC);
+  ifo.write("\x00\x00\x7F\xFF", 4);
+}
+
+// An earlier apply that started the disc through an option.
+void RandomBefore(const std::string& copy) { Reelwrite({"apply", copy, "--random", "--yes"}); }
+void NoMenuBefore(const std::string& copy) { Reelwrite({"apply", copy, "--no-menu", "--yes"}); }
+
 // Titles 1 and 3 of title set 1 trade chains in its chapter table: title 1
 // now plays chain 3 and ends with its post commands.
 void SwapTitlesOneAndThree(const std::string& copy) {
@@ -63,6 +75,12 @@ TEST(ApplyNavigation, PlaysAsChosen) {
   } cases[] = {
       // Titles found through the chapter table: title 1's end is chain 3's.
       {"nomenu", {"--preset", "2"}, {T1, T2, T3, S}, "", SwapTitlesOneAndThree},
+      // The option switched off: the disc starts as authored again, its
+      // First Play and its title menu back from the backup.
+      {"sample", {"--preset", "3"}, {M, T1, T2, T3, T1, T2}, "", RandomBefore},
+      {"menus2vts", {"--preset", "3"}, {M, T1, T2, T3, T1, T2}, "", NoMenuBefore},
+      // Read from the BUP, written into both.
+      {"nomenu", {"--preset", "2"}, {T1, T2, T3, S}, "", DamageTitleSetIfo},
       // Endless: on a disc without menus (the dispatcher comes in a new
       // table), with a video manager menu, and across two title sets.
       {"nomenu", {"--preset", "3"}, {T1, T2, T3, T1, T2}},

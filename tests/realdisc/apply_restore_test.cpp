@@ -6,6 +6,7 @@
 // patched one.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,23 @@ TEST(ApplyRestore, BurnedParentFolderHoldsThePatchedDisc) {
   ProgramRun fromImage = RunProgram({"nav_trace", iso, "--max-titles", "5"});
   EXPECT_EQ(fromImage.out, fromFolder.out);
   EXPECT_EQ(fromFolder.out, "MENU\nTITLE 1\nTITLE 2\nTITLE 3\nTITLE 1\nTITLE 2\n");
+}
+
+// An option's First Play is told apart from the disc's own, and switching
+// the option off needs the disc's own from the backup.
+TEST(ApplyRestore, AnOptionSwitchedOffWithoutABackupIsRefused) {
+  TempFolder folder;
+  const std::string copy = CopyOfDisc(folder, "sample");
+  ASSERT_EQ(Reelwrite({"apply", copy, "--random", "--yes"}).exit, 0);
+  ProgramRun info = Reelwrite({"info", copy, "--json"});
+  EXPECT_NE(info.out.find("\"first_play\": \"random\""), std::string::npos) << info.out;
+  ASSERT_EQ(std::rename(folder.HostName("ORIGINAL_IFO_VIDEO_TS").c_str(), folder.HostName("moved").c_str()),
+            0);
+  const FolderFiles patched = ReadFolder(copy);
+  ProgramRun run = Reelwrite({"apply", copy, "--preset", "3", "--yes"});
+  EXPECT_EQ(run.exit, 1);
+  EXPECT_NE(run.err.find("先に元のIFOファイルを復元してください"), std::string::npos) << run.err;
+  EXPECT_EQ(Differences(ReadFolder(copy), patched), Names{});
 }
 
 }  // namespace

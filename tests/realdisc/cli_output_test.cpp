@@ -27,7 +27,7 @@ TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
   ProgramRun run = Reelwrite({"info", copy, "--json"});
   ASSERT_EQ(run.exit, 0) << run.err;
   const std::string expected = R"({"folder": ")" + copy + R"(", "title_count": 3, "title_set_count": 2,
-    "menu_register": 3, "menu_pgc_number": 2, "titles": [
+    "menu_register": 3, "menu_pgc_number": 2, "first_play": "disc", "titles": [
     {"title": 1, "title_set": 1, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "command",
      "target": 1, "command": "30 03 00 00 00 02 00 00", "menu": 0,
      "command_text": "JumpVTS_TT 2"},

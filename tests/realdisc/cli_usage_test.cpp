@@ -108,12 +108,15 @@ TEST(CliUsage, DamagedInformationFilesAreRefusedWithAMessage) {
     SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.at));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, "menus2vts");
-    const std::string file = copy + "/" + c.file;
-    if (c.at < 0) {
-      ASSERT_EQ(truncate(file.c_str(), 3000), 0);
-    } else {
-      std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
-      ASSERT_TRUE(f.seekp(c.at).write(c.bytes.data(), c.bytes.size())) << file;
+    // The BUP as well: a damaged IFO alone is read from its BUP.
+    for (const char* extension : {"IFO", "BUP"}) {
+      const std::string file = copy + "/" + std::string(c.file, 9) + extension;
+      if (c.at < 0) {
+        ASSERT_EQ(truncate(file.c_str(), 3000), 0);
+      } else {
+        std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+        ASSERT_TRUE(f.seekp(c.at).write(c.bytes.data(), c.bytes.size())) << file;
+      }
     }
     const FolderFiles damaged = ReadFolder(copy);
     for (const Args& args : {Args{"info", copy, "--json"}, Args{"apply", copy, "--preset", "3", "--yes"}}) {

@@ -64,12 +64,6 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
        [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC4, 0); }},
       {"VIDEO_TS.IFOが異常です（タイトル数が99を超えています）.",
        [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("TT_SRPT"), 100); }},
-      {"VIDEO_TS.IFOが異常です（タイトル4の情報が範囲外にあります）.",
-       [](BuiltDisc& b) {  // the title table moved to the file's last 50 bytes
-         std::size_t end = b.vmg.bytes.size();
-         b.vmg.bytes.insert(b.vmg.bytes.end(), b.vmg.Ptr("TT_SRPT"), b.vmg.Ptr("TT_SRPT", 50));
-         Put32(b.vmg, "VMGI_MAT", 0xC4, int32_t(end / 2048));
-       }},
       {"VTS_01_0.IFOが異常です（タイトル1のPGC情報が範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vts[0], "VTSI_MAT", 0xCC, 0x7FFF); }},
       {"VTS_01_0.IFOが異常です（タイトル1のチャプター情報が範囲外を指しています）.",

@@ -1,10 +1,13 @@
 // Reading the edit folder from real files behind drive C:.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
 
+#include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/read_edit_folder.h"
 #include "tests/unit/ifo_builder.h"
@@ -139,6 +142,8 @@ TEST_F(ReadFolder, FileFaultsNameTheFileAndDropTheDisc) {
   } cases[] = {
       {"VIDEO_TS.IFO", "が存在しません.", nullptr},
       {"VIDEO_TS.IFO", "が異常です（サイズ異常）.", [](BuiltDisc& b) { b.vmg.bytes.resize(4095); }},
+      {"VTS_02_0.IFO", "が異常です（サイズが2KBの整数倍でない）.",
+       [](BuiltDisc& b) { b.vts[1].bytes.resize(3 * 2048 + 100); }},
       {"VTS_01_0.IFO", "が存在しません.", nullptr},
       {"VTS_01_1.VOB", "のファイルサイズが異常です（2KBの整数倍でない）.",
        [](BuiltDisc& b) { b.titleVobBytes[0] = {1073741825}; }},
@@ -168,18 +173,55 @@ TEST_F(ReadFolder, FileFaultsNameTheFileAndDropTheDisc) {
   }
 }
 
-TEST_F(ReadFolder, MissingFilesEndTheirListsWithoutError) {
-  DiscSpec d = SimpleDisc(4, 1);
-  d.titleSets[0].titleVobBytes = {2048, 1073741825, 2048};  // VTS_01_2.VOB removed below
-  WriteDisc(Dvd(), d);
-  std::remove(Dvd("VTS_03_0.IFO").c_str());
-  std::remove(Dvd("VTS_01_2.VOB").c_str());
-  ASSERT_EQ(Read("C:\\DVD", FolderRead), "");
-  EXPECT_EQ(Disc.TitleSetCount, 2);
-  EXPECT_EQ(Disc.IfoOffset[3], 0);
-  EXPECT_EQ(Disc.TitleVobCount[0], 1);
-  EXPECT_EQ(Disc.TitleVobSectors[1], 1);
-  EXPECT_EQ(Disc.TitleVobSectors[2], 0);
+// Every title set the video manager declares, every VOB its sector fields
+// count: execute would write wrong addresses for a folder missing any.
+TEST_F(ReadFolder, IncompleteFoldersAreRefusedAndNamesFoundInAnyCase) {
+  const char* const kCheck = "フォルダのファイルが欠けていないか確認してください.";
+  const struct {
+    std::function<void(const std::string& folder)> change;
+    std::string message;  // after the folder; "" when read
+  } cases[] = {
+      {[](const std::string& f) { std::remove((f + "/VTS_02_0.IFO").c_str()); },
+       "VTS_02_0.IFOが存在しません."},
+      {[](const std::string& f) { std::remove((f + "/VTS_01_2.VOB").c_str()); },
+       std::string(
+           "VTS_01_1.VOB〜の大きさがVTS_01_0.IFOの記録と合いません（記録4セクタ, ファイル3セクタ）. ") +
+           kCheck},
+      {[](const std::string& f) {  // only the information files
+         for (const char* vob : {"VTS_01_0.VOB", "VTS_01_1.VOB", "VTS_01_2.VOB"})
+           std::remove((f + "/" + vob).c_str());
+       },
+       std::string("VTS_01_0.VOBの大きさがVTS_01_0.IFOの記録と合いません（記録2セクタ, ファイル0セクタ）. ") +
+           kCheck},
+      {[](const std::string& f) {  // as a Linux ISO 9660 mount shows them
+         for (const char* name :
+              {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP", "VTS_01_0.VOB", "VTS_01_1.VOB",
+               "VTS_01_2.VOB", "VTS_02_0.IFO", "VTS_02_0.BUP"}) {
+           std::string lower = name;
+           for (char& c : lower) c = char(std::tolower(c));
+           std::rename((f + "/" + name).c_str(), (f + "/" + lower).c_str());
+         }
+       },
+       ""},
+  };
+  int i = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::string folder = "F" + std::to_string(++i);
+    temp.MakeDir(folder);
+    DiscSpec d = SimpleDisc(2, 1);
+    d.titleSets[0].menuVobBytes = 2 * 2048;
+    d.titleSets[0].titleVobBytes = {3 * 2048, 2048};
+    WriteDisc(temp.HostName(folder), d);
+    c.change(temp.HostName(folder));
+    std::string text = "C:\\" + folder;
+    EXPECT_EQ(Read(text.c_str(), c.message.empty() ? FolderRead : FilesRejected),
+              c.message.empty() ? "" : text + "\\" + c.message);
+  }
+  EXPECT_EQ(Disc.TitleSetCount, 2);  // the lower-case names
+  EXPECT_EQ(Disc.TitleVobCount[0], 2);
+  EXPECT_EQ(Disc.TitleVobSectors[1], 4);
+  EXPECT_EQ(Disc.MenuVobSize[1], 2 * 2048);
 }
 
 TEST_F(ReadFolder, BareDriveRootAndAFolderEndingIn0x5C) {
@@ -212,4 +254,35 @@ TEST_F(ReadFolder, InformationFilesMustFitTheStoreWhole) {
   EXPECT_EQ(Read("C:\\DVD", FilesRejected),
             "C:\\DVD\\VTS_01_0.IFOを読み込めません（IFOファイルの合計が4MBを超えています）.");
   ExpectNoDisc();
+}
+
+// Players read a BUP when its IFO is damaged; so does reading, and says so.
+TEST_F(ReadFolder, ADamagedIfoIsReadFromItsBupAndADifferentBupIsNamed) {
+  const struct {
+    bool damageIfo;  // else the BUP differs in a post command
+    const char* says;
+  } cases[] = {
+      {true, "VTS_01_0.IFOが異常です（タイトル1のPGC情報が範囲外を指しています）.\n代わりにバックアップの"},
+      {false, "VTS_01_0.IFOと"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    BuiltDisc b = BuildDisc(SimpleDisc(1, 1));
+    WriteDisc(Dvd(), b);
+    BuiltImage changed = b.vts[0];
+    if (c.damageIfo) {
+      WriteBe32(changed.Ptr("VTSI_MAT", 0xCC), 0x7FFF);
+    } else {
+      *changed.Ptr("pgc 1 post", 1) = 0x01;
+    }
+    WriteBytes(Dvd(c.damageIfo ? "VTS_01_0.IFO" : "VTS_01_0.BUP"), changed.bytes);
+    recorder.Clear();
+    ASSERT_EQ(ReadEditFolder("C:\\DVD"), FolderRead);
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(InDriveForm(recorder.messages()[0].text).rfind(std::string("C:\\DVD\\") + c.says, 0), 0u)
+        << recorder.messages()[0].text;
+    EXPECT_EQ(recorder.messages()[0].caption, "情報");
+    // The good image in either case: execute writes it into both files.
+    EXPECT_EQ(std::vector<uint8_t>(VtsImage(1), VtsImage(1) + Disc.IfoSize[1]), b.vts[0].bytes);
+  }
 }

@@ -1,0 +1,25 @@
+// Names of the edit folder's files, Disc.EditFolder followed by the file's
+// own name. The folder check keeps every such name under kPathCapacity;
+// should one not fit, the empty name opens and finds nothing.
+#pragma once
+
+#include <cstdio>
+
+#include "disc/disc_state.h"
+
+// `format` starts with %s for the folder; `numbers` fill the rest.
+template <typename... Numbers>
+void FolderFile(char (&name)[kPathCapacity], const char* format, Numbers... numbers) {
+  if (std::snprintf(name, sizeof name, format, Disc.EditFolder, numbers...) >= int(sizeof name))
+    name[0] = '\0';
+}
+
+// Information file n (0 VIDEO_TS.IFO, n VTS_nn_0.IFO), or its BUP.
+inline void InfoFileName(char (&name)[kPathCapacity], int n, bool backup = false) {
+  const char* extension = backup ? "BUP" : "IFO";
+  if (n == 0) {
+    FolderFile(name, "%sVIDEO_TS.%s", extension);
+  } else {
+    FolderFile(name, "%sVTS_%02d_0.%s", n, extension);
+  }
+}
