@@ -43,11 +43,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   platform::MapDrive('C', pattern);
   platform::SetMessageBoxHandler(Silent, nullptr);
   mkdir((folder + "/VIDEO_TS").c_str(), 0777);
-  testdisc::DiscSpec spec = testdisc::SimpleDisc(2, 2);
-  spec.vmg.menus = {{"en"}, {"fr"}};
-  spec.vmg.menus[0].pgcs.resize(2);
-  spec.vmg.menus[1].pgcs.resize(1);
-  testdisc::WriteDisc(folder + "/VIDEO_TS", spec);
+  testdisc::DiscSpec layout = testdisc::SimpleDisc(2, 2);
+  layout.vmg.menus = {{"en"}, {"fr"}};
+  layout.vmg.menus[0].pgcs.resize(2);
+  layout.vmg.menus[1].pgcs.resize(1);
+  testdisc::WriteDisc(folder + "/VIDEO_TS", layout);
   if (GetInfo("C:\\VIDEO_TS", 0, 0) != FolderRead || !SaveProjectFile("C:\\p.prj")) std::abort();
   std::FILE* f = std::fopen((folder + "/p.prj").c_str(), "rb");
   if (!f) std::abort();

@@ -97,9 +97,9 @@ void LayOut(const TempFolder& drive) {
   std::system(("rm -rf '" + drive.host() + "'/*").c_str());
   drive.MakeDir("DISC");
   drive.MakeDir("DISC/VIDEO_TS");
-  testdisc::DiscSpec spec = testdisc::SimpleDisc(2, 2);
-  spec.titleSets[0].titleVobBytes = {4096};
-  testdisc::WriteDisc(drive.HostName("DISC/VIDEO_TS"), spec);
+  testdisc::DiscSpec layout = testdisc::SimpleDisc(2, 2);
+  layout.titleSets[0].titleVobBytes = {4096};
+  testdisc::WriteDisc(drive.HostName("DISC/VIDEO_TS"), layout);
   std::memset(&Disc, 0, sizeof Disc);
   Busy = 0;
   MessageRecorder quiet;
