@@ -9,6 +9,7 @@
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
+#include "disc/read_edit_folder.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
@@ -106,7 +107,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     return ExecuteRefused;
   }
 
-  if (!CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
+  if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
     if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"

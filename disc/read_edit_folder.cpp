@@ -70,7 +70,7 @@ bool MeasureTitleVobs(int n, ReadFault* fault) {
   Disc.TitleVobCount[n - 1] = 0;
   char name[kPathCapacity];
   for (unsigned k = 1; k <= 9; ++k) {
-    FolderFile(name, "%sVTS_%02d_%u.VOB", n, k);
+    VobFileName(name, n, int(k));
     platform::DirEntry entry;
     if (!platform::FindEntry(name, platform::kAnyFile, &entry)) break;
     if (entry.size >> 32) {
@@ -134,12 +134,12 @@ bool ReadFiles(ReadFault* fault) {
   }
 
   char name[kPathCapacity];
-  FolderFile(name, "%sVIDEO_TS.VOB");
+  VobFileName(name, 0, 0);
   Disc.MenuVobSize[0] = MenuVobSize(name);
   // Sizes are summed as the unsigned 32 bits they were stored from.
   int64_t menuVobBytes = uint32_t(Disc.MenuVobSize[0]);
   for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    FolderFile(name, "%sVTS_%02d_0.VOB", n);
+    VobFileName(name, n, 0);
     Disc.MenuVobSize[n] = MenuVobSize(name);
     menuVobBytes += uint32_t(Disc.MenuVobSize[n]);
   }
@@ -151,6 +151,31 @@ bool ReadFiles(ReadFault* fault) {
   int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
   Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
   return CheckDiscTables(fault) && CheckSectorFields(fault);
+}
+
+// Where `folder`'s video object files differ from those read: a missing,
+// extra or resized file, or false when they are the same.
+bool FindVideoDifference(const char* folder, char (&name)[kPathCapacity]) {
+  for (int n = 0; n <= Disc.TitleSetCount; ++n) {
+    // The parts read, and the one after them, which reading would have taken too.
+    int parts = n == 0 ? 0 : Disc.TitleVobCount[n - 1];
+    int last = n == 0 ? 0 : (parts < 9 ? parts + 1 : 9);
+    for (int k = 0; k <= last; ++k) {
+      VobFileName(name, n, k, folder);
+      platform::DirEntry entry;
+      bool present = platform::FindEntry(name, platform::kAnyFile, &entry);
+      bool same;
+      if (k == 0) {
+        same = (present ? int32_t(uint32_t(entry.size)) : 0) == Disc.MenuVobSize[n];
+      } else if (k <= parts) {
+        same = present && entry.size == uint64_t(uint32_t(Disc.VobSectors[10 * n + k])) * kSectorSize;
+      } else {
+        same = !present;
+      }
+      if (!same) return true;
+    }
+  }
+  return false;
 }
 
 // True when the file's bytes are those of information file n as read.
@@ -190,6 +215,19 @@ void TellAboutBackup(int n, const ReadFault& ifoFault) {
 }  // namespace
 
 void FailureEnding() { ClearDisc(); }
+
+bool HoldsDiscRead(const char* folder) {
+  char name[kPathCapacity];
+  if (!FindVideoDifference(folder, name)) return true;
+  char shown[kMessagePathCapacity];
+  char text[kMessageCapacity + kMessagePathCapacity];
+  std::snprintf(text, sizeof text,
+                "編集フォルダのディスクは情報取得したディスクと異なります（%sが一致しません）.\n"
+                "同じディスクのフォルダを指定するか, 情報取得をやり直してください.",
+                PathForMessage(name, shown, sizeof shown));
+  ShowReadError(text);
+  return false;
+}
 
 ReadOutcome ReadEditFolder(const char* editFolderText) {
   // Room for the text, a backslash and the terminator.

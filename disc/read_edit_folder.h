@@ -12,3 +12,9 @@ ReadOutcome ReadEditFolder(const char* editFolderText);
 
 // Drops the loaded disc: counts and file tables to 0, images kept.
 void FailureEnding();
+
+// Whether `folder` (ending in a backslash) holds the video object files the
+// loaded disc was read with. The images describe those files sector by
+// sector; written beside another disc's video they would play the wrong
+// pictures or none. Shows which file differs when not.
+bool HoldsDiscRead(const char* folder);

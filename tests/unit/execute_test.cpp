@@ -78,10 +78,10 @@ bool ReadOnly(const std::string& name) {
 // title sets, and on nothing else.
 TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheOriginals) {
   LoadedDisc disc;
-  disc.folder.WriteFile("VIDEO_TS/VIDEO_TS.VOB", Bytes(2048, 0));
+  disc.folder.WriteFile("VIDEO_TS/NOTES.TXT", Bytes(2048, 0));
   disc.folder.WriteFile("VIDEO_TS/VTS_09_0.ifo", Bytes(2048, 0));
   disc.before = disc.Snapshot();
-  for (const char* name : {"VIDEO_TS.BUP", "VIDEO_TS.VOB", "VTS_09_0.ifo"}) {
+  for (const char* name : {"VIDEO_TS.BUP", "NOTES.TXT", "VTS_09_0.ifo"}) {
     ASSERT_TRUE(platform::SetAttributes(("C:\\VIDEO_TS\\" + std::string(name)).c_str(), platform::kReadOnly));
   }
   MessageRecorder messages;
@@ -103,7 +103,7 @@ TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheOriginals) {
   }
   EXPECT_NE(after["VIDEO_TS.IFO"], disc.before["VIDEO_TS.IFO"]);
   EXPECT_FALSE(ReadOnly("VIDEO_TS.BUP"));
-  EXPECT_TRUE(ReadOnly("VIDEO_TS.VOB"));
+  EXPECT_TRUE(ReadOnly("NOTES.TXT"));
   EXPECT_FALSE(ReadOnly("VTS_09_0.ifo"));
 
   // A second execute keeps the backup of the very first originals.
