@@ -10,6 +10,9 @@
 #define fileno _fileno
 #else
 #include <unistd.h>
+
+#include <cstdlib>
+#include <map>
 #endif
 
 #include "cli/console.h"
@@ -80,6 +83,8 @@ bool QuestionWentUnanswered() { return unanswered; }
 
 #ifdef _WIN32
 
+bool IsStandIn(const char*) { return false; }
+
 std::vector<std::string> Utf8Arguments(int, char**) {
   SetConsoleOutputCP(CP_UTF8);
   std::vector<std::string> args;
@@ -118,12 +123,62 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason) {
-  if (!platform::DrivePath(native.c_str(), out, capacity)) {
-    *reason = "the path is too long or has characters outside Shift-JIS";
-    return false;
+namespace {
+
+// Host folders given a drive letter of their own, and the letters.
+std::map<std::string, char> standIns;
+
+// The engine keeps Windows path rules in Shift-JIS buffers of 260 bytes. A
+// path that has no such form (too long, or a folder named in characters code
+// page 932 lacks) gets a drive letter of its own for its parent folder, so the
+// engine sees a short "Y:\NAME" and only the last name needs a Shift-JIS
+// spelling. Messages still show host paths: the letter maps back to them.
+std::string RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  std::string result = real ? real : "";
+  std::free(real);
+  return result;
+}
+
+bool StandInPath(const std::string& native, char* out, std::size_t capacity) {
+  std::string host = RealPath(native);
+  if (host.empty()) {
+    // A file about to be made: its folder must exist.
+    std::size_t slash = native.find_last_of('/');
+    std::string name = native.substr(slash == std::string::npos ? 0 : slash + 1);
+    std::string folder =
+        RealPath(slash == std::string::npos ? "." : native.substr(0, slash == 0 ? 1 : slash));
+    if (folder.empty() || name.empty() || name == "." || name == "..") return false;
+    host = (folder == "/" ? "" : folder) + "/" + name;
   }
+  std::size_t slash = host.find_last_of('/');
+  if (host == "/" || slash == std::string::npos) return false;
+  std::string parent = slash == 0 ? "/" : host.substr(0, slash);
+  std::string name = host.substr(slash + 1);
+  auto known = standIns.find(parent);
+  char letter = known != standIns.end() ? known->second : char('Y' - standIns.size());
+  std::string form = std::string(1, letter) + ":\\" + name;
+  if (letter < 'D' || name.find('\\') != std::string::npos ||
+      !platform::Utf8ToSjis(form.c_str(), out, capacity))
+    return false;
+  platform::MapDrive(letter, parent.c_str());
+  standIns[parent] = letter;
   return true;
+}
+
+}  // namespace
+
+bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason) {
+  if (platform::DrivePath(native.c_str(), out, capacity) || StandInPath(native, out, capacity)) return true;
+  *reason = "the path is too long or has characters outside Shift-JIS";
+  return false;
+}
+
+bool IsStandIn(const char* enginePath) {
+  for (const auto& folder : standIns) {
+    if (folder.second == enginePath[0]) return true;
+  }
+  return false;
 }
 
 #endif
@@ -149,17 +204,30 @@ bool ToEnginePath(const std::string& native, char (&path)[260], const char* what
   return false;
 }
 
+namespace {
+
+bool IsFolder(const char* enginePath) {
+  platform::DirEntry entry;
+  return platform::FindEntry(enginePath, platform::kDirectory, &entry) &&
+         (entry.attributes & platform::kDirectory);
+}
+
+}  // namespace
+
 // The one place a folder given on the command line becomes the engine's edit
 // folder. The disc's root folder is taken for its VIDEO_TS, as other DVD
 // tools take it.
 bool ToEngineFolder(const std::string& native, char (&folder)[260]) {
-  if (!ToEnginePath(native, folder, "folder")) return false;
+  std::string reason;
+  // A disc's root folder may have a name its VIDEO_TS does not need.
+  if (!EngineFolder(native, folder, sizeof folder, &reason) &&
+      !(EngineFolder(native + "/VIDEO_TS", folder, sizeof folder, &reason) && IsFolder(folder))) {
+    return ToEnginePath(native, folder, "folder");
+  }
   std::string base = folder;
   if (!base.empty() && base.back() != '\\') base += '\\';
-  platform::DirEntry entry;
   if (!platform::FindEntry((base + "VIDEO_TS.IFO").c_str(), platform::kAnyEntry, nullptr) &&
-      platform::FindEntry((base + "VIDEO_TS").c_str(), platform::kDirectory, &entry) &&
-      (entry.attributes & platform::kDirectory) && base.size() + 8 < sizeof folder) {
+      IsFolder((base + "VIDEO_TS").c_str()) && base.size() + 8 < sizeof folder) {
     std::snprintf(folder, sizeof folder, "%sVIDEO_TS", base.c_str());
     PrintUtf8(stderr, "reelwrite: using the folder " + NativePath(folder) + "\n");
   }

@@ -23,6 +23,10 @@ int RefusedExit();
 // "X:\..."). False with a reason when it cannot be expressed so.
 bool EngineFolder(const std::string& native, char* out, std::size_t capacity, std::string* reason);
 
+// Whether the path's drive letter is one this run gave a host folder (see
+// EngineFolder): it means nothing to another run.
+bool IsStandIn(const char* enginePath);
+
 // The arguments of a command that takes one path and one flag; false with
 // *status set (a usage error) when they are anything else.
 bool ParseFolderAndFlag(const std::vector<std::string>& args, const char* command, const char* flagName,

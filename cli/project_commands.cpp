@@ -29,6 +29,13 @@ int Save(const std::vector<std::string>& args) {
   InstallConsoleMessages(o.yes);
   if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
   if (!ApplyChoices(o, &error)) return Usage(error);
+  if (IsStandIn(folder)) {
+    // Another run could not find the folder by the drive letter this one gave it.
+    Disc.EditFolderText[0] = Disc.EditFolder[0] = '\0';
+    PrintUtf8(stderr,
+              "reelwrite: the project does not record the folder, whose path has no Windows form; "
+              "give the folder to project apply\n");
+  }
   return SaveProjectFile(file) ? kExitOk : kExitRefused;
 }
 
@@ -69,6 +76,8 @@ int Apply(const std::vector<std::string>& args) {
   if (paths.size() == 2 && !ToEngineFolder(paths[1], folder)) return kExitRefused;
   InstallConsoleMessages(yes);
   if (!LoadProjectFile(file)) return kExitRefused;
+  if (paths.size() == 1 && Disc.EditFolderText[0] == '\0')
+    return Usage("the project records no folder: give one after the file");
   return Execute(paths.size() == 2 ? folder : Disc.EditFolderText) == ExecuteSucceeded ? kExitOk
                                                                                        : RefusedExit();
 }
