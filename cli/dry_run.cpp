@@ -99,3 +99,15 @@ bool PrintDryRun() {
 bool PreviewPatched(NavPreview* out) {
   return WithPatchedImages(true, [&](const uint8_t*) { PreviewDisc(VmgImageRef(), 0, out); });
 }
+
+bool PreviewChoices(const ApplyOptions& options, NavPreview* after, bool* previewed, std::string* error) {
+  *previewed = PreviewPatched(after);
+  for (const TitleOverride& t : options.titles) {
+    const NavNext& next = after->after[t.title - 1];
+    if (t.kind == MenuPgc && *previewed && next.kind == NextKind::Fault) {
+      *error = "title " + std::to_string(t.title) + " cannot call that menu: " + next.reason;
+      return false;
+    }
+  }
+  return true;
+}

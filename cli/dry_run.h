@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <functional>
 
+#include <string>
+#include <vector>
+
+#include "cli/apply_options.h"
 #include "disc/nav_vm.h"
 
 // False when the patch itself refused (its message already shown).
@@ -18,3 +22,9 @@ bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRea
 // The playback preview of the disc as execute would leave it (menus in the
 // first language unit); false, quietly, when the patch would refuse.
 bool PreviewPatched(NavPreview* out);
+
+// PreviewPatched once ApplyChoices has set the titles; *previewed says whether
+// it could be made. False with a usage error when a menu call asked for ends
+// where libdvdnav aborts (a menu the disc lacks altogether is only warned
+// about: players go on or stop).
+bool PreviewChoices(const ApplyOptions& options, NavPreview* after, bool* previewed, std::string* error);

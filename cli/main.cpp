@@ -16,6 +16,7 @@
 #include "cli/project_commands.h"
 #include "cli/trace.h"
 #include "cli/warnings.h"
+#include "cli/write_disc.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
@@ -33,7 +34,7 @@ const char kHelp[] =
     "  reelwrite trace FOLDER [--language CODE] [--json]\n"
     "  reelwrite project save FOLDER FILE [apply's settings options]\n"
     "  reelwrite project info FILE [--json]\n"
-    "  reelwrite project apply FILE [FOLDER] [--yes]\n"
+    "  reelwrite project apply FILE [FOLDER] [--yes] [--no-backup]\n"
     "  reelwrite --help\n"
     "\n"
     "FOLDER is a DVD-Video folder (the one holding VIDEO_TS.IFO), or the disc's root\n"
@@ -115,12 +116,6 @@ const char kHelp[] =
     "Messages of the engine are printed on standard error, one line each.\n"
     "Exit status: 0 done, 1 refused or failed (nothing written), 2 usage error.\n";
 
-// The backup's folder as the user knows it, empty when there is none.
-std::string BackupShown(const char* folder) {
-  char backup[kPathCapacity];
-  return FindOriginalBackup(folder, backup, sizeof backup) ? NativePath(backup) : "";
-}
-
 int Info(const std::vector<std::string>& args) {
   std::string native;
   bool json = false;
@@ -148,14 +143,8 @@ int Apply(const std::vector<std::string>& args) {
   if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
   if (!ApplyChoices(o, &error)) return Usage(error);
   static NavPreview after;
-  bool previewed = PreviewPatched(&after);
-  for (const TitleOverride& t : o.titles) {
-    // libdvdnav aborts where such a call ends; a menu the disc lacks
-    // altogether is only warned about (players go on or stop).
-    const NavNext& next = after.after[t.title - 1];
-    if (t.kind == MenuPgc && previewed && next.kind == NextKind::Fault)
-      return Usage("title " + std::to_string(t.title) + " cannot call that menu: " + next.reason);
-  }
+  bool previewed;
+  if (!PreviewChoices(o, &after, &previewed, &error)) return Usage(error);
   std::vector<std::string> warnings = PrintWarnings(previewed ? &after : nullptr);
   std::string shown = NativePath(folder);
   if (o.dryRun) {
@@ -163,15 +152,7 @@ int Apply(const std::vector<std::string>& args) {
     if (o.json) PrintUtf8(stdout, DescribeJson(shown, warnings));
     return kExitOk;
   }
-  std::string backupBefore = BackupShown(folder);
-  if (Execute(folder) != ExecuteSucceeded) {
-    return RefusedExit();
-  }
-  std::string backup = BackupShown(folder);
-  if (!backup.empty() && backup != backupBefore) {
-    PrintUtf8(stderr, "reelwrite: the original IFO and BUP files are kept in " + backup +
-                          "; it is not part of the disc and may be left out when burning\n");
-  }
+  if (WriteDisc(folder) != kExitOk) return kExitRefused;
   if (o.json) {
     InstallConsoleMessages(true);
     if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;

@@ -6,6 +6,7 @@
 #include "cli/describe.h"
 #include "cli/dry_run.h"
 #include "cli/warnings.h"
+#include "cli/write_disc.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
 #include "persist/project_file.h"
@@ -29,6 +30,9 @@ int Save(const std::vector<std::string>& args) {
   InstallConsoleMessages(o.yes);
   if (GetInfo(folder, o.noMenu, o.random) != FolderRead) return kExitRefused;
   if (!ApplyChoices(o, &error)) return Usage(error);
+  static NavPreview after;
+  bool previewed;
+  if (!PreviewChoices(o, &after, &previewed, &error)) return Usage(error);
   if (IsStandIn(folder)) {
     // Another run could not find the folder by the drive letter this one gave it.
     Disc.EditFolderText[0] = Disc.EditFolder[0] = '\0';
@@ -56,13 +60,14 @@ int Info(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-// project apply FILE [FOLDER] [--yes]: into FOLDER, or the folder saved.
+// project apply FILE [FOLDER] [--yes] [--no-backup]: into FOLDER, or the folder saved.
 int Apply(const std::vector<std::string>& args) {
   std::vector<std::string> paths;
   bool yes = false;
+  bool noBackup = false;
   for (const std::string& a : args) {
-    if (a == "--yes") {
-      yes = true;
+    if (a == "--yes" || a == "--no-backup") {
+      (a == "--yes" ? yes : noBackup) = true;
     } else if (!a.empty() && a[0] == '-') {
       return Usage("unknown option " + a);
     } else {
@@ -74,12 +79,11 @@ int Apply(const std::vector<std::string>& args) {
   char folder[kPathCapacity];
   if (!ToEnginePath(paths[0], file, "file")) return kExitRefused;
   if (paths.size() == 2 && !ToEngineFolder(paths[1], folder)) return kExitRefused;
-  InstallConsoleMessages(yes);
+  InstallConsoleMessages(yes, noBackup);
   if (!LoadProjectFile(file)) return kExitRefused;
   if (paths.size() == 1 && Disc.EditFolderText[0] == '\0')
     return Usage("the project records no folder: give one after the file");
-  return Execute(paths.size() == 2 ? folder : Disc.EditFolderText) == ExecuteSucceeded ? kExitOk
-                                                                                       : RefusedExit();
+  return WriteDisc(paths.size() == 2 ? folder : Disc.EditFolderText);
 }
 
 }  // namespace

@@ -19,6 +19,9 @@ TEST(CliProject, SavedEditAppliedElsewhereWritesWhatApplyWrites) {
   const std::vector<std::string> settings = {"--preset", "playall-stop", "--title", "2=menu:root",
                                              "--random"};
 
+  // A menu call players abort on is refused as apply refuses it.
+  EXPECT_EQ(Reelwrite({"project", "save", direct, project, "--title", "2=menu:vmgm:9"}).exit, 2);
+  EXPECT_FALSE(a.Exists("edit.prj"));
   std::vector<std::string> save = {"project", "save", direct, project};
   save.insert(save.end(), settings.begin(), settings.end());
   ProgramRun run = Reelwrite(save);
