@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "actions/title_rows.h"
 #include "app/dialog_colours.h"
+#include "app/title_rows.h"
 #include "winfw/controls.h"
 #include "winfw/dialog.h"
 

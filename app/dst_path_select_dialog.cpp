@@ -1,4 +1,4 @@
-#include "ui/dst_path_select_dialog.h"
+#include "app/dst_path_select_dialog.h"
 
 #include <direct.h>
 

@@ -1,4 +1,4 @@
-#include "actions/title_rows.h"
+#include "app/title_rows.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "disc/title_info_dialog.h"
+#include "app/title_info_dialog.h"
 
 #include "disc/disc_state.h"
 #include "disc/title_info.h"
