@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,16 +14,11 @@
 #include "actions/title_action.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
+#include "tests/fuzz/fuzz_driver.h"
 
 namespace {
-
 constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kMaxText = 200;
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -38,11 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   DescribeCommand(command, small.get(), capacity);
   char full[256];
   DescribeCommand(command, full, sizeof full);
-  Require(std::strlen(full) + 1 < sizeof full);
-  if (capacity > 0) {
-    std::size_t length = std::strlen(small.get());
-    Require(length < capacity && std::strncmp(small.get(), full, length) == 0);
-  }
+  fuzz::Require(std::strlen(full) + 1 < sizeof full, "a description fits 256 bytes");
+  fuzz::Require(capacity == 0 || (std::strlen(small.get()) < capacity &&
+                                  std::strncmp(small.get(), full, std::strlen(small.get())) == 0),
+                "a cut description starts the full one");
   RegistersNamed(command);
 
   // The text form reads back as the same command.
@@ -50,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FormatCommandText(command, formatted.get());
   Disc.ActionCommand[0][0] = uint8_t(~command[0]);
   ParseCommandText(0, formatted.get());
-  Require(std::memcmp(Disc.ActionCommand[0], command, 8) == 0);
+  fuzz::Require(std::memcmp(Disc.ActionCommand[0], command, 8) == 0, "a command's text reads back as it");
 
   // Typed text of any length and content, into any entry.
   std::size_t length = std::min(size - kHeaderSize, kMaxText);
