@@ -5,8 +5,6 @@
 //
 //   ifo_ok NAME                  NAME (VIDEO_TS.IFO, VTS_01_0.BUP, ...) parsed
 //   ifo_bad NAME                 NAME did not parse
-//   vmgm_lu U lang XX pgcs N     video manager menu language unit U (from 0)
-//   vmgm_lus none                the video manager has no menu table
 //   titles N                     entries of the title table
 //   title T vts V ttn K angles A chapters C post HEX16|none
 //   error TEXT                   anything else that is wrong
@@ -23,6 +21,7 @@
 #include <dvdread/ifo_types.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -33,42 +32,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A temporary VIDEO_TS folder of links to every VOB of the disc and to its
-// IFO files, or to its BUP files under their IFO names.
-class FolderView {
- public:
-  FolderView(const fs::path& source, bool useBackups) {
-    char pattern[] = "/tmp/dvdread_list.XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return;
-    root_ = pattern;
-    std::error_code error;
-    if (!fs::create_directory(Path(), error)) return;
-    for (fs::directory_iterator it(source, error), end; !error && it != end; it.increment(error)) {
-      std::string name = it->path().filename(), ext = it->path().extension();
-      if (ext == ".BUP" && useBackups) {
-        name.replace(name.size() - 4, 4, ".IFO");
-      } else if (ext != ".VOB" && (ext != ".IFO" || useBackups)) {
-        continue;
-      }
-      fs::create_symlink(it->path(), Path() / name, error);
-    }
-    ok_ = !error;
-  }
-  ~FolderView() {
-    std::error_code ignored;
-    if (!root_.empty()) fs::remove_all(root_, ignored);
-  }
-  FolderView(const FolderView&) = delete;
-  FolderView& operator=(const FolderView&) = delete;
-
-  bool ok() const { return ok_; }
-  fs::path Path() const { return root_ / "VIDEO_TS"; }
-
- private:
-  fs::path root_;
-  bool ok_ = false;
-};
 
 // libdvdread says at error level that a folder is not a drive; its messages
 // are shown only when something failed, where they tell what.
@@ -83,13 +46,9 @@ void Keep(void*, dvd_logger_level_t, const char* format, va_list args) {
 const dvd_logger_cb kLogger = {Keep};
 
 std::string IfoName(int n, bool backup) {
-  char name[16];
-  if (n == 0) {
-    std::snprintf(name, sizeof name, "VIDEO_TS.%s", backup ? "BUP" : "IFO");
-  } else {
-    std::snprintf(name, sizeof name, "VTS_%02d_0.%s", n, backup ? "BUP" : "IFO");
-  }
-  return name;
+  char name[24] = "VIDEO_TS";
+  if (n > 0) std::snprintf(name, sizeof name, "VTS_%02d_0", n);
+  return std::string(name) + (backup ? ".BUP" : ".IFO");
 }
 
 // Every information file of one view, index 0 the video manager.
@@ -105,47 +64,32 @@ struct OpenedDisc {
   }
 };
 
-// Opens the video manager and every title set it names; prints one ifo_ok or
-// ifo_bad line per file. False when any of them failed.
+// Opens the video manager and every title set it names from a view of the
+// folder: links to its VOBs and to its IFO files, or to its BUP files under
+// their IFO names. Prints one ifo_ok or ifo_bad line per file; false when any
+// of them failed.
 bool OpenAll(const fs::path& videoTs, bool useBackups, OpenedDisc& disc) {
-  FolderView view(videoTs, useBackups);
-  if (!view.ok()) {
-    std::printf("error cannot build a view of %s\n", videoTs.c_str());
-    return false;
+  char pattern[] = "/tmp/dvdread_list.XXXXXX";
+  const fs::path view = mkdtemp(pattern) != nullptr ? fs::path(pattern) / "VIDEO_TS" : fs::path();
+  std::error_code error;
+  fs::create_directory(view, error);
+  for (fs::directory_iterator it(videoTs, error), end; !error && it != end; it.increment(error)) {
+    std::string name = it->path().filename(), ext = it->path().extension();
+    if (ext == ".BUP" && useBackups) name.replace(name.size() - 4, 4, ".IFO");
+    if (ext == ".VOB" || ext == (useBackups ? ".BUP" : ".IFO"))
+      fs::create_symlink(it->path(), view / name, error);
   }
-  disc.dvd = DVDOpen2(nullptr, &kLogger, view.Path().c_str());
-  if (disc.dvd == nullptr) {
-    std::printf("ifo_bad %s\n", IfoName(0, useBackups).c_str());
-    return false;
+  if (error) std::printf("error cannot build a view of %s\n", videoTs.c_str());
+  disc.dvd = error ? nullptr : DVDOpen2(nullptr, &kLogger, view.c_str());
+  for (int n = 0, sets = 0; disc.dvd != nullptr && n <= sets; ++n) {
+    disc.ifos.push_back(ifoOpen(disc.dvd, n));
+    if (disc.ifos[0] != nullptr) sets = disc.ifos[0]->vmgi_mat->vmg_nr_of_title_sets;
+    std::printf("%s %s\n", disc.ifos[n] != nullptr ? "ifo_ok" : "ifo_bad", IfoName(n, useBackups).c_str());
   }
-  ifo_handle_t* vmg = ifoOpen(disc.dvd, 0);
-  disc.ifos.push_back(vmg);
-  std::printf("%s %s\n", vmg != nullptr ? "ifo_ok" : "ifo_bad", IfoName(0, useBackups).c_str());
-  if (vmg == nullptr) return false;
-  bool ok = true;
-  int sets = vmg->vmgi_mat->vmg_nr_of_title_sets;
-  for (int n = 1; n <= sets; ++n) {
-    ifo_handle_t* vts = ifoOpen(disc.dvd, n);
-    disc.ifos.push_back(vts);
-    std::printf("%s %s\n", vts != nullptr ? "ifo_ok" : "ifo_bad", IfoName(n, useBackups).c_str());
-    ok = ok && vts != nullptr;
-  }
+  if (!error && disc.dvd == nullptr) std::printf("ifo_bad %s\n", IfoName(0, useBackups).c_str());
   // The handles hold every table in memory, so the view may go now.
-  return ok;
-}
-
-void PrintMenuUnits(const ifo_handle_t* vmg) {
-  const pgci_ut_t* ut = vmg->pgci_ut;
-  if (ut == nullptr || ut->nr_of_lus == 0) {
-    std::printf("vmgm_lus none\n");
-    return;
-  }
-  for (int u = 0; u < ut->nr_of_lus; ++u) {
-    const pgci_lu_t& lu = ut->lu[u];
-    char lang[3] = {static_cast<char>(lu.lang_code >> 8), static_cast<char>(lu.lang_code & 0xFF), 0};
-    if (lang[0] == 0) std::strcpy(lang, "--");
-    std::printf("vmgm_lu %d lang %s pgcs %d\n", u, lang, lu.pgcit != nullptr ? lu.pgcit->nr_of_pgci_srp : 0);
-  }
+  if (!view.empty()) fs::remove_all(view.parent_path(), error);
+  return disc.dvd != nullptr && std::find(disc.ifos.begin(), disc.ifos.end(), nullptr) == disc.ifos.end();
 }
 
 bool PrintTitles(const OpenedDisc& disc) {
@@ -207,11 +151,9 @@ int main(int argc, char** argv) {
     OpenedDisc backups;
     ok = OpenAll(videoTs, true, backups) && ok;
   }
-  if (!disc.ifos.empty() && disc.ifos[0] != nullptr) {
-    PrintMenuUnits(disc.ifos[0]);
-    if (disc.ifos.size() == static_cast<std::size_t>(disc.ifos[0]->vmgi_mat->vmg_nr_of_title_sets) + 1) {
-      ok = PrintTitles(disc) && ok;
-    }
+  if (!disc.ifos.empty() && disc.ifos[0] != nullptr &&
+      disc.ifos.size() == std::size_t(disc.ifos[0]->vmgi_mat->vmg_nr_of_title_sets) + 1) {
+    ok = PrintTitles(disc) && ok;
   }
   std::fflush(stdout);
   if (!ok) {

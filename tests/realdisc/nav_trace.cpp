@@ -1,4 +1,4 @@
-// nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--max-blocks M] [--log]
+// nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]
 //
 // Plays a DVD-Video folder with libdvdnav from First Play, as a player
 // without a screen would, and prints where playback goes, one line each:
@@ -8,7 +8,7 @@
 //   TITLE n   title n starts playing (again each time it restarts)
 //   STOP      playback ended; exit status 0
 //   ERROR m   libdvdnav failed with message m; exit status 1
-//   LIMIT     more than M blocks were read (default 200000), or the run
+//   LIMIT     more than 200000 blocks were read, or the run
 //             took too long (a navigation loop inside one call); status 2
 //
 // After N titles have started (default 5) it stops quietly with status 0.
@@ -52,34 +52,27 @@ void OnAlarm(int) {
 }
 
 struct Options {
-  std::string folder;
-  long maxTitles = 5;
-  long maxBlocks = 200000;
+  const char* folder = nullptr;
+  long maxTitles = 5, title = 0;
   std::string lang;
-  long title = 0;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool hasValue = i + 1 < argc;
-    if (arg == "--max-titles" && hasValue) {
-      options.maxTitles = std::strtol(argv[++i], nullptr, 10);
-    } else if (arg == "--max-blocks" && hasValue) {
-      options.maxBlocks = std::strtol(argv[++i], nullptr, 10);
-    } else if (arg == "--title" && hasValue) {
-      options.title = std::strtol(argv[++i], nullptr, 10);
-    } else if (arg == "--lang" && hasValue) {
-      options.lang = argv[++i];
-    } else if (arg == "--log") {
+    const std::string arg = argv[i];
+    if (arg == "--log") {
       passLog = true;
-    } else if (options.folder.empty() && arg.rfind("--", 0) != 0) {
-      options.folder = arg;
+    } else if (i + 1 < argc && (arg == "--max-titles" || arg == "--title")) {
+      (arg == "--title" ? options.title : options.maxTitles) = std::strtol(argv[++i], nullptr, 10);
+    } else if (i + 1 < argc && arg == "--lang") {
+      options.lang = argv[++i];
+    } else if (options.folder == nullptr && arg.rfind("--", 0) != 0) {
+      options.folder = argv[i];
     } else {
       return false;
     }
   }
-  return !options.folder.empty() && options.maxTitles > 0 && options.maxBlocks > 0 &&
+  return options.folder != nullptr && options.maxTitles > 0 &&
          (options.lang.empty() || options.lang.size() == 2);
 }
 
@@ -103,9 +96,7 @@ bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_doma
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(
-        stderr,
-        "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--max-blocks M] [--log]\n");
+    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]\n");
     return 2;
   }
   // Lines reach the caller even if libdvdnav aborts on an illegal command.
@@ -114,27 +105,23 @@ int main(int argc, char** argv) {
   alarm(300);
 
   dvdnav_t* nav = nullptr;
-  if (dvdnav_open2(&nav, nullptr, &kLogger, options.folder.c_str()) != DVDNAV_STATUS_OK) return Fail(nullptr);
-  if (!options.lang.empty() && dvdnav_menu_language_select(nav, &options.lang[0]) != DVDNAV_STATUS_OK) {
-    return Fail(nav);
-  }
-  if (dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK) return Fail(nav);
-  if (options.title > 0 && dvdnav_title_play(nav, int32_t(options.title)) != DVDNAV_STATUS_OK)
+  if (dvdnav_open2(&nav, nullptr, &kLogger, options.folder) != DVDNAV_STATUS_OK) return Fail(nullptr);
+  if ((!options.lang.empty() && dvdnav_menu_language_select(nav, &options.lang[0]) != DVDNAV_STATUS_OK) ||
+      dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK ||
+      (options.title > 0 && dvdnav_title_play(nav, int32_t(options.title)) != DVDNAV_STATUS_OK))
     return Fail(nav);
 
   // A title starts when its domain is entered, when another title follows,
   // or when the first cell of its chain plays again (a repeat, or a jump to
   // the same title).
-  bool domainEntered = true;
-  bool pressedInCell = false;
+  bool domainEntered = true, pressedInCell = false;
   int32_t lastTitle = 0;
   long titlesStarted = 0;
   uint8_t block[DVD_VIDEO_LB_LEN];
 
   for (long blocks = 0;; ++blocks) {
-    if (blocks >= options.maxBlocks) return End(nav, "LIMIT", 2);
-    int32_t event = 0;
-    int32_t length = 0;
+    if (blocks >= 200000) return End(nav, "LIMIT", 2);
+    int32_t event = 0, length = 0;
     if (dvdnav_get_next_block(nav, block, &event, &length) != DVDNAV_STATUS_OK) return Fail(nav);
 
     switch (event) {
@@ -148,8 +135,7 @@ int main(int argc, char** argv) {
           if (domainEntered) std::printf("MENU\n");
           lastTitle = 0;
         } else if (dvdnav_is_domain_vts(nav)) {
-          int32_t title = 0;
-          int32_t part = 0;
+          int32_t title = 0, part = 0;
           if (dvdnav_current_title_info(nav, &title, &part) != DVDNAV_STATUS_OK) return Fail(nav);
           if (domainEntered || title != lastTitle || cell->cellN == 1) {
             std::printf("TITLE %d\n", title);
@@ -170,10 +156,9 @@ int main(int argc, char** argv) {
         break;
       }
       case DVDNAV_STILL_FRAME:
-        if (dvdnav_still_skip(nav) != DVDNAV_STATUS_OK) return Fail(nav);
-        break;
       case DVDNAV_WAIT:
-        if (dvdnav_wait_skip(nav) != DVDNAV_STATUS_OK) return Fail(nav);
+        if ((event == DVDNAV_WAIT ? dvdnav_wait_skip(nav) : dvdnav_still_skip(nav)) != DVDNAV_STATUS_OK)
+          return Fail(nav);
         break;
       case DVDNAV_STOP:
         return End(nav, "STOP", 0);
