@@ -1,20 +1,24 @@
 // `reelwrite apply` on every authored disc with every preset, the two options
-// and a hand-made map: libdvdread still opens every file, each backup holds
-// its information file's bytes, the disc reads back with the actions that
-// were asked for, and applying the same settings again changes nothing.
-// Before that, info reads each title's action from the post commands
-// scripts/make_disc wrote.
+// and a hand-made map: libdvdread still opens every file, each BUP holds its
+// IFO's bytes, the disc reads back with the actions that were asked for, and
+// applying the same settings again changes nothing. The first apply keeps the
+// information files as they were in ORIGINAL_IFO_VIDEO_TS, the second leaves
+// that copy alone, and restore brings every file back. Before that, info
+// reads each title's action from the post commands scripts/make_disc wrote.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/realdisc/disc_fixture.h"
 
 namespace {
+
+using Names = std::vector<std::string>;
 
 struct Want {
   std::string action;
@@ -95,6 +99,28 @@ const Setting kSettings[] = {
      {{"jump", 0, 3}, {"stop", 0, 2}, {"jump", 0, 2}, {"unchanged", 0, 1}}},
 };
 
+// dvdread_list's title lines, the post command as info prints it.
+struct ListedTitle {
+  int title, titleSet, titleInSet, angles, chapters;
+  std::string post;
+};
+
+std::vector<ListedTitle> TitlesRead(const std::string& listing) {
+  std::vector<ListedTitle> titles;
+  std::istringstream lines(listing);
+  for (std::string line; std::getline(lines, line);) {
+    ListedTitle t{};
+    char post[17] = {};
+    if (std::sscanf(line.c_str(), "title %d vts %d ttn %d angles %d chapters %d post %16s", &t.title,
+                    &t.titleSet, &t.titleInSet, &t.angles, &t.chapters, post) != 6)
+      continue;
+    for (int i = 0; i < 16; i += 2)
+      t.post += (i ? " " : "") + (post[0] == 'n' ? "FF" : std::string(post + i, 2));
+    titles.push_back(t);
+  }
+  return titles;
+}
+
 void PrintTo(const DiscCase& d, std::ostream* os) { *os << d.name; }
 
 class ApplyMatrix : public ::testing::TestWithParam<DiscCase> {};
@@ -104,23 +130,29 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
   ProgramRun read = Reelwrite({"info", AuthoredDisc(disc.name), "--json"});
   ASSERT_EQ(read.exit, 0) << read.err;
   EXPECT_EQ(ActionsIn(read.out), disc.asRead) << read.out;
+  const FolderFiles original = ReadFolder(AuthoredDisc(disc.name));
   for (const Setting& setting : kSettings) {
     SCOPED_TRACE(::testing::PrintToString(setting.args));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, disc.name);
-    std::vector<std::string> apply = {"apply", copy, "--yes", "--json"};
+    const std::string backup = folder.HostName("ORIGINAL_IFO_VIDEO_TS");
+    // The disc's root folder stands for its VIDEO_TS.
+    std::vector<std::string> apply = {"apply", folder.host(), "--yes", "--json"};
     apply.insert(apply.end(), setting.args.begin(), setting.args.end());
     // No pair the disc's commands use is ever chosen, nor the dispatcher's
     // own on the second run.
     ProgramRun run = Reelwrite(apply);
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(run.err.find("own commands use"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("using the folder " + copy), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("kept in " + backup), std::string::npos) << run.err;
 
-    DvdreadListing listing = DvdreadList(copy);
-    EXPECT_EQ(listing.exit, 0) << listing.output;
-    EXPECT_TRUE(listing.failed.empty()) << listing.output;
-    EXPECT_EQ(listing.parsed.size(), 2u * (disc.titleSets + 1)) << listing.output;
-
+    const ProgramRun listing = RunProgram({"dvdread_list", copy});
+    EXPECT_EQ(listing.exit, 0) << listing.out << listing.err;
+    int parsed = 0;
+    for (std::size_t at = 0; (at = listing.out.find("ifo_ok ", at)) != std::string::npos; ++at) ++parsed;
+    EXPECT_EQ(parsed, 2 * (disc.titleSets + 1)) << listing.out;
+    const std::vector<ListedTitle> titles = TitlesRead(listing.out);
     const FolderFiles written = ReadFolder(copy, true);
     for (const auto& f : written) {
       if (f.first.compare(f.first.size() - 4, 4, ".IFO") != 0) continue;
@@ -134,14 +166,14 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
     // apply --json describes the disc it leaves; its warnings are the change's.
     EXPECT_EQ(run.out.substr(0, run.out.find("\"warnings\"")),
               info.out.substr(0, info.out.find("\"warnings\"")));
-    const int count = static_cast<int>(listing.titles.size());
+    const int count = static_cast<int>(titles.size());
     const std::string head =
         "\"title_count\": " + std::to_string(count) +
         ", \"title_set_count\": " + std::to_string(disc.titleSets) + ", \"menu_register\": " +
         std::to_string(setting.menuRegister >= 0 ? setting.menuRegister : disc.freeRegister) +
         ", \"menu_pgc_number\": " + std::to_string(disc.dispatcher) + ",";
     EXPECT_NE(info.out.find(head), std::string::npos) << head << " not in\n" << info.out;
-    for (const ListedTitle& t : listing.titles) {
+    for (const ListedTitle& t : titles) {
       const bool last = t.title == count;
       Want want =
           setting.titles.empty() ? (last ? setting.last : setting.middle) : setting.titles[t.title - 1];
@@ -162,7 +194,12 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
     run = Reelwrite(apply);
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(run.err.find("own commands use"), std::string::npos) << run.err;
-    EXPECT_EQ(Differences(written, ReadFolder(copy, true)), std::vector<std::string>{});
+    EXPECT_EQ(run.err.find("kept in"), std::string::npos) << run.err;
+    EXPECT_EQ(Differences(written, ReadFolder(copy, true)), Names{});
+    run = Reelwrite({"restore", copy, "--yes"});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(Differences(ReadFolder(copy), original), Names{});
+    EXPECT_EQ(Differences(ReadFolder(backup, true), ReadFolder(AuthoredDisc(disc.name), true)), Names{});
   }
 }
 

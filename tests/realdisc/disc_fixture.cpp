@@ -1,6 +1,5 @@
 #include "tests/realdisc/disc_fixture.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -8,18 +7,17 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
 
 std::string Contents(std::FILE* f) {
-  std::string text;
+  std::string text(std::size_t(std::ftell(f)), '\0');
   std::rewind(f);
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+  text.resize(std::fread(&text[0], 1, text.size(), f));
   std::fclose(f);
   return text;
 }
@@ -78,65 +76,23 @@ std::string CopyOfDisc(const TempFolder& folder, const std::string& disc) {
   return folder.HostName("VIDEO_TS");
 }
 
-void EditIfo(const std::string& videoTs, const std::string& ifoName, void (*edit)(std::string& bytes)) {
-  std::ifstream in(videoTs + "/" + ifoName, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (bytes.empty()) throw std::runtime_error("nothing to edit in " + ifoName);
-  edit(bytes);
-  for (const char* extension : {".IFO", ".BUP"}) {
-    std::ofstream out(videoTs + "/" + ifoName.substr(0, ifoName.size() - 4) + extension, std::ios::binary);
-    out << bytes;
-  }
-}
-
 FolderFiles ReadFolder(const std::string& folder, bool ifoOnly) {
   FolderFiles files;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (dirent* e = readdir(dir)) {
-      const std::string name = e->d_name;
-      const std::string ext = name.size() > 4 ? name.substr(name.size() - 4) : "";
-      if (name[0] != '.' && (!ifoOnly || ext == ".IFO" || ext == ".BUP")) files[name];
-    }
-    closedir(dir);
-  }
-  for (auto& f : files) {
-    std::ifstream in(folder + "/" + f.first, std::ios::binary);
-    f.second.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+    const std::string name = entry.path().filename(), ext = entry.path().extension();
+    std::ifstream in(entry.path(), std::ios::binary);
+    if (!ifoOnly || ext == ".IFO" || ext == ".BUP")
+      files[name].assign(std::istreambuf_iterator<char>(in), {});
   }
   return files;
 }
 
 std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b) {
   std::vector<std::string> names;
-  for (const auto& f : a) {
+  for (const auto& f : a)
     if (b.count(f.first) == 0 || b.at(f.first) != f.second) names.push_back(f.first);
-  }
-  for (const auto& f : b) {
+  for (const auto& f : b)
     if (a.count(f.first) == 0) names.push_back(f.first);
-  }
   return names;
-}
-
-DvdreadListing DvdreadList(const std::string& folder) {
-  ProgramRun run = RunProgram({"dvdread_list", folder});
-  DvdreadListing listing{run.exit, {}, {}, {}, run.out + run.err};
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream in(line);
-    std::string word, label, post;
-    in >> word;
-    if (word == "ifo_ok" || word == "ifo_bad") {
-      in >> label;
-      (word == "ifo_ok" ? listing.parsed : listing.failed).push_back(label);
-    } else if (word == "title") {
-      ListedTitle t{};
-      in >> t.title >> label >> t.titleSet >> label >> t.titleInSet >> label >> t.angles >> label >>
-          t.chapters >> label >> post;
-      for (std::size_t i = 0; i < 16; i += 2) {
-        t.post += std::string(i ? " " : "") + (post == "none" ? "FF" : post.substr(i, 2));
-      }
-      listing.titles.push_back(t);
-    }
-  }
-  return listing;
 }

@@ -1,5 +1,5 @@
 // Helpers of the real-disc tests: discs authored by scripts/make_disc, copies
-// of them to patch, and runs of reelwrite and of the dvdread_list judge.
+// of them to patch, runs of reelwrite and of the judges, and folders' files.
 // Failures to author, copy or run throw std::runtime_error, which fails the
 // test with the reason.
 #pragma once
@@ -33,10 +33,6 @@ std::string AuthoredDisc(const std::string& name);
 // A fresh copy of an authored disc: folder/VIDEO_TS.
 std::string CopyOfDisc(const TempFolder& folder, const std::string& disc);
 
-// Changes an information file of a copied disc and its BUP alike, as another
-// authoring program might have written them: `edit` gets the IFO's bytes.
-void EditIfo(const std::string& videoTs, const std::string& ifoName, void (*edit)(std::string& bytes));
-
 // Every file of a folder with its bytes (with ifoOnly, just the information
 // files and their backups); empty when the folder is missing.
 using FolderFiles = std::map<std::string, std::string>;
@@ -44,18 +40,3 @@ FolderFiles ReadFolder(const std::string& folder, bool ifoOnly = false);
 
 // The names of the files whose bytes differ, or that only one side holds.
 std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b);
-
-struct ListedTitle {
-  int title, titleSet, titleInSet, angles, chapters;
-  std::string post;  // as info prints commands: "30 01 00 ..", all FF when there is none
-};
-
-struct DvdreadListing {
-  int exit;
-  std::vector<std::string> parsed;  // "VIDEO_TS.IFO", "VTS_01_0.BUP", ...
-  std::vector<std::string> failed;
-  std::vector<ListedTitle> titles;
-  std::string output;  // everything it printed, for failure messages
-};
-
-DvdreadListing DvdreadList(const std::string& folder);
