@@ -28,10 +28,8 @@ TEST(AboutBox, PlaceOverOwnerCentresAcrossAndStaysOnScreen) {
   };
   for (const Case& c : cases) {
     const RECT placed = PlaceOverOwner(c.owner, RECT{0, 0, 300, 130});
-    EXPECT_EQ(placed.left, c.expected.left);
-    EXPECT_EQ(placed.top, c.expected.top);
-    EXPECT_EQ(placed.right, c.expected.right);
-    EXPECT_EQ(placed.bottom, c.expected.bottom);
+    EXPECT_TRUE(EqualRect(&placed, &c.expected))
+        << placed.left << "," << placed.top << " " << placed.right << "," << placed.bottom;
   }
 }
 

@@ -98,6 +98,13 @@ void SetText(int id, const std::string& utf8) { SetWindowTextW(Item(id), winfw::
 void Select(int id, int index) { SendMessageW(Item(id), CB_SETCURSEL, WPARAM(index), 0); }
 void SetCheck(int id, bool on) { SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
+void GetInfoOn(const std::string& folder) {
+  SetCheck(IDC_NO_MENU, false);
+  SetCheck(IDC_RANDOM_PLAY, false);
+  SetText(IDC_EDIT_FOLDER, folder);
+  Press(IDC_GET_INFO);
+}
+
 void Pump() {
   if (running) running->DispatchWaiting();
   MSG message;
@@ -108,9 +115,9 @@ void Pump() {
   }
 }
 
-std::string Text(int id) {
+std::string Text(int id, HWND dialog) {
   wchar_t text[512] = {};
-  GetWindowTextW(Item(id), text, 512);
+  GetDlgItemTextW(dialog != nullptr ? dialog : Dialog(), id, text, 512);
   return Utf8(text);
 }
 

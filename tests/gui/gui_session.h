@@ -9,6 +9,7 @@
 
 #include "app/main_dialog.h"
 #include "app/shell.h"
+#include "res/resource.h"
 
 namespace gui {
 
@@ -29,11 +30,16 @@ void Click(int id);
 void SetText(int id, const std::string& utf8);
 void Select(int id, int index);
 void SetCheck(int id, bool on);
+// Get info on `folder` with both options off, whatever the test before left.
+void GetInfoOn(const std::string& folder);
+// The controls that need a disc read.
+constexpr int kDiscControls[] = {IDC_NO_MENU, IDC_RANDOM_PLAY, IDC_TITLE_INFO, IDC_EXECUTE};
 // Dispatches what is waiting, as the message loop would.
 void Pump();
 
 std::string Utf8(const std::wstring& wide);
-std::string Text(int id);
+// A control's text, in the main dialog or in `dialog`.
+std::string Text(int id, HWND dialog = nullptr);
 std::string ItemText(int id, int index);
 bool Enabled(int id);
 bool Checked(int id);

@@ -30,7 +30,6 @@ constexpr RowIds kRows[5] = {
     {1014, {151, 156, 152, 154, 167, 168}, 158, 157, 137},
 };
 enum Kind { kJump, kCommand, kMenu, kStop, kRepeat, kUnchanged, kNone };
-const int kDiscControls[] = {IDC_NO_MENU, IDC_RANDOM_PLAY, IDC_TITLE_INFO, IDC_EXECUTE};
 
 Kind CheckedKind(int row) {
   for (int b = 0; b < 6; ++b) {
@@ -39,20 +38,28 @@ Kind CheckedKind(int row) {
   return kNone;
 }
 
+// A row as shown: the checked kind, title selection, command text, menu
+// selection and which of its fields are enabled.
+std::string Row(int k) {
+  static const char* const kNames[] = {"jump", "command", "menu", "stop", "repeat", "unchanged", "none"};
+  const RowIds& row = kRows[k];
+  std::string text = std::string(kNames[CheckedKind(k)]) + " " + std::to_string(Selection(row.target)) +
+                     " [" + Text(row.text) + "] " + std::to_string(Selection(row.menu)) + " on:";
+  const std::pair<int, const char*> fields[] = {
+      {row.target, "title"}, {row.text, "text"}, {row.menu, "menu"}, {row.kinds[kStop], "kinds"}};
+  for (const auto& [id, name] : fields) {
+    if (Enabled(id)) text += std::string(" ") + name;
+  }
+  return text;
+}
+
 std::vector<std::string> Labels() {
   std::vector<std::string> labels;
   for (const RowIds& row : kRows) labels.push_back(Text(row.label));
   return labels;
 }
 
-// With both options off, whatever the test before left.
-void GetInfoOn(const std::string& folder) {
-  SetCheck(IDC_NO_MENU, false);
-  SetCheck(IDC_RANDOM_PLAY, false);
-  SetText(IDC_EDIT_FOLDER, folder);
-  Press(IDC_GET_INFO);
-}
-
+// A test that expects a message box records it with a recorder of its own.
 class MainDialog : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -60,10 +67,11 @@ class MainDialog : public ::testing::Test {
     FindProgramPaths();
     DeleteFileA(HistoryPath);
   }
+  void TearDown() override { EXPECT_TRUE(quiet.messages().empty()) << quiet.messages()[0].text; }
+  MessageRecorder quiet;
 };
 
 TEST_F(MainDialog, BeforeAnyGetInfoNothingIsOffered) {
-  MessageRecorder recorder;
   App();
   EXPECT_EQ(Text(IDC_TITLE_COUNT), " 0");
   EXPECT_EQ(Text(IDC_TITLE_SET_COUNT), " 0");
@@ -86,13 +94,10 @@ TEST_F(MainDialog, BeforeAnyGetInfoNothingIsOffered) {
   Press(IDC_PAGE_DOWN);
   EXPECT_EQ(Disc.RowPage, 0);
   EXPECT_TRUE(App().Dialog()->AskCanClose());
-  EXPECT_TRUE(recorder.messages().empty());
 }
 
 TEST_F(MainDialog, GetInfoShowsTheAuthoredDisc) {
-  MessageRecorder recorder;
   GetInfoOn(CopyOfDisc("sample"));
-  ASSERT_TRUE(recorder.messages().empty()) << recorder.messages()[0].text;
   EXPECT_EQ(Text(IDC_TITLE_COUNT), " 3");
   EXPECT_EQ(Text(IDC_TITLE_SET_COUNT), " 1");
   EXPECT_EQ(Labels(), (std::vector<std::string>{"[ 01 ]", "[ 02 ]", "[ 03 ]", "[ -- ]", "[ -- ]"}));
@@ -101,33 +106,12 @@ TEST_F(MainDialog, GetInfoShowsTheAuthoredDisc) {
   EXPECT_TRUE(MenuItemEnabled(CM_TITLE_INFO));
   EXPECT_TRUE(MenuItemEnabled(CM_EXECUTE));
 
-  struct Expected {
-    Kind kind;
-    int target;
-    const char* text;
-    int menu;
-    bool targetOn, textOn, menuOn, kindsOn;
-  };
-  const Expected rows[5] = {
-      // A disc never patched preselects each title's own number, the last title 1.
-      {kCommand, 0, "30 03 00 00 00 02 00 00", 0, false, true, false, true},
-      {kCommand, 1, "30 03 00 00 00 03 00 00", 0, false, true, false, true},
-      {kMenu, 0, "30 08 00 00 01 42 00 00", 0, false, false, true, true},
-      {kJump, 0, "30 02 00 00 00 01 00 00", 0, false, false, false, false},
-      {kJump, 0, "30 02 00 00 00 01 00 00", 0, false, false, false, false},
-  };
-  for (int k = 0; k < 5; ++k) {
-    SCOPED_TRACE(k);
-    const Expected& e = rows[k];
-    EXPECT_EQ(CheckedKind(k), e.kind);
-    EXPECT_EQ(Selection(kRows[k].target), e.target);
-    EXPECT_EQ(Text(kRows[k].text), e.text);
-    EXPECT_EQ(Selection(kRows[k].menu), e.menu);
-    EXPECT_EQ(Enabled(kRows[k].target), e.targetOn);
-    EXPECT_EQ(Enabled(kRows[k].text), e.textOn);
-    EXPECT_EQ(Enabled(kRows[k].menu), e.menuOn);
-    EXPECT_EQ(Enabled(kRows[k].kinds[3]), e.kindsOn);
-  }
+  // A disc never patched preselects each title's own number, the last title 1.
+  EXPECT_EQ(Row(0), "command 0 [30 03 00 00 00 02 00 00] 0 on: text kinds");
+  EXPECT_EQ(Row(1), "command 1 [30 03 00 00 00 03 00 00] 0 on: text kinds");
+  EXPECT_EQ(Row(2), "menu 0 [30 08 00 00 01 42 00 00] 0 on: menu kinds");
+  EXPECT_EQ(Row(3), "jump 0 [30 02 00 00 00 01 00 00] 0 on:");
+  EXPECT_EQ(Row(4), "jump 0 [30 02 00 00 00 01 00 00] 0 on:");
 }
 
 TEST_F(MainDialog, FailedGetInfoEmptiesTheRowsAndKeepsTheOptions) {
@@ -152,7 +136,6 @@ TEST_F(MainDialog, FailedGetInfoEmptiesTheRowsAndKeepsTheOptions) {
 }
 
 TEST_F(MainDialog, PagingShowsFiveTitlesAtATimeAndKeepsEdits) {
-  MessageRecorder recorder;
   GetInfoOn(CopyOfDisc("seven"));
   Click(kRows[0].kinds[kStop]);
   Press(IDC_PAGE_DOWN);
@@ -167,34 +150,22 @@ TEST_F(MainDialog, PagingShowsFiveTitlesAtATimeAndKeepsEdits) {
   EXPECT_EQ(CheckedKind(0), kStop);
   Press(IDC_PAGE_UP);  // already on the first page
   EXPECT_EQ(Disc.RowPage, 0);
-  EXPECT_TRUE(recorder.messages().empty());
 }
 
 TEST_F(MainDialog, RadioClickEnablesOnlyThatRowsField) {
-  MessageRecorder recorder;
   GetInfoOn(CopyOfDisc("seven"));
   const int kindBefore = Disc.ActionKind[0];
-  struct Case {
-    Kind clicked;
-    bool targetOn, textOn, menuOn;
-  };
-  const Case cases[] = {
-      {kJump, true, false, false},  {kCommand, false, true, false}, {kMenu, false, false, true},
-      {kStop, false, false, false}, {kRepeat, false, false, false}, {kUnchanged, false, false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.clicked);
-    Click(kRows[0].kinds[c.clicked]);
-    EXPECT_EQ(CheckedKind(0), c.clicked);
-    EXPECT_EQ(Enabled(kRows[0].target), c.targetOn);
-    EXPECT_EQ(Enabled(kRows[0].text), c.textOn);
-    EXPECT_EQ(Enabled(kRows[0].menu), c.menuOn);
+  const char* const enabled[] = {" title kinds", " text kinds", " menu kinds", " kinds", " kinds", " kinds"};
+  for (int kind = kJump; kind <= kUnchanged; ++kind) {
+    Click(kRows[0].kinds[kind]);
+    const std::string row = Row(0);
+    EXPECT_EQ(CheckedKind(0), kind);
+    EXPECT_EQ(row.substr(row.find(" on:") + 4), enabled[kind]) << row;
   }
   EXPECT_EQ(Disc.ActionKind[0], kindBefore);  // the model waits for the next read-back
 }
 
 TEST_F(MainDialog, PresetsFillEveryTitleFromTheSecondPage) {
-  MessageRecorder recorder;
   struct Case {
     int preset;
     Kind sixth, last;
@@ -224,7 +195,6 @@ TEST_F(MainDialog, PresetsFillEveryTitleFromTheSecondPage) {
     for (int n = 0; n < 5; ++n) EXPECT_EQ(Disc.ActionKind[n], Disc.ActionKind[5]) << n;
     EXPECT_EQ(Disc.PresetIndex, c.preset);
   }
-  EXPECT_TRUE(recorder.messages().empty());
 }
 
 TEST_F(MainDialog, ExecuteWritesWhatTheCommandLineWrites) {
@@ -279,7 +249,6 @@ TEST_F(MainDialog, ExecuteAsksAndCollectsTheDialogOnlyAfterTheFirstYes) {
 }
 
 TEST_F(MainDialog, BusyFlagTurnsTheHandlersAway) {
-  MessageRecorder recorder;
   GetInfoOn(CopyOfDisc("seven"));
   SetText(IDC_EDIT_FOLDER, "Z:\\no\\such");
   Busy = 1;
@@ -290,7 +259,6 @@ TEST_F(MainDialog, BusyFlagTurnsTheHandlersAway) {
   }
   EXPECT_FALSE(App().Dialog()->AskCanClose());
   Busy = 0;
-  EXPECT_TRUE(recorder.messages().empty());
   EXPECT_NE(App().Dialog()->Handle(), nullptr);
 }
 

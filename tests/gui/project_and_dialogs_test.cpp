@@ -48,11 +48,6 @@ std::vector<std::string> ListLines(HWND dialog, int id) {
   }
   return lines;
 }
-std::string ItemTextOf(HWND dialog, int id) {
-  wchar_t text[512] = {};
-  GetDlgItemTextW(dialog, id, text, 512);
-  return Utf8(text);
-}
 void ClickIn(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 // The file dialogs answered with `path`, or cancelled when it is empty; the
@@ -71,17 +66,13 @@ struct FileAnswer {
   ~FileAnswer() { winfw::SetFileDialogHandler(nullptr, nullptr); }
 };
 
-const int kDiscControls[] = {IDC_NO_MENU, IDC_RANDOM_PLAY, IDC_TITLE_INFO, IDC_EXECUTE};
-
 TEST(ProjectMenu, SaveAndLoadBringBackThePageTheFolderAndTheControls) {
   MessageRecorder recorder;
   FileAnswer files;
   const std::string folder = CopyOfDisc("seven");
   const std::string project = (fs::path(folder).parent_path() / "edit.prj").string();
-  App();
+  GetInfoOn(folder);
   Disc.ProjectPath[0] = '\0';
-  SetText(IDC_EDIT_FOLDER, folder);
-  Press(IDC_GET_INFO);
   Press(IDC_PAGE_DOWN);
   SetCheck(IDC_NO_MENU, true);
 
@@ -123,9 +114,7 @@ TEST(ProjectMenu, SaveAndLoadBringBackThePageTheFolderAndTheControls) {
 
 TEST(TitleInfo, ListsEveryTitleAndClosesWithBackOrEnter) {
   MessageRecorder recorder;
-  App();
-  SetText(IDC_EDIT_FOLDER, CopyOfDisc("seven"));
-  Press(IDC_GET_INFO);
+  GetInfoOn(CopyOfDisc("seven"));
   for (int opener : {IDC_TITLE_INFO, CM_TITLE_INFO}) {
     std::vector<std::string> lines;
     WhileModal("タイトル情報表示", [&](HWND dialog) {
@@ -164,7 +153,7 @@ class FolderDialog : public ::testing::Test {
     LRESULT at = SendMessageW(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(name.c_str()));
     SendMessageW(list, LB_SETCURSEL, WPARAM(at), 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FOLDER_LIST, LBN_SELCHANGE), LPARAM(list));
-    return ItemTextOf(dialog, IDC_PATH_LINE);
+    return Text(IDC_PATH_LINE, dialog);
   }
 
   fs::path root;
@@ -177,7 +166,7 @@ TEST_F(FolderDialog, NavigatesByClicksAndTheRootButton) {
   int extent = 0, width = 0;
   std::string drive;
   WhileModal("編集フォルダ選択", [&](HWND dialog) {
-    seen.push_back(ItemTextOf(dialog, IDC_PATH_LINE));
+    seen.push_back(Text(IDC_PATH_LINE, dialog));
     folders = ListLines(dialog, IDC_FOLDER_LIST);
     HWND list = GetDlgItem(dialog, IDC_FOLDER_LIST);
     extent = int(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0));
@@ -191,7 +180,7 @@ TEST_F(FolderDialog, NavigatesByClicksAndTheRootButton) {
     const std::vector<std::wstring> steps = {L"A", L"B", L"..", L"..", L"表", L"C", L"..", L"..", L"A"};
     for (const std::wstring& name : steps) seen.push_back(Enter(dialog, name));
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PATH_ROOT, BN_CLICKED), 0);
-    seen.push_back(ItemTextOf(dialog, IDC_PATH_LINE));
+    seen.push_back(Text(IDC_PATH_LINE, dialog));
     ClickIn(dialog, IDCANCEL);
   });
   Press(IDC_BROWSE);

@@ -19,20 +19,11 @@
 
 namespace {
 
-HWND MainDialog() {
-  for (int tries = 0; tries < 200; ++tries) {
-    HWND frame = FindWindowW(L"REELWRITE:MAIN", nullptr);
-    HWND dialog = frame != nullptr ? GetWindow(frame, GW_CHILD) : nullptr;
-    if (dialog != nullptr && IsWindowVisible(frame)) return dialog;
-    Sleep(100);
-  }
-  return nullptr;
-}
-
-HWND Captioned(const wchar_t* caption) {
-  for (int tries = 0; tries < 50; ++tries) {
-    if (HWND hwnd = FindWindowW(nullptr, caption)) return hwnd;
-    Sleep(100);
+// The window once it shows, or nullptr after `seconds`.
+HWND WaitFor(const wchar_t* windowClass, const wchar_t* caption, int seconds) {
+  for (int tries = 0; tries < 10 * seconds; ++tries, Sleep(100)) {
+    HWND hwnd = FindWindowW(windowClass, caption);
+    if (hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
   }
   return nullptr;
 }
@@ -49,7 +40,8 @@ void Settle(HWND hwnd) {
 int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  HWND dialog = MainDialog();
+  HWND frame = WaitFor(L"REELWRITE:MAIN", nullptr, 20);
+  HWND dialog = frame != nullptr ? GetWindow(frame, GW_CHILD) : nullptr;
   if (dialog == nullptr) {
     std::fputs("window_driver: Reelwrite.exe is not running\n", stderr);
     return 1;
@@ -57,17 +49,18 @@ int main() {
   for (int i = 1; i < argc; ++i) {
     const std::wstring step = argv[i];
     const bool hasArgument = i + 1 < argc;
-    if (step == L"text" && i + 2 < argc) {
-      SendMessageW(GetDlgItem(dialog, _wtoi(argv[i + 1])), WM_SETTEXT, 0, LPARAM(argv[i + 2]));
+    if ((step == L"text" || step == L"select") && i + 2 < argc) {
+      HWND item = GetDlgItem(dialog, _wtoi(argv[i + 1]));
+      if (step == L"text")
+        SendMessageW(item, WM_SETTEXT, 0, LPARAM(argv[i + 2]));
+      else
+        SendMessageW(item, CB_SETCURSEL, WPARAM(_wtoi(argv[i + 2])), 0);
       i += 2;
     } else if (step == L"click" && hasArgument) {
       const int id = _wtoi(argv[++i]);
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-    } else if (step == L"select" && i + 2 < argc) {
-      SendMessageW(GetDlgItem(dialog, _wtoi(argv[i + 1])), CB_SETCURSEL, WPARAM(_wtoi(argv[i + 2])), 0);
-      i += 2;
     } else if ((step == L"ok" || step == L"close") && hasArgument) {
-      HWND box = Captioned(argv[++i]);
+      HWND box = WaitFor(nullptr, argv[++i], 5);
       if (box == nullptr) {
         std::fprintf(stderr, "window_driver: no window captioned %ls\n", argv[i]);
         return 1;
