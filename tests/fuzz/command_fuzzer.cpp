@@ -1,6 +1,6 @@
 // The command text parser and the command decoder on any bytes.
 //
-// Input: byte 0 the decoder's buffer size (0-63), byte 1 the title entry
+// Input: byte 0 the decoder's buffer size, byte 1 the title entry
 // (any value, also out of range), bytes 2-9 a command, the rest (up to 200
 // bytes) the text typed into a title row. Every buffer is allocated at its
 // exact size, so writing one byte past it is reported.
@@ -23,7 +23,7 @@ constexpr std::size_t kMaxText = 200;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size < kHeaderSize) return 0;
-  std::size_t capacity = data[0] % 64;
+  std::size_t capacity = data[0];
   int entry = int(int8_t(data[1]));
   const uint8_t* command = data + 2;
 

@@ -1,7 +1,7 @@
 // Damaged IFO images through what the program does with them after reading:
-// what runs on any image (register scan, command decoder, title lookups,
-// preview), then, for a disc the check accepts, the menu table, the choices,
-// both patches and the file set execute would write. Beyond memory, the
+// what runs on any image (register scan, title lookups, preview), then, for
+// a disc the check accepts, the menu table, the choices, both patches and the
+// file set execute would write. Beyond memory, the
 // patches keep their promises: the title table and the tables behind the menu
 // table keep their bytes, the title set patch changes only sector fields and
 // post commands, and a patched disc reads back and patches again alike.
@@ -35,15 +35,6 @@ void RunUnchecked() {
   RegistersUsedByDisc();
   static NavPreview preview;
   PreviewDisc(StoredVmgRef(), 0, &preview);
-  // The decoder over the first sectors of each image, where command tables usually start.
-  char text[96];
-  for (int n = 0; n <= Disc.TitleSetCount; ++n) {
-    ImageRef image = n == 0 ? StoredVmgRef() : VtsImageRef(n);
-    for (int64_t at = 0; at + 8 <= std::min<int64_t>(image.size, 4 * kSectorSize); at += 8) {
-      DescribeCommand(image.data + at, text, sizeof text);
-      RegistersNamed(image.data + at);
-    }
-  }
   for (int t = 0; t <= kMaxTitles; ++t) {
     TitleChain chain;
     if (FindTitleChain(StoredVmgRef(), t, &chain)) FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc);

@@ -89,9 +89,7 @@ TEST(ProjectMenu, SaveAndLoadBringBackThePageTheFolderAndTheControls) {
 
   // Elsewhere, then the project again: page 2, its folder, the option.
   Press(IDC_PAGE_UP);
-  SetText(IDC_EDIT_FOLDER, "Z:\\no\\such\\VIDEO_TS");
-  Press(IDC_GET_INFO);
-  SetCheck(IDC_NO_MENU, false);
+  GetInfoOn("Z:\\no\\such\\VIDEO_TS");  // the option off too
   recorder.Clear();
   Press(CM_LOAD_PROJECT);
   EXPECT_TRUE(recorder.messages().empty());
