@@ -1,6 +1,7 @@
 #include "tests/fuzz/fuzz_driver.h"
 
 #include <sanitizer/asan_interface.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -171,7 +172,7 @@ int TouchPatchedFiles() {
 }
 
 TempFolder& DriveC() {
-  static TempFolder folder('C', "/dev/shm");
+  static TempFolder folder('C', access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
   return folder;
 }
 
