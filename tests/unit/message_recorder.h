@@ -1,5 +1,5 @@
-// Answers the engine's message boxes for a test and remembers what they said.
-// Installed on construction, the previous handler is back on destruction.
+// Answers the engine's message boxes for a test and remembers what they said,
+// from construction until destruction, when the previous handler is back.
 #pragma once
 
 #include <deque>
@@ -17,8 +17,8 @@ struct RecordedMessage {
 
 class MessageRecorder {
  public:
-  // Answers given in order; once they run out, Yes/No questions (style 36)
-  // get Yes (6) and everything else OK (1).
+  // Answers given in order; once they run out, Yes/No questions get Yes (6)
+  // and everything else OK (1).
   explicit MessageRecorder(std::deque<int> answers = {}) : answers_(std::move(answers)) {
     previousContext_ = platform::MessageBoxContext();
     previous_ = platform::SetMessageBoxHandler(&MessageRecorder::Answer, this);
@@ -28,19 +28,20 @@ class MessageRecorder {
   MessageRecorder& operator=(const MessageRecorder&) = delete;
 
   const std::vector<RecordedMessage>& messages() const { return messages_; }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const RecordedMessage& m : messages_) texts.push_back(m.text);
+    return texts;
+  }
   void Clear() { messages_.clear(); }
 
  private:
   static int Answer(const char* text, const char* caption, int style, void* context) {
     auto* self = static_cast<MessageRecorder*>(context);
     self->messages_.push_back({text, caption, style});
-    if (!self->answers_.empty()) {
-      const int answer = self->answers_.front();
-      self->answers_.pop_front();
-      return answer;
-    }
-    const int buttons = style & 0xF;
-    return buttons == 3 || buttons == 4 ? 6 : 1;
+    int answer = (style & 0xF) == 3 || (style & 0xF) == 4 ? 6 : 1;
+    if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
+    return answer;
   }
 
   std::deque<int> answers_;

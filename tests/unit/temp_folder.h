@@ -2,13 +2,13 @@
 // test: "C:\" (or the letter given) names it until the object goes away.
 #pragma once
 
-#include <ftw.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,17 +31,8 @@ class TempFolder {
   }
   ~TempFolder() {
     platform::MapDrive(letter_, previous_.empty() ? nullptr : previous_.c_str());
-    // Read-only folders would keep their contents; open them up first.
-    nftw(
-        host_.c_str(),
-        [](const char* p, const struct stat*, int type, FTW*) {
-          if (type == FTW_D || type == FTW_DNR) chmod(p, 0700);
-          return 0;
-        },
-        16, FTW_PHYS);
-    nftw(
-        host_.c_str(), [](const char* p, const struct stat*, int, FTW*) { return ::remove(p); }, 16,
-        FTW_DEPTH | FTW_PHYS);
+    std::error_code ignored;
+    std::filesystem::remove_all(host_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -53,32 +44,37 @@ class TempFolder {
   // Host name of something inside, given with '/' separators (UTF-8).
   std::string HostName(const std::string& relative) const { return host_ + "/" + relative; }
 
-  void WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const {
-    std::FILE* f = std::fopen(HostName(relative).c_str(), "wb");
-    if (f == nullptr) throw std::runtime_error("cannot create " + relative);
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) != 0 || !ok) throw std::runtime_error("cannot write " + relative);
-  }
   void WriteFile(const std::string& relative, const std::string& bytes) const {
-    WriteFile(relative, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    std::ofstream f(HostName(relative), std::ios::binary | std::ios::trunc);
+    if (!f.write(bytes.data(), std::streamsize(bytes.size())).flush())
+      throw std::runtime_error("cannot write " + relative);
+  }
+  void WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const {
+    WriteFile(relative, std::string(bytes.begin(), bytes.end()));
   }
   // The file's bytes; empty when it cannot be read.
   std::vector<uint8_t> ReadFile(const std::string& relative) const {
-    std::vector<uint8_t> bytes;
-    std::FILE* f = std::fopen(HostName(relative).c_str(), "rb");
-    if (f == nullptr) return bytes;
-    uint8_t buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
+    std::ifstream f(HostName(relative), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
   }
   bool Exists(const std::string& relative) const {
-    struct stat info;
-    return lstat(HostName(relative).c_str(), &info) == 0;
+    return std::filesystem::symlink_status(HostName(relative)).type() !=
+           std::filesystem::file_type::not_found;
   }
   void MakeDir(const std::string& relative) const {
-    if (mkdir(HostName(relative).c_str(), 0777) != 0) throw std::runtime_error("cannot make " + relative);
+    if (!std::filesystem::create_directory(HostName(relative)))
+      throw std::runtime_error("cannot make " + relative);
+  }
+  // Every file and folder inside by relative path; a folder's ends in '/'
+  // and holds no bytes.
+  std::map<std::string, std::string> Tree() const {
+    std::map<std::string, std::string> tree;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(host_)) {
+      const std::string name = e.path().string().substr(host_.size() + 1);
+      const std::vector<uint8_t> bytes = e.is_directory() ? std::vector<uint8_t>{} : ReadFile(name);
+      tree[e.is_directory() ? name + "/" : name].assign(bytes.begin(), bytes.end());
+    }
+    return tree;
   }
 
  private:
