@@ -5,7 +5,6 @@
 // as before or exactly as a successful run leaves it, the backup is whole or
 // absent, nothing of ours is left behind, and whoever was left with the old
 // disc was told so and never told of success.
-#include <ftw.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -29,35 +28,8 @@
 
 namespace {
 
-// Every file and folder under the drive, by path ("DISC/VIDEO_TS/VIDEO_TS.IFO";
-// a folder ends in '/' and has no bytes).
+// Every file and folder under the drive, by path ("DISC/VIDEO_TS/VIDEO_TS.IFO").
 using Tree = std::map<std::string, std::string>;
-
-Tree* Collected;
-std::size_t RootLength;
-
-Tree Snapshot(const TempFolder& drive) {
-  Tree tree;
-  Collected = &tree;
-  RootLength = drive.host().size() + 1;
-  nftw(
-      drive.host().c_str(),
-      [](const char* path, const struct stat*, int type, FTW*) {
-        if (std::strlen(path) < RootLength) return 0;
-        std::string name = path + RootLength;
-        if (type == FTW_D) {
-          (*Collected)[name + "/"];
-          return 0;
-        }
-        std::FILE* f = std::fopen(path, "rb");
-        std::string& bytes = (*Collected)[name];
-        for (int c; f && (c = std::fgetc(f)) != EOF;) bytes += char(c);
-        if (f) std::fclose(f);
-        return 0;
-      },
-      16, FTW_PHYS);
-  return tree;
-}
 
 // The part of a tree under `prefix`.
 Tree Under(const Tree& tree, const std::string& prefix) {
@@ -94,7 +66,8 @@ struct Operation {
 };
 
 void LayOut(const TempFolder& drive) {
-  std::system(("rm -rf '" + drive.host() + "'/*").c_str());
+  for (const auto& entry : std::filesystem::directory_iterator(drive.host()))
+    std::filesystem::remove_all(entry);
   drive.MakeDir("DISC");
   drive.MakeDir("DISC/VIDEO_TS");
   testdisc::DiscSpec layout = testdisc::SimpleDisc(2, 2);
@@ -134,7 +107,7 @@ class FaultInjection : public ::testing::Test {
                     const Genuine& genuine = {}) {
     op.prepare();
     if (genuine.setUp) genuine.setUp(drive_);
-    Tree start = Snapshot(drive_);
+    Tree start = drive_.Tree();
     if (genuine.sizeLimit == 0) return ActAndCheck(op, failAt, before, after, start);
     return !RunsWithFileSizeLimit(genuine.sizeLimit,
                                   [&] { return !ActAndCheck(op, -1, before, after, start); });
@@ -148,7 +121,7 @@ class FaultInjection : public ::testing::Test {
     platform::SetFaultCheck(FailOnce);
     bool succeeded = op.act();
     platform::SetFaultCheck(nullptr);
-    Tree got = Snapshot(drive_);
+    Tree got = drive_.Tree();
     // A failed removal leaves just what it failed to remove, which the
     // next run clears (a temporary is written anew, a half-made backup
     // folder is removed first).
@@ -187,14 +160,14 @@ class FaultInjection : public ::testing::Test {
   // Every fault point of the operation in turn; prints the figures.
   void EveryFaultPoint(const Operation& op) {
     op.prepare();
-    Tree before = Snapshot(drive_);
+    Tree before = drive_.Tree();
     MessageRecorder quiet;
     plan = Plan{};
     platform::SetFaultCheck(FailOnce);
     ASSERT_TRUE(op.act());
     platform::SetFaultCheck(nullptr);
     const int points = plan.calls;
-    Tree after = Snapshot(drive_);
+    Tree after = drive_.Tree();
     int mixed = 0;
     for (int k = 0; k < points; ++k) mixed += RunWithFault(op, k, before, after);
     for (const Genuine& fault : kGenuineFaults) mixed += RunWithFault(op, -1, before, after, fault);
