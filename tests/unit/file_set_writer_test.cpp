@@ -1,9 +1,10 @@
 #include "author/file_set_writer.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,104 +15,75 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 const char* const kNames[] = {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP"};
 
-// A folder C:\ holding the four files with old contents, and new contents
-// ready for them: the video manager files small, the title set files large.
-class FileSetWriterTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+// C:\ holding the four files with old contents, and new contents ready for
+// them: the video manager's small, the title set's large.
+struct FourFiles {
+  FourFiles() {
     for (int i = 0; i < 4; ++i) {
-      oldBytes_[i] = Bytes(i < 2 ? 4096 : 6144, uint8_t(0x10 + i));
-      newBytes_[i] = Bytes(i < 2 ? 8192 : 65536, uint8_t(0xA0 + i));
-      folder_.WriteFile(kNames[i], oldBytes_[i]);
-      files_[i] = PendingFile{kNames[i], newBytes_[i].data(), int64_t(newBytes_[i].size())};
+      drive.WriteFile(kNames[i], std::string(i < 2 ? 4096 : 6144, char(0x10 + i)));
+      newBytes[i] = std::string(i < 2 ? 8192 : 65536, char(0xA0 + i));
+      files[i] = {kNames[i], reinterpret_cast<const uint8_t*>(newBytes[i].data()),
+                  int64_t(newBytes[i].size())};
     }
   }
-
-  void ExpectOriginalsUntouched() {
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(folder_.ReadFile(kNames[i]), oldBytes_[i]) << kNames[i];
-  }
-  // Folders a test put in a temporary's way may stay; files may not.
-  void ExpectNoTemporary() {
-    for (const char* name : kNames) {
-      struct stat info;
-      std::string temporary = folder_.HostName(std::string(name) + kTemporarySuffix);
-      EXPECT_FALSE(stat(temporary.c_str(), &info) == 0 && S_ISREG(info.st_mode)) << name;
-    }
-  }
-
-  TempFolder folder_;
-  Bytes oldBytes_[4];
-  Bytes newBytes_[4];
-  PendingFile files_[4];
+  TempFolder drive;
+  std::string newBytes[4];
+  PendingFile files[4];
 };
 
-TEST_F(FileSetWriterTest, ReplacesEveryFileAndLeavesNoTemporary) {
+TEST(WriteFileSet, ReplacesEveryFileAndLeavesNoTemporary) {
+  FourFiles set;
   MessageRecorder messages;
   // Replacing a read-only original works too (restoring does not clear it first).
   ASSERT_TRUE(platform::SetAttributes("C:\\VTS_01_0.BUP", platform::kReadOnly));
 
-  ASSERT_TRUE(WriteFileSet("C:\\", files_, 4));
+  ASSERT_TRUE(WriteFileSet("C:\\", set.files, 4));
 
   EXPECT_TRUE(messages.messages().empty());
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(folder_.ReadFile(kNames[i]), newBytes_[i]) << kNames[i];
-  ExpectNoTemporary();
+  EXPECT_EQ(set.drive.Tree(), (std::map<std::string, std::string>{{kNames[0], set.newBytes[0]},
+                                                                  {kNames[1], set.newBytes[1]},
+                                                                  {kNames[2], set.newBytes[2]},
+                                                                  {kNames[3], set.newBytes[3]}}));
   uint32_t attributes = 0;
   ASSERT_TRUE(platform::GetAttributes("C:\\VTS_01_0.BUP", &attributes));
   EXPECT_EQ(attributes & platform::kReadOnly, 0u);
 }
 
-// Whatever stops a temporary from being written, the first message names the
-// real file and every original keeps its bytes.
-TEST_F(FileSetWriterTest, FailureBeforeReplacingTouchesNoOriginal) {
-  const std::string tooLong = "C:\\" + std::string(241, 'A') + "\\";
-  // The last temporary is blocked by a folder, which is not ours to remove.
-  folder_.MakeDir("VTS_01_0.BUP.rwtmp");
-  folder_.WriteFile("VTS_01_0.BUP.rwtmp/keep", "x");
-  const std::pair<std::string, std::string> cases[] = {
-      {"C:\\", "VTS_01_0.BUPが更新できません."},
-      {tooLong, "VIDEO_TS.IFOが更新できません.\nフォルダのパスが長すぎます."},
+// Whatever stops the writing, before or while replacing, the message names
+// the file and every original keeps its bytes; the folder in the way, not
+// ours, stays.
+TEST(WriteFileSet, FailuresLeaveTheFolderAsItWas) {
+  const struct {
+    std::string folder;
+    const char* blocked;  // a folder with a file in it stands here
+    std::string message;
+  } cases[] = {
+      {"C:\\", "VTS_01_0.BUP.rwtmp", "VTS_01_0.BUPが更新できません."},
+      {"C:\\" + std::string(241, 'A') + "\\", "VTS_01_0.BUP.rwtmp",
+       "VIDEO_TS.IFOが更新できません.\nフォルダのパスが長すぎます."},
+      {"C:\\", "VTS_01_0.IFO",
+       "VTS_01_0.IFOの置き換えでエラーが発生しました.\n置き換え済み: なし\n"
+       "元のまま: VIDEO_TS.IFO, VIDEO_TS.BUP, VTS_01_0.IFO, VTS_01_0.BUP"},
   };
-  for (const auto& [folder, message] : cases) {
-    SCOPED_TRACE(message);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    FourFiles set;
+    std::remove(set.drive.HostName(c.blocked).c_str());
+    set.drive.MakeDir(c.blocked);
+    set.drive.WriteFile(std::string(c.blocked) + "/inside", "x");
+    const auto before = set.drive.Tree();
     MessageRecorder messages;
 
-    EXPECT_FALSE(WriteFileSet(folder.c_str(), files_, 4));
+    EXPECT_FALSE(WriteFileSet(c.folder.c_str(), set.files, 4));
 
     ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].text, message);
+    EXPECT_EQ(messages.messages()[0].text, c.message);
     EXPECT_EQ(messages.messages()[0].caption, "エラー");
     EXPECT_EQ(messages.messages()[0].style, 48);
-    ExpectOriginalsUntouched();
-    ExpectNoTemporary();
-    EXPECT_TRUE(folder_.Exists("VTS_01_0.BUP.rwtmp/keep"));
+    EXPECT_EQ(set.drive.Tree(), before);
   }
-}
-
-// Renaming over a folder fails: the files before it get their originals
-// back, and the message says which is which.
-TEST_F(FileSetWriterTest, FailureWhileReplacingPutsTheOriginalsBack) {
-  std::remove(folder_.HostName("VTS_01_0.IFO").c_str());
-  folder_.MakeDir("VTS_01_0.IFO");
-  folder_.WriteFile("VTS_01_0.IFO/inside", "x");
-  MessageRecorder messages;
-
-  EXPECT_FALSE(WriteFileSet("C:\\", files_, 4));
-
-  ASSERT_EQ(messages.messages().size(), 1u);
-  EXPECT_EQ(messages.messages()[0].text,
-            "VTS_01_0.IFOの置き換えでエラーが発生しました.\n"
-            "置き換え済み: なし\n"
-            "元のまま: VIDEO_TS.IFO, VIDEO_TS.BUP, VTS_01_0.IFO, VTS_01_0.BUP");
-  EXPECT_EQ(folder_.ReadFile("VIDEO_TS.IFO"), oldBytes_[0]);
-  EXPECT_EQ(folder_.ReadFile("VIDEO_TS.BUP"), oldBytes_[1]);
-  EXPECT_EQ(folder_.ReadFile("VTS_01_0.BUP"), oldBytes_[3]);
-  EXPECT_FALSE(folder_.Exists("VIDEO_TS.IFO.rwold"));
-  EXPECT_TRUE(folder_.Exists("VTS_01_0.IFO/inside"));
-  ExpectNoTemporary();
 }
 
 TEST(CollectPatchedFiles, ListsTheImagesInWritingOrder) {
@@ -128,9 +100,8 @@ TEST(CollectPatchedFiles, ListsTheImagesInWritingOrder) {
                             "VTS_01_0.BUP", "VTS_02_0.IFO", "VTS_02_0.BUP"};
   for (int i = 0; i < 6; ++i) {
     EXPECT_STREQ(files[i].name, expected[i]);
-    int n = i / 2;
-    EXPECT_EQ(files[i].bytes, n == 0 ? Disc.VmgImage : VtsImage(n));
-    EXPECT_EQ(files[i].size, n == 0 ? Disc.VmgSize : Disc.IfoSize[n]);
+    EXPECT_EQ(files[i].bytes, i < 2 ? Disc.VmgImage : VtsImage(i / 2));
+    EXPECT_EQ(files[i].size, i < 2 ? Disc.VmgSize : Disc.IfoSize[i / 2]);
   }
   EXPECT_EQ(CollectPatchedFiles(files, 5, names), -1);
   Disc.IfoSize[2] = kIfoStoreCapacity;  // a slice reaching past the store
