@@ -1,42 +1,21 @@
-// Test discs described by what they are, not by their bytes.
+// Test discs described by what they are, not by their bytes: build a
+// DiscSpec (SimpleDisc gives titleSets x titlesPerSet titles), then LoadDisc
+// it straight into Disc as a read would leave it, or WriteDisc it as real
+// files. For a damaged disc, BuildDisc and change one field through the named
+// places, e.g. WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 500).
 //
-//   using namespace testdisc;
-//   DiscSpec d = SimpleDisc(2, 3);                 // 2 title sets x 3 titles
-//   d.titleSets[0].titlePgcs[1].post.clear();      // title 2 without post commands
-//   d.vmg.menus = {LanguageUnit{"en"}, LanguageUnit{"ja"}};
-//   d.vmg.menus[0].pgcs.resize(4);                 // 4 command-only menu chains
-//   d.vmg.menus[1].pgcs.resize(1);
-//   LoadDisc(d);                                   // straight into Disc, as a read would leave it
-//   WriteDisc(folder, d);                          // or real files for ReadEditFolder
-//
-// Damaged discs: build, then change one field through the named offsets.
-//   BuiltDisc b = BuildDisc(d);
-//   WriteBe32(b.vmg.Ptr("VMGI_MAT", kVmgTtSrptSector), 0x7FFF);
-//   WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 500);   // 500 post commands promised
-//   WriteDisc(folder, b);
-//
-// The images are valid DVD-Video as libdvdread reads them: VMGI_MAT / VTSI_MAT in
-// sector 0, First Play PGC at byte 0x400, every table on its own sector
-// boundary, every image a whole number of sectors and at least 2 of them.
+// The images are valid DVD-Video as libdvdread reads them: every table on its
+// own sector boundary, First Play at byte 0x400, at least 2 sectors each.
 // Program chains are command-only (no programs, no cells).
 //
-// Every member has a default, so partial braces ({"ja"}, {2, 1}) build
-// without -Wmissing-field-initializers.
-//
-// Names in BuiltImage::at (byte offsets from the image start). Numbers are
-// 1-based as people count them: "title 1" is the first title, "lu 1" the
-// first language unit, "pgc 1" the first program chain of its table.
-//   both:   "lu N"                 language unit N of the image's menu table
-//           "lu N pgc K"           its program chain K
-//   VIDEO_TS.IFO: "VMGI_MAT" (0), "first play", "TT_SRPT", "title N" (12-byte
-//           entry), "VMGM_PGCI_UT", and those of the five tables that follow
-//           that are present: "PTL_MAIT", "VTS_ATRT", "TXTDT_MGI",
-//           "VMGM_C_ADT", "VMGM_VOBU_ADMAP"
-//   VTS_nn_0.IFO: "VTSI_MAT" (0), "VTS_PTT_SRPT", "VTS_PGCIT", "pgc K" (title
-//           program chain K), "VTSM_PGCI_UT", "VTS_C_ADT", "VTS_VOBU_ADMAP"
-//   every program chain X with a command table: "X cmd" (the 8-byte command
-//           table header) and, when it has post commands, "X post" (the first
-//           one). E.g. "pgc 2 post", "lu 1 pgc 3 cmd", "first play cmd".
+// Places named in BuiltImage::at (byte offsets; numbers 1-based as people count):
+//   both:   "lu N", "lu N pgc K" (language unit N of the menu table, its chain K)
+//   VIDEO_TS.IFO: "VMGI_MAT", "first play", "TT_SRPT", "title N" (its entry),
+//           "VMGM_PGCI_UT" and the following tables present ("PTL_MAIT", ...)
+//   VTS_nn_0.IFO: "VTSI_MAT", "VTS_PTT_SRPT", "VTS_PGCIT", "pgc K",
+//           "VTSM_PGCI_UT", "VTS_C_ADT", "VTS_VOBU_ADMAP"
+//   a chain X with a command table: "X cmd" (its header), "X post" (the first
+//           post command), e.g. "pgc 2 post", "lu 1 pgc 3 cmd", "first play cmd".
 #pragma once
 
 #include <array>
@@ -50,10 +29,9 @@
 namespace testdisc {
 
 using Cmd = std::array<uint8_t, 8>;
-// "30 01 00 00 00 00 00 00" (blanks optional) -> bytes; throws on bad text.
-Cmd C(const char* hex);
-// The same for any number of bytes.
+// "30 01 00 00 00 00 00 00" (blanks optional) -> bytes; C throws unless 8.
 std::vector<uint8_t> Hex(std::string text);
+Cmd C(const char* hex);
 
 // A command-only program chain.
 struct Pgc {
@@ -92,7 +70,6 @@ struct VmgSpec {
   // with 0xA0 + their index (markers, not tables libdvdread can parse), so a
   // test can see where they moved.
   std::array<int32_t, 5> following = {0, kAutoPlaced, 0, 0, 0};
-  int titleSetCount = 0;  // VMGI_MAT 0x3E; 0 = the highest title set of the titles (BuildDisc: the disc's)
   uint64_t menuVobBytes = 0;  // VIDEO_TS.VOB; 0 = absent
 };
 
@@ -123,14 +100,12 @@ struct BuiltImage {
 
 struct BuiltDisc {
   BuiltImage vmg;
-  std::vector<BuiltImage> vts;  // vts[0] is VTS_01_0.IFO
-  uint64_t vmgMenuVobBytes = 0;
-  std::vector<uint64_t> vtsMenuVobBytes;
-  std::vector<std::vector<uint64_t>> titleVobBytes;
+  std::vector<BuiltImage> vts;                       // vts[0] is VTS_01_0.IFO
+  std::vector<uint64_t> menuVobBytes;                // [0] VIDEO_TS.VOB, [n] VTS_nn_0.VOB
+  std::vector<std::vector<uint64_t>> titleVobBytes;  // [n - 1] VTS_nn_1.VOB, ...
 };
 
-// Each title entry's start sector and the VMG's title set count laid out as
-// a disc lays out its files.
+// Each title entry's start sector laid out as a disc lays out its files.
 BuiltDisc BuildDisc(const DiscSpec& layout);
 
 // titleSets x titlesPerSet titles numbered in order, each title's program

@@ -121,7 +121,6 @@ TEST(VtsPatch, TitlesOutsideTheRangesLeaveTheirTitleSetsAlone) {
   layout.vmg.titles[1].titleInSet = 100;     // title set 2's only title
   layout.vmg.titles.push_back(Title{0, 1});  // no title set
   layout.vmg.titles.push_back(Title{3, 1});  // beyond the title sets
-  layout.vmg.titleSetCount = 2;
   Load(layout);
   for (int j = 0; j < 4; ++j) Disc.ActionKind[j] = Stop;
   Bytes set2 = Image(2);
