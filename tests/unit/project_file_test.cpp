@@ -1,5 +1,5 @@
-// Project files: the layout on disk, the round trip into execute, and the
-// refusal of every file that could not be used safely.
+// Project files: the layout on disk and the refusal of every file that could
+// not be used safely.
 #include "persist/project_file.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "author/execute.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/get_info.h"
@@ -29,7 +28,6 @@ const char kFormat[] = "プロジェクトの形式が異常です.";
 struct TwoDiscs {
   TwoDiscs() {
     std::memset(&Disc, 0, sizeof Disc);
-    Busy = 0;
     for (const char* sub : {"A", "B"}) {
       temp.MakeDir(sub);
       testdisc::WriteDisc(temp.HostName(sub), testdisc::SimpleDisc(2, 2));
@@ -76,44 +74,6 @@ TEST(Project, SavedFileHoldsTheStateAtItsDocumentedOffsets) {
   EXPECT_EQ(Le32(file, 8396116), 1);
   EXPECT_EQ(Le32(file, 8396124 + 4), Stop);
   EXPECT_FALSE(discs.temp.Exists("p.prj.rwtmp"));
-}
-
-// Executing a loaded project writes what executing the edit directly writes.
-TEST(Project, LoadedProjectExecutesLikeTheEditItSaved) {
-  TwoDiscs discs;
-  Disc.ActionKind[0] = Repeat;
-  Disc.ActionKind[2] = MenuPgc;
-  Disc.ActionMenu[2] = 1;
-  Disc.ActionTarget[3] = 1;
-  Disc.MenuRegister = 7;
-  Disc.RandomPlay = 1;
-  Disc.RowPage = 0;
-  MessageRecorder messages;
-  ASSERT_TRUE(SaveProjectFile("C:\\p.prj"));
-  ASSERT_EQ(Execute("C:\\A"), ExecuteSucceeded);
-
-  std::memset(&Disc, 0, sizeof Disc);
-  ASSERT_TRUE(LoadProjectFile("C:\\p.prj"));
-  EXPECT_STREQ(Disc.EditFolderText, "C:\\A");
-  ASSERT_EQ(Execute("C:\\B"), ExecuteSucceeded);
-  for (const char* name :
-       {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP", "VTS_02_0.IFO", "VTS_02_0.BUP"}) {
-    EXPECT_EQ(discs.temp.ReadFile(std::string("B/") + name), discs.temp.ReadFile(std::string("A/") + name))
-        << name;
-  }
-
-  // Saved before any disc was read: loads back with no disc.
-  std::memset(&Disc, 0, sizeof Disc);
-  ASSERT_TRUE(SaveProjectFile("C:\\empty.prj"));
-  Disc.TitleCount = 5;
-  messages.Clear();
-  EXPECT_TRUE(LoadProjectFile("C:\\empty.prj"));
-  EXPECT_EQ(Disc.TitleCount, 0);
-  EXPECT_TRUE(messages.messages().empty());
-
-  EXPECT_FALSE(LoadProjectFile("C:\\missing.prj"));
-  EXPECT_EQ(messages.messages().back().text, "プロジェクトファイルが開けません.");
-  EXPECT_STREQ(Disc.ProjectPath, "C:\\missing.prj");
 }
 
 // Every refused file leaves the state as it was, apart from ProjectPath.
@@ -175,7 +135,7 @@ TEST(Project, RefusedFilesLeaveTheStateAsItWas) {
   EXPECT_EQ(Disc.PresetIndex, 0);
 }
 
-TEST(Project, FailedSaveLeavesTheOldProject) {
+TEST(Project, FailedSaveLeavesTheOldProjectAndAnEmptyOneLoadsWithoutADisc) {
   TwoDiscs discs;
   MessageRecorder messages;
   ASSERT_TRUE(SaveProjectFile("C:\\p.prj"));
@@ -188,10 +148,19 @@ TEST(Project, FailedSaveLeavesTheOldProject) {
   }));
   EXPECT_EQ(discs.temp.ReadFile("p.prj"), old);
   EXPECT_FALSE(discs.temp.Exists("p.prj.rwtmp"));
-
-  messages.Clear();
   EXPECT_FALSE(SaveProjectFile("C:\\no such folder\\p.prj"));
   EXPECT_EQ(messages.messages().back().text, "プロジェクトファイルが作成できません.");
+  EXPECT_FALSE(LoadProjectFile("C:\\missing.prj"));
+  EXPECT_EQ(messages.messages().back().text, "プロジェクトファイルが開けません.");
+  EXPECT_STREQ(Disc.ProjectPath, "C:\\missing.prj");
+
+  std::memset(&Disc, 0, sizeof Disc);
+  ASSERT_TRUE(SaveProjectFile("C:\\empty.prj"));
+  Disc.TitleCount = 5;
+  messages.Clear();
+  EXPECT_TRUE(LoadProjectFile("C:\\empty.prj"));
+  EXPECT_EQ(Disc.TitleCount, 0);
+  EXPECT_TRUE(messages.messages().empty());
 }
 
 }  // namespace
