@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -61,50 +62,49 @@ class OriginalBackupTest : public ::testing::Test {
 };
 
 // Made by the first execute and left alone by the next, so that restoring
-// brings back the very first originals, byte for byte. A temporary left by an
-// execute that was cut off never counts as the backup.
+// brings back the very first originals, byte for byte; a temporary left by an
+// execute that was cut off never counts. Older versions named it
+// VIDEO_TS_ORIGINAL_IFO: restore takes that, and the next execute moves it
+// to the name that burns safely.
 TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
-  folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp");
-  folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp/VIDEO_TS.IFO", "half");
-  MessageRecorder messages;
-  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
-  for (const auto& [name, byte] : kFiles)
-    folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(7000, byte + 0x40));
-  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
-  ExpectBackupHolds();
-  EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"));
-  EXPECT_TRUE(messages.messages().empty());
+  for (const char* made : {"DISC/ORIGINAL_IFO_VIDEO_TS", "DISC/VIDEO_TS_ORIGINAL_IFO"}) {
+    SCOPED_TRACE(made);
+    const bool older = made[5] == 'V';
+    for (const char* gone : {"ORIGINAL_IFO_VIDEO_TS", "ORIGINAL_IFO_VIDEO_TS.rwtmp"})
+      std::filesystem::remove_all(folder_.HostName(std::string("DISC/") + gone));
+    if (older) {
+      folder_.MakeDir(made);
+      for (const auto& [name, byte] : kFiles)
+        folder_.WriteFile(std::string(made) + "/" + name, Bytes(5000, byte));
+    } else {
+      folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp");
+      folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp/VIDEO_TS.IFO", "half");
+    }
+    for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(5000, byte));
+    MessageRecorder messages;
+    for (int run = 0; run < 2; ++run) {
+      ASSERT_TRUE(older || EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+      for (const auto& [name, byte] : kFiles)
+        folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(7000, byte + 0x40));
+    }
+    char found[260];
+    ASSERT_TRUE(FindOriginalBackup("C:\\DISC\\VIDEO_TS", found, sizeof found));
+    EXPECT_EQ(found, "C:\\" + std::string(made).replace(4, 1, "\\") + "\\");
 
-  ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
+    ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
 
-  for (const auto& [name, byte] : kFiles) {
-    EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), Bytes(5000, byte)) << name;
+    for (const auto& [name, byte] : kFiles) {
+      EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), Bytes(5000, byte)) << name;
+    }
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{
+                                    "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: " +
+                                    folder_.HostName(made)});
+    EXPECT_EQ(messages.messages()[0].caption, "情報");
+    ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+    ExpectBackupHolds();
+    EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO"));
+    EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"));
   }
-  ExpectBackupHolds();
-  ASSERT_EQ(messages.messages().size(), 1u);
-  EXPECT_EQ(messages.messages()[0].caption, "情報");
-  EXPECT_EQ(messages.messages()[0].text,
-            "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: " +
-                folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS"));
-}
-
-// Older versions named it VIDEO_TS_ORIGINAL_IFO, without a record: restore
-// takes it, and the next execute moves it to the name that burns safely.
-TEST_F(OriginalBackupTest, OldNamedBackupIsFoundAndRenamed) {
-  folder_.MakeDir("DISC/VIDEO_TS_ORIGINAL_IFO");
-  for (const auto& [name, byte] : kFiles)
-    folder_.WriteFile("DISC/VIDEO_TS_ORIGINAL_IFO/" + name, Bytes(5000, byte));
-  for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(10, byte));
-  MessageRecorder messages;
-  char found[260];
-  ASSERT_TRUE(FindOriginalBackup("C:\\DISC\\VIDEO_TS", found, sizeof found));
-  EXPECT_STREQ(found, "C:\\DISC\\VIDEO_TS_ORIGINAL_IFO\\");
-  ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
-  for (const auto& [name, byte] : kFiles)
-    EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), Bytes(5000, byte));
-  ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
-  EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO"));
-  ExpectBackupHolds();
 }
 
 // Restore refuses, changing nothing, a backup that is missing, empty, too
