@@ -101,31 +101,10 @@ TEST_F(ReadFolder, ReadsEveryFileAndMeasuresTheVobs) {
   }
 }
 
-TEST_F(ReadFolder, RefusesFolderTextsAndKeepsTheEditFolder) {
-  const std::string fullPath = "編集先フォルダはフルパス（例：C:\\IN_DATA）で指定してください.";
-  const std::string missing = "編集先フォルダが存在しません.";
-  const std::string tooLong = "編集先フォルダのパスが長すぎます.";
-  struct Case {
-    std::string text, message;
-  } cases[] = {
-      {"DVD", fullPath},
-      {"C:DVD", fullPath},
-      {"C:\\NOPE", missing},
-      {"C:\\DVD\\VIDEO_TS.IFO", missing},
-      {"C:\\" + std::string(256, 'A'), tooLong},
-  };
-  for (const Case& c : cases) {
-    ReadGoodDisc();
-    std::strcpy(Disc.EditFolder, "C:\\KEPT\\");
-    EXPECT_EQ(Read(c.text.c_str(), FolderRejected), c.message) << c.text;
-    EXPECT_STREQ(Disc.EditFolder, "C:\\KEPT\\");
-    ExpectNoDisc();
-  }
-}
-
-TEST_F(ReadFolder, FolderPathsUpTo247BytesLeaveRoomForEveryFileName) {
-  // "C:\" + nested names; the last one sized so the folder text has `length` bytes.
-  for (std::size_t length : {246u, 247u}) {
+// A refused text keeps the edit folder and drops the disc; folder paths up
+// to 247 bytes leave room for every file name.
+TEST_F(ReadFolder, FolderTexts) {
+  auto deep = [&](std::size_t length) {  // "C:\" + nested names, the text `length` bytes
     std::string host = "deep" + std::to_string(length), text = "C:\\" + host;
     temp.MakeDir(host);
     while (text.size() < length) {
@@ -134,11 +113,40 @@ TEST_F(ReadFolder, FolderPathsUpTo247BytesLeaveRoomForEveryFileName) {
       temp.MakeDir(host);
     }
     WriteDisc(temp.HostName(host), SimpleDisc(1, 1));
-    bool fits = length + 1 <= 247;  // with its backslash
-    EXPECT_EQ(Read(text.c_str(), fits ? FolderRead : FolderRejected),
-              fits ? "" : "編集先フォルダのパスが長すぎます.")
-        << length;
+    return text;
+  };
+  WriteDisc(temp.host(), SimpleDisc(1, 2));
+  temp.MakeDir("DVD表");
+  WriteDisc(temp.HostName("DVD表"), SimpleDisc(1, 3));
+  const std::string fullPath = "編集先フォルダはフルパス（例：C:\\IN_DATA）で指定してください.";
+  const std::string missing = "編集先フォルダが存在しません.", tooLong = "編集先フォルダのパスが長すぎます.";
+  const std::string fits = deep(246);
+  const struct {
+    std::string text, message, editFolder = "C:\\KEPT\\";  // message "": read
+    int titles = 0;
+  } cases[] = {
+      {"DVD", fullPath},
+      {"C:DVD", fullPath},
+      {"C:\\NOPE", missing},
+      {"C:\\DVD\\VIDEO_TS.IFO", missing},
+      {"C:\\" + std::string(256, 'A'), tooLong},
+      {deep(247), tooLong},
+      {fits, "", fits + "\\", 1},
+      {"C:", "", "C:\\", 2},
+      {"C:\\DVD\x95\x5C", "", "C:\\DVD\x95\x5C\\", 3},  // 表 ends in 0x5C
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ReadGoodDisc();
+    std::strcpy(Disc.EditFolder, "C:\\KEPT\\");
+    EXPECT_EQ(Read(c.text.c_str(), c.message.empty() ? FolderRead : FolderRejected), c.message);
+    EXPECT_EQ(Disc.EditFolder, c.editFolder);
+    EXPECT_EQ(Disc.TitleCount, c.titles);
+    if (!c.message.empty()) ExpectNoDisc();
   }
+  std::remove(temp.HostName("DVD表/VTS_01_0.IFO").c_str());
+  Read("C:\\DVD\x95\x5C", FilesRejected);
+  EXPECT_EQ(recorder.messages()[0].text, temp.HostName("DVD表/VTS_01_0.IFO") + "が存在しません.");
 }
 
 // Every title set the video manager declares, every VOB its sector fields
@@ -202,22 +210,6 @@ TEST_F(ReadFolder, FileFaultsNameTheFileAndDropTheDisc) {
     EXPECT_EQ(Disc.EditFolder, text + "\\");
     ExpectNoDisc();
   }
-}
-
-TEST_F(ReadFolder, BareDriveRootAndAFolderEndingIn0x5C) {
-  WriteDisc(temp.host(), SimpleDisc(1, 2));
-  ASSERT_EQ(Read("C:", FolderRead), "");
-  EXPECT_STREQ(Disc.EditFolder, "C:\\");
-  EXPECT_EQ(Disc.TitleCount, 2);
-
-  temp.MakeDir("DVD表");
-  WriteDisc(temp.HostName("DVD表"), SimpleDisc(1, 3));
-  ASSERT_EQ(Read("C:\\DVD\x95\x5C", FolderRead), "");
-  EXPECT_STREQ(Disc.EditFolder, "C:\\DVD\x95\x5C\\");
-  EXPECT_EQ(Disc.TitleCount, 3);
-  std::remove(temp.HostName("DVD表/VTS_01_0.IFO").c_str());
-  Read("C:\\DVD\x95\x5C", FilesRejected);
-  EXPECT_EQ(recorder.messages()[0].text, temp.HostName("DVD表/VTS_01_0.IFO") + "が存在しません.");
 }
 
 // Players read a BUP when its IFO is damaged; so does reading, and says so.
