@@ -76,51 +76,11 @@ TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheFirstOriginals) {
   EXPECT_FALSE(ReadOnly("VTS_09_0.ifo"));
 }
 
-// Nothing is asked after the refusal, no file or attribute changes, no backup is made.
-TEST(Execute, RefusalsLeaveTheDriveAsItWas) {
-  const std::string longName(239, 'L');  // C:\ + name + \ is 243 bytes: no room for VTS_nn_0.IFO.rwtmp
-  const std::string fullPath = "編集フォルダはフルパス（例：C:\\VIDEO_TS）で指定してください.";
-  const std::string missing = "編集フォルダが存在しません.";
-  const struct {
-    std::string text;
-    std::function<void()> change;
-    Texts said;
-  } cases[] = {
-      {"C:\\VIDEO_TS", [] { Busy = 1; }, {}},
-      {"C:\\VIDEO_TS", [] { Disc.TitleCount = 0; }, {"情報取得が正常に行われていません."}},
-      // A menu table in memory that no longer holds together, as a damaged project could leave it.
-      {"C:\\VIDEO_TS",
-       [] { std::memset(Disc.MenuTableImage + 4, 0x7F, 4); },
-       {kConfirm, "VIDEO_TS.IFOまたはメニューテーブルの構造が異常なため、更新できません."}},
-      {"", nullptr, {kConfirm, fullPath}},
-      {"VIDEO_TS", nullptr, {kConfirm, fullPath}},
-      {"C:VIDEO_TS", nullptr, {kConfirm, fullPath}},
-      {"C:\\NOPE", nullptr, {kConfirm, missing}},
-      {"C:\\VIDEO_TS\\VIDEO_TS.IFO", nullptr, {kConfirm, missing}},
-      {"C:\\" + std::string(256, 'A'), nullptr, {kConfirm, kTooLong}},
-      {"C:\\" + longName, nullptr, {kConfirm, kTooLong}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    LoadedDisc disc;
-    disc.drive.MakeDir(longName);
-    ASSERT_TRUE(platform::SetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", platform::kReadOnly));
-    const auto before = disc.drive.Tree();
-    if (c.change) c.change();
-    MessageRecorder messages;
-    EXPECT_EQ(Execute(c.text.c_str()), ExecuteRefused);
-    EXPECT_EQ(messages.Texts(), c.said);
-    if (!c.said.empty()) {
-      EXPECT_EQ(messages.messages().back().caption, "エラー");
-    }
-    EXPECT_EQ(disc.drive.Tree(), before);
-    EXPECT_TRUE(ReadOnly("VIDEO_TS.BUP"));
-  }
-}
-
-// The questions come in a fixed order, and No at any of them writes nothing.
-// A disc in a drive's root has no sibling folder for the backup: the user decides.
-TEST(Execute, AsksItsQuestionsInOrder) {
+// The questions come in a fixed order; a disc in a drive's root has no
+// sibling folder for the backup, so the user decides. After No or a refusal
+// nothing more is asked and the drive is as it was: no file or attribute
+// changed, no backup made.
+TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   const std::string noMenu =
       "『メニューなし』のチェックボックスがONになっています.\n"
       "『メニューなしON』の場合は、既存のFirst "
@@ -132,31 +92,62 @@ TEST(Execute, AsksItsQuestionsInOrder) {
       "元のIFOファイルのバックアップを作成できません.\n"
       "編集フォルダがドライブのルートのため, 隣にバックアップ用のフォルダを作れません.\n"
       "バックアップなしで処理を継続しますか？";
+  const std::string longName(239, 'L');  // C:\ + name + \ is 243 bytes: no room for VTS_nn_0.IFO.rwtmp
+  const std::string fullPath = "編集フォルダはフルパス（例：C:\\VIDEO_TS）で指定してください.";
+  const std::string missing = "編集フォルダが存在しません.";
+  auto both = [] { Disc.NoMenu = Disc.RandomPlay = 1; };
+  auto randomPlay = [] { Disc.RandomPlay = 1; };
   const struct {
-    bool root;
-    int noMenu, randomPlay;
+    std::string text;
+    std::function<void()> change;
     std::deque<int> answers;
-    Texts asked;
+    Texts said;
   } cases[] = {
-      {false, 1, 1, {}, {kConfirm, noMenu, kDone}},
-      {false, 0, 1, {}, {kConfirm, random, kDone}},
-      {false, 0, 0, {7}, {kConfirm}},
-      {false, 1, 1, {6, 7}, {kConfirm, noMenu}},
-      {false, 0, 1, {6, 7}, {kConfirm, random}},
-      {true, 0, 0, {6, 7}, {kConfirm, noBackup}},
-      {true, 0, 0, {}, {kConfirm, noBackup, kDone}},
+      {"C:\\VIDEO_TS", both, {}, {kConfirm, noMenu, kDone}},
+      {"C:\\VIDEO_TS", randomPlay, {}, {kConfirm, random, kDone}},
+      {"D:\\", nullptr, {}, {kConfirm, noBackup, kDone}},
+      {"C:\\VIDEO_TS", nullptr, {7}, {kConfirm}},
+      {"C:\\VIDEO_TS", both, {6, 7}, {kConfirm, noMenu}},
+      {"C:\\VIDEO_TS", randomPlay, {6, 7}, {kConfirm, random}},
+      {"D:\\", nullptr, {6, 7}, {kConfirm, noBackup}},
+      {"C:\\VIDEO_TS", [] { Busy = 1; }, {}, {}},
+      {"C:\\VIDEO_TS", [] { Disc.TitleCount = 0; }, {}, {"情報取得が正常に行われていません."}},
+      // A menu table in memory that no longer holds together, as a damaged project could leave it.
+      {"C:\\VIDEO_TS",
+       [] { std::memset(Disc.MenuTableImage + 4, 0x7F, 4); },
+       {},
+       {kConfirm, "VIDEO_TS.IFOまたはメニューテーブルの構造が異常なため、更新できません."}},
+      {"", nullptr, {}, {kConfirm, fullPath}},
+      {"VIDEO_TS", nullptr, {}, {kConfirm, fullPath}},
+      {"C:VIDEO_TS", nullptr, {}, {kConfirm, fullPath}},
+      {"C:\\NOPE", nullptr, {}, {kConfirm, missing}},
+      {"C:\\VIDEO_TS\\VIDEO_TS.IFO", nullptr, {}, {kConfirm, missing}},
+      {"C:\\" + std::string(256, 'A'), nullptr, {}, {kConfirm, kTooLong}},
+      {"C:\\" + longName, nullptr, {}, {kConfirm, kTooLong}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.root << c.noMenu << c.randomPlay << " answers " << c.answers.size());
-    LoadedDisc disc(c.root ? 'D' : 'C', c.root ? "" : "VIDEO_TS");
-    Disc.NoMenu = c.noMenu;
-    Disc.RandomPlay = c.randomPlay;
+    SCOPED_TRACE(testing::Message() << c.text << " answers " << c.answers.size() << ", " << c.said.size()
+                                    << " said");
+    const bool root = c.text == "D:\\", done = !c.said.empty() && c.said.back() == kDone;
+    LoadedDisc disc(root ? 'D' : 'C', root ? "" : "VIDEO_TS");
+    if (!root) {
+      disc.drive.MakeDir(longName);
+      ASSERT_TRUE(platform::SetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", platform::kReadOnly));
+    }
     const auto before = disc.drive.Tree();
+    if (c.change) c.change();
     MessageRecorder messages(c.answers);
-    const bool done = c.asked.back() == kDone;
-    EXPECT_EQ(Execute(c.root ? "D:\\" : "C:\\VIDEO_TS"), done ? ExecuteSucceeded : ExecuteRefused);
-    EXPECT_EQ(messages.Texts(), c.asked);
+    EXPECT_EQ(Execute(c.text.c_str()), done ? ExecuteSucceeded : ExecuteRefused);
+    EXPECT_EQ(messages.Texts(), c.said);
+    for (const RecordedMessage& m : messages.messages()) {
+      if (m.style != 36 && m.text != kDone) {
+        EXPECT_EQ(m.caption, "エラー") << m.text;
+      }
+    }
     EXPECT_EQ(disc.drive.Tree() == before, !done);
+    if (!root) {
+      EXPECT_EQ(ReadOnly("VIDEO_TS.BUP"), !done);
+    }
   }
 }
 
