@@ -13,7 +13,7 @@
 #include "disc/first_play.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_table.h"
-#include "disc/pgc_walk.h"
+#include "disc/menu_units.h"
 #include "disc/written_commands.h"
 #include "platform/platform.h"
 
@@ -21,13 +21,6 @@ namespace {
 
 // VMGI_MAT and the First Play area behind it.
 constexpr int kFirstPlayAreaEnd = 0x800;
-
-// Menu table: language unit search pointers, and program chain search
-// pointers inside a unit, are 8 bytes each from byte 8.
-constexpr int kSearchPointersStart = 8;
-constexpr int kSearchPointerSize = 8;
-constexpr uint8_t kOnlyTitleMenu = 0x80;
-constexpr uint8_t kEntryTitleMenu = 0x82;
 
 const char kCaptionError[] = "エラー";
 const char kTooBigText[] = "メニューテーブルを追加するとVIDEO_TS.IFOが2MBを超えるため、更新できません.";
@@ -106,50 +99,26 @@ bool PlaceTable(ImageRef vmg, TablePlacement* place) {
   return true;
 }
 
-// Language unit u of a menu table (the table starts at byte 0 of `table`):
-// the unit's offset and its program chain count, checked so that its search
-// pointers lie inside. False when they do not or the unit is empty.
-bool LanguageUnit(ImageRef table, int u, int64_t* unit, int* pgcCount) {
-  int64_t pointer = kSearchPointersStart + int64_t(kSearchPointerSize) * u;
-  if (!SpanInside(table.size, pointer, kSearchPointerSize)) return false;
-  int64_t at = ReadBe32(table.data + pointer + 4);
-  if (!SpanInside(table.size, at, kSearchPointersStart)) return false;
-  int count = ReadBe16(table.data + at);
-  if (count < 1 || !SpanInside(table.size, at + kSearchPointersStart, int64_t(kSearchPointerSize) * count)) {
-    return false;
-  }
-  *unit = at;
-  *pgcCount = count;
-  return true;
-}
-
-// Where the commands of unit u's dispatcher (its last program chain) start,
-// or -1 when the unit, the chain or a command table of 2 x TitleCount
+// Where the commands of a unit's dispatcher (its last program chain)
+// start, or -1 when the chain or a command table of 2 x TitleCount
 // pre-commands is not where the table's own offsets say.
-int64_t DispatcherCommands(ImageRef table, int u) {
-  int64_t unit;
-  int count;
-  if (!LanguageUnit(table, u, &unit, &count)) return -1;
-  int64_t pgc = PgcOffset(table, unit, count);
+int64_t DispatcherCommands(ImageRef table, const MenuUnit& unit) {
+  int64_t pgc = MenuPgcOffset(table, unit, unit.pgcs);
   CommandTable commands;
   if (pgc < 0 || !ReadCommandTable(table, pgc, &commands)) return -1;
   if (!commands.present || commands.pre != 2 * Disc.TitleCount) return -1;
   return commands.offset + 8;
 }
 
-int LanguageUnitCount(ImageRef table) {
-  return SpanInside(table.size, 0, kSearchPointersStart) ? ReadBe16(table.data) : -1;
-}
-
-// Every unit of the prepared table must carry a dispatcher we can write,
-// and the table's search pointers must fit it, before anything changes.
+// Every unit of the prepared table must carry a dispatcher we can write
+// before anything changes.
 bool MenuTableUsable(ImageRef table) {
-  int units = LanguageUnitCount(table);
-  if (units < 0 || !SpanInside(table.size, kSearchPointersStart, int64_t(kSearchPointerSize) * units)) {
-    return false;
-  }
-  for (int u = 0; u < units; ++u) {
-    if (DispatcherCommands(table, u) < 0) return false;
+  MenuTable units;
+  if (ReadMenuTable(table, 0, &units) != MenuUnitFault::None) return false;
+  for (int u = 0; u < units.units; ++u) {
+    MenuUnit unit;
+    if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None || DispatcherCommands(table, unit) < 0)
+      return false;
   }
   return true;
 }
@@ -251,48 +220,48 @@ bool LoadOriginalVmg() {
 // The entry flags the no-menu option changed, as the disc had them: each
 // unit's, and each of its own chains'; chains the disc did not have (the
 // dispatcher, fillers) are no entries.
-void PutBackMenuEntries(uint8_t* table, int64_t tableSize) {
+void PutBackMenuEntries(uint8_t* at, const MenuTable& units) {
+  ImageRef table = {at, units.size};
   ImageRef original = OriginalVmgRef;
-  int64_t from = TableOffset(original, kVmgMenuPgciUtSector);
-  if (from < 0) return;  // the table is ours alone: the dispatcher stays the title menu
-  ImageRef ref = {table, tableSize};
-  int units = LanguageUnitCount(ref);
-  int fromUnits = ReadBe16(original.data + from);
-  for (int u = 0; u < units && u < fromUnits; ++u) {
-    int64_t unit, fromUnit = LanguageUnitOffset(original, from, u);
-    int count;
-    if (fromUnit < 0 || !LanguageUnit(ref, u, &unit, &count)) continue;
-    table[kSearchPointersStart + kSearchPointerSize * u + 3] =
-        original.data[from + kSearchPointersStart + kSearchPointerSize * u + 3];
-    int fromCount = ReadBe16(original.data + fromUnit);
-    for (int k = 0; k < count; ++k) {
-      int64_t category = fromUnit + kSearchPointersStart + int64_t(kSearchPointerSize) * k;
-      bool own = k < fromCount && SpanInside(original.size, category, 1);
-      table[unit + kSearchPointersStart + kSearchPointerSize * k] = own ? original.data[category] : 0x00;
+  MenuTable from;
+  // Without a table of its own the dispatcher stays the title menu.
+  if (ReadMenuTable(original, TableOffset(original, kVmgMenuPgciUtSector), &from) != MenuUnitFault::None)
+    return;
+  for (int u = 0; u < units.units && u < from.units; ++u) {
+    MenuUnit unit, fromUnit;
+    if (ReadMenuUnit(original, from, u, &fromUnit) != MenuUnitFault::None ||
+        ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None)
+      continue;
+    at[unit.pointer + kUnitFlags] = original.data[fromUnit.pointer + kUnitFlags];
+    for (int k = 0; k < unit.pgcs; ++k) {
+      int64_t category = fromUnit.offset + kTableHeaderSize + int64_t(kSearchPointerSize) * k;
+      at[unit.offset + kTableHeaderSize + kSearchPointerSize * k] =
+          k < fromUnit.pgcs ? original.data[category] : 0;
     }
   }
 }
 
 void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
-  uint8_t* table = Disc.VmgImage + tableStart;
-  ImageRef ref = {table, tableSize};
-  int units = LanguageUnitCount(ref);
-  for (int u = 0; u < units; ++u) {
-    int64_t unit;
-    int count;
-    int64_t commands = DispatcherCommands(ref, u);
-    if (commands < 0 || !LanguageUnit(ref, u, &unit, &count)) continue;  // checked before patching
+  uint8_t* at = Disc.VmgImage + tableStart;
+  ImageRef table = {at, tableSize};
+  MenuTable units;
+  ReadMenuTable(table, 0, &units);
+  for (int u = 0; u < units.units; ++u) {
+    MenuUnit unit;
+    if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None) continue;  // checked before patching
+    int64_t commands = DispatcherCommands(table, unit);
+    if (commands < 0) continue;
     if (Disc.NoMenu == 1) {
       // The old menus stop being entry chains; the title menu key runs
       // the dispatcher.
-      table[kSearchPointersStart + kSearchPointerSize * u + 3] = kOnlyTitleMenu;
-      for (int k = 0; k < count; ++k) {
-        table[unit + kSearchPointersStart + kSearchPointerSize * k] = k == count - 1 ? kEntryTitleMenu : 0x00;
-      }
+      at[unit.pointer + kUnitFlags] = kUnitHasTitleMenu;
+      for (int k = 0; k < unit.pgcs; ++k)
+        at[unit.offset + kTableHeaderSize + kSearchPointerSize * k] =
+            k == unit.pgcs - 1 ? kEntryTitleMenu : 0;
     }
-    WriteDispatcherCommands(table + commands, Disc.ActionTarget, Disc.RandomPlay == 1);
+    WriteDispatcherCommands(at + commands, Disc.ActionTarget, Disc.RandomPlay == 1);
   }
-  if (UndoesMenuEntries(ReadFirstPlayKind(StoredVmgRef()))) PutBackMenuEntries(table, tableSize);
+  if (UndoesMenuEntries(ReadFirstPlayKind(StoredVmgRef()))) PutBackMenuEntries(at, units);
 }
 
 }  // namespace

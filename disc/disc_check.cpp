@@ -7,6 +7,7 @@
 #include "disc/disc_state.h"
 #include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
+#include "disc/menu_units.h"
 #include "disc/read_error.h"
 #include "disc/title_chain.h"
 
@@ -117,11 +118,10 @@ bool CheckPostCommandsApart(ImageRef vmg) {
   return true;
 }
 
-// The menu table is copied unit by unit, each unit taken to end where the
-// next begins (the last where the table ends), and its last chain is tested
-// for an earlier dispatcher chain. So every unit must lie inside the table in
-// search pointer order, every chain start inside its unit, and the whole must
-// still fit once every unit has gained a dispatcher chain and padding chains.
+// The menu table is copied unit by unit and its last chains are tested for
+// an earlier dispatcher, so every unit and chain must be where the walker
+// can follow it, and the whole must still fit once every unit has gained a
+// dispatcher chain and padding chains.
 bool CheckMenuTable(ImageRef vmg) {
   if (ReadBe32(vmg.data + kVmgMenuPgciUtSector) == 0) {
     // A new one-unit table goes in; only the file's room for it matters.
@@ -131,57 +131,35 @@ bool CheckMenuTable(ImageRef vmg) {
     }
     return true;
   }
-  int64_t table = TableOffset(vmg, kVmgMenuPgciUtSector);
-  if (table < 0) {
+  int64_t at = TableOffset(vmg, kVmgMenuPgciUtSector);
+  if (at < 0) {
     ShowFault(0, "メニュー情報が範囲外を指しています");
     return false;
   }
-  int units = ReadBe16(vmg.data + table);
-  int64_t tableSize = int64_t(ReadBe32(vmg.data + table + 4)) + 1;
-  if (tableSize < 8 + 8 * int64_t(units) || !SpanInside(vmg.size, table, tableSize)) {
-    ShowFault(0, "メニュー情報が範囲外にあります");
+  const char* faults[] = {
+      "",
+      "メニュー情報が範囲外にあります",
+      "メニューの言語ユニット%dが範囲外を指しています",
+      "メニューの言語ユニット%dにPGCがありません",
+      "メニューの言語ユニット%dのPGC情報が範囲外にあります",
+      "メニューの言語ユニット%dのPGC%dが範囲外を指しています",
+  };
+  MenuUnitCheck check = CheckMenuUnits(vmg, at);
+  if (check.fault != MenuUnitFault::None) {
+    ShowFault(0, faults[int(check.fault)], check.unit + 1, check.pgc);
     return false;
   }
-  auto unitStart = [&](int u) -> int64_t { return ReadBe32(vmg.data + table + 8 + 8 * u + 4); };
-  for (int u = 0; u < units; ++u) {
-    if (unitStart(u) < 8 + 8 * int64_t(units) || unitStart(u) + 8 > tableSize) {
-      ShowFault(0, "メニューの言語ユニット%dが範囲外を指しています", u + 1);
-      return false;
-    }
-  }
+  MenuTable table;
+  ReadMenuTable(vmg, at, &table);
   int maxPgcs = 0;
-  for (int u = 0; u < units; ++u) {
-    int64_t start = unitStart(u);
-    int64_t end = u + 1 < units ? unitStart(u + 1) : tableSize;
-    int64_t unit = table + start;
-    if (start + 8 > end) {  // not in search pointer order
-      ShowFault(0, "メニューの言語ユニット%dが範囲外を指しています", u + 1);
-      return false;
-    }
-    int pgcs = ReadBe16(vmg.data + unit);
-    if (pgcs == 0) {
-      ShowFault(0, "メニューの言語ユニット%dにPGCがありません", u + 1);
-      return false;
-    }
-    if (8 + 8 * int64_t(pgcs) > end - start) {
-      ShowFault(0, "メニューの言語ユニット%dのPGC情報が範囲外にあります", u + 1);
-      return false;
-    }
-    for (int k = 1; k <= pgcs; ++k) {
-      int64_t pgc = PgcOffset(vmg, unit, k);
-      bool inside = pgc >= 0 && pgc < table + end;
-      // The first two commands of the last chain are read to recognise a dispatcher.
-      if (inside && k == pgcs) inside = SpanInside(vmg.size, pgc + 0xF4, 16);
-      if (!inside) {
-        ShowFault(0, "メニューの言語ユニット%dのPGC%dが範囲外を指しています", u + 1, k);
-        return false;
-      }
-    }
-    if (pgcs > maxPgcs) maxPgcs = pgcs;
+  for (int u = 0; u < table.units; ++u) {
+    MenuUnit unit;
+    ReadMenuUnit(vmg, table, u, &unit);
+    if (unit.pgcs > maxPgcs) maxPgcs = unit.pgcs;
   }
   int64_t dispatcher = kDispatcherBaseSize + 16 * int64_t(Disc.TitleCount);
-  int64_t growth = units * (8 + dispatcher) + int64_t(units) * maxPgcs * kPaddingChainSize;
-  if (tableSize + growth > kMenuTableCapacity) {
+  int64_t growth = table.units * (8 + dispatcher) + int64_t(table.units) * maxPgcs * kPaddingChainSize;
+  if (table.size + growth > kMenuTableCapacity) {
     ShowFault(0, "メニュー情報が大きすぎます");
     return false;
   }
@@ -233,10 +211,7 @@ void SectorFault(ReadFault* fault, const char* file, int n, int64_t recorded, in
                 (long long)found);
 }
 
-int64_t Field(int n, int offset) {
-  ImageRef image = n == 0 ? StoredVmgRef() : VtsImageRef(n);
-  return SpanInside(image.size, offset, 4) ? int64_t(uint32_t(ReadBe32(image.data + offset))) : -1;
-}
+int64_t Field(int n, int offset) { return FieldValue(n == 0 ? StoredVmgRef() : VtsImageRef(n), offset); }
 
 }  // namespace
 

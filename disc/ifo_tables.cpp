@@ -5,9 +5,7 @@
 
 namespace {
 
-constexpr int kTableHeaderSize = 8;
 constexpr int kTitleEntrySize = 12;
-constexpr int kSearchPointerSize = 8;
 constexpr int kTitleChaptersPointerSize = 4;
 constexpr int kChapterSize = 4;  // program chain number, program number
 
@@ -21,6 +19,10 @@ ImageRef Slice(const uint8_t* base, int64_t capacity, int64_t offset, int64_t si
 }
 
 }  // namespace
+
+int64_t FieldValue(ImageRef image, int field) {
+  return SpanInside(image.size, field, 4) ? int64_t(uint32_t(ReadBe32(image.data + field))) : -1;
+}
 
 int64_t TableOffset(ImageRef image, int field) {
   if (!SpanInside(image.size, field, 4)) return -1;
@@ -51,9 +53,15 @@ int64_t PgcOffset(ImageRef image, int64_t table, int k) {
   return SpanInside(image.size, pgc, kPgcHeaderSize) ? pgc : -1;
 }
 
-int PgcCategory(ImageRef image, int64_t table, int k) {
-  if (PgcOffset(image, table, k) < 0) return -1;
-  return image.data[table + int64_t(kSearchPointerSize) * k];
+int PgcCount(ImageRef image, int64_t table) {
+  return SpanInside(image.size, table, kTableHeaderSize) ? ReadBe16(image.data + table) : 0;
+}
+
+int64_t FirstPlayPgcOffset(ImageRef vmg) {
+  if (!SpanInside(vmg.size, kVmgFirstPlayPgc, 4)) return -1;
+  int64_t pgc = uint32_t(ReadBe32(vmg.data + kVmgFirstPlayPgc));
+  if (pgc == 0 || !SpanInside(vmg.size, pgc, kPgcHeaderSize)) return -1;
+  return pgc;
 }
 
 bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table) {
@@ -69,6 +77,11 @@ bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table) {
     return false;
   *table = CommandTable{true, at, pre, post, cell};
   return true;
+}
+
+int64_t CommandOffset(ImageRef image, int64_t first, int i) {
+  int64_t at = first + int64_t(kCommandSize) * i;
+  return SpanInside(image.size, at, kCommandSize) ? at : -1;
 }
 
 int64_t FirstPostCommand(ImageRef image, int64_t pgc) {

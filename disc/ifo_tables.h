@@ -28,9 +28,19 @@ constexpr int kVtsPgcitSector = 0xCC;       // VTS_PGCIT
 constexpr int kVtsMenuPgciUtSector = 0xD0;  // VTSM_PGCI_UT
 
 // Program chain.
+constexpr int kPgcCellCount = 3;
+constexpr int kPgcNext = 0x9C;
+constexpr int kPgcPrev = 0x9E;
+constexpr int kPgcGoUp = 0xA0;
 constexpr int kPgcCommandTableOffset = 0xE4;
 constexpr int kPgcHeaderSize = 0xEC;
 constexpr int kCommandSize = 8;
+
+// Tables of search pointers (VTS_PGCIT, a menu table, one of its language
+// units): a count and an end address, then 8-byte pointers whose last four
+// bytes are an offset from the table's start.
+constexpr int kTableHeaderSize = 8;
+constexpr int kSearchPointerSize = 8;
 
 struct ImageRef {
   const uint8_t* data;
@@ -41,17 +51,24 @@ struct ImageRef {
 // video manager image, or -1.
 int64_t TitleEntryOffset(ImageRef vmg, int t);
 
+// A 32-bit field of the image as an unsigned number, or -1 when the image
+// is too short to hold it.
+int64_t FieldValue(ImageRef image, int field);
+
 // The start of a table whose sector number is at `field`, or -1 when the
 // field is 0 or points outside the image.
 int64_t TableOffset(ImageRef image, int field);
+
+// The First Play program chain of a video manager image (byte address at
+// 0x84), or -1 when it has none or it leaves the image.
+int64_t FirstPlayPgcOffset(ImageRef vmg);
 
 // Program chain k (1-based) of a program chain table whose search pointers
 // start at byte 8 (VTS_PGCIT, or a menu language unit): its offset in the
 // image, or -1.
 int64_t PgcOffset(ImageRef image, int64_t table, int k);
-// The category byte of program chain k's search pointer (a menu chain's
-// entry flag and menu number), or -1.
-int PgcCategory(ImageRef image, int64_t table, int k);
+// The number of program chains of such a table, or 0 when `table` is -1.
+int PgcCount(ImageRef image, int64_t table);
 
 // A program chain's command table. `present` is false when the chain has
 // none (offset 0 at PGC byte 0xE4); then the counts are 0.
@@ -64,6 +81,10 @@ struct CommandTable {
 };
 // False when the table or the commands its counts promise leave the image.
 bool ReadCommandTable(ImageRef image, int64_t pgc, CommandTable* table);
+
+// Command i (0-based) of a run of commands from `first`: its offset, or -1
+// when it leaves the image.
+int64_t CommandOffset(ImageRef image, int64_t first, int i);
 
 // Offset of the first post command of the program chain, or -1 when it has
 // none (or the lookup leaves the image).

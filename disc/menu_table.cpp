@@ -7,12 +7,11 @@
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/menu_units.h"
 #include "disc/written_commands.h"
 
 namespace {
 
-constexpr int kTableHeaderSize = 8;
-constexpr int kSearchPointerSize = 8;
 constexpr int kCommandTableHeaderSize = 8;
 constexpr int kFirstCommand = kPgcHeaderSize + kCommandTableHeaderSize;  // 0xF4
 constexpr int kMaxPgcCount = 0xFFFF;                                     // a 16-bit count
@@ -25,7 +24,7 @@ constexpr int kMaxPgcCount = 0xFFFF;                                     // a 16
 // running cell-less playback whose ending is left to the player.
 constexpr int kFillerPgcSize = kFirstCommand + kCommandSize;  // 252
 
-// One language unit of the disc's menu table, located and checked.
+// One language unit of the disc's menu table, as it is copied.
 struct UnitScan {
   const uint8_t* data;  // its first byte in VmgImage
   int64_t size;         // up to the next unit, or the table end
@@ -39,25 +38,22 @@ int64_t PointerTableEnd(int count) { return kTableHeaderSize + int64_t(kSearchPo
 // Chains the unit keeps as ordinary chains (an earlier dispatcher is not one).
 int OrdinaryCount(const UnitScan& unit) { return unit.count - (unit.dispatcher ? 1 : 0); }
 
-// False when the unit leaves the table or has no chains; the reading side
-// refuses such tables, so this only keeps the copies inside their buffers.
-// Sets MenuRegister through FindDispatcherPgc, one unit after another.
-bool ScanUnit(ImageRef table, int units, int u, UnitScan* unit) {
-  const uint8_t* pointers = table.data + kTableHeaderSize;
-  int64_t start = ReadBe32(pointers + kSearchPointerSize * u + 4);
-  int64_t next = u + 1 < units ? int64_t(ReadBe32(pointers + kSearchPointerSize * (u + 1) + 4)) : table.size;
-  int64_t size = next - start;
+// False when the unit cannot be followed; the reading side refuses such
+// tables, so this only keeps the copies inside their buffers. Sets
+// MenuRegister through FindDispatcherPgc, one unit after another.
+bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
+  MenuUnit found;
   Disc.MenuRegister = 0;
-  if (!SpanInside(table.size, start, size) || size < kTableHeaderSize) return false;
-  unit->data = table.data + start;
-  unit->size = size;
-  unit->count = ReadBe16(unit->data);
-  if (unit->count < 1 || size < PointerTableEnd(unit->count)) return false;
-  unit->last = PgcOffset(ImageRef{unit->data, size}, 0, unit->count);
+  if (ReadMenuUnit(vmg, table, u, &found) != MenuUnitFault::None) return false;
+  unit->data = vmg.data + found.offset;
+  unit->size = found.size;
+  unit->count = found.pgcs;
+  int64_t last = MenuPgcOffset(vmg, found, found.pgcs);
+  unit->last = last < 0 ? -1 : last - found.offset;
   // A dispatcher to replace must lie behind the search pointers, with its
   // first two commands inside the unit.
   unit->dispatcher = unit->last >= PointerTableEnd(unit->count) &&
-                     SpanInside(size, unit->last + kFirstCommand, 2 * kCommandSize) &&
+                     CommandOffset(ImageRef{unit->data, unit->size}, unit->last + kFirstCommand, 1) >= 0 &&
                      FindDispatcherPgc(unit->data + unit->last + kFirstCommand);
   return true;
 }
@@ -75,14 +71,14 @@ void DefaultDestinations() {
 // that the image does not hold reads as one that names no title.
 void TakeDestinationsBack(ImageRef vmg, const uint8_t* dispatcher) {
   int n = Disc.TitleCount;
-  const uint8_t* commands = dispatcher + kFirstCommand;
-  int64_t base = commands - vmg.data;
+  int64_t commands = dispatcher + kFirstCommand - vmg.data;
   for (int j = 0; j < n; ++j) {
     bool last = j + 1 == n;
     int i = last ? 2 * n - 1 : 2 * j + 2;
     int target = 0;
-    if (SpanInside(vmg.size, base + int64_t(kCommandSize) * i, kCommandSize)) {
-      const uint8_t* c = commands + kCommandSize * i;
+    int64_t at = CommandOffset(vmg, commands, i);
+    if (at >= 0) {
+      const uint8_t* c = vmg.data + at;
       if (last || (c[0] == 0x30 && c[1] == 0x22)) target = c[5] - 1;
     }
     Disc.ActionTarget[j] = target < 0 ? 0 : target;
@@ -122,7 +118,7 @@ int64_t WriteUnit(const UnitScan& unit, int number, int64_t w) {
   int64_t dispatcherAt = cut + shift + int64_t(kFillerPgcSize) * fillers;
   int64_t newSize = dispatcherAt + DispatcherPgcSize();
   int64_t written = unit.size + shift > newSize ? unit.size + shift : newSize;
-  if (number > kMaxPgcCount || fillers < 0 || !SpanInside(kMenuTableCapacity, w, written)) return -1;
+  if (number > kMaxPgcCount || fillers < 0 || w + written > kMenuTableCapacity) return -1;
 
   uint8_t* out = Disc.MenuTableImage + w;
   std::memcpy(out, unit.data, size_t(pointersEnd));
@@ -153,12 +149,12 @@ void BuildNewTable() {
   WriteBe32(t + 4, 275 + 16 * n);
   t[8] = 'j';
   t[9] = 'a';
-  t[11] = 0x80;
+  t[kTableHeaderSize + kUnitFlags] = kUnitHasTitleMenu;
   WriteBe32(t + 12, 16);
   uint8_t* unit = t + 16;
   WriteBe16(unit, 1);
   WriteBe32(unit + 4, 259 + 16 * n);
-  unit[8] = 0x82;
+  unit[kTableHeaderSize] = kEntryTitleMenu;
   WriteBe32(unit + 12, 16);
   InitDispatcherPgc(unit + 16);
   // The titles in order, the last returning to title 1; execute rewrites them.
@@ -177,19 +173,15 @@ void ChooseFreeRegister() {
 // Builds the copy of the disc's table; returns the dispatcher's number in
 // every unit. `called` receives the number the disc's titles call now.
 int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
-  int64_t tableSize = -1;
-  if (SpanInside(vmg.size, tableAt, kTableHeaderSize))
-    tableSize = int64_t(ReadBe32(vmg.data + tableAt + 4)) + 1;
-  int units = tableSize > 0 ? ReadBe16(vmg.data + tableAt) : 0;
-  int64_t headerSize = PointerTableEnd(units);
-  if (!SpanInside(vmg.size, tableAt, tableSize) || tableSize < headerSize) {
+  MenuTable table;
+  if (ReadMenuTable(vmg, tableAt, &table) != MenuUnitFault::None) {
     DefaultDestinations();
     ChooseFreeRegister();
     *called = 1;
     return 1;
   }
-  ImageRef table{vmg.data + tableAt, tableSize};
-  std::memcpy(Disc.MenuTableImage, table.data, size_t(headerSize));
+  int64_t headerSize = PointerTableEnd(table.units);
+  std::memcpy(Disc.MenuTableImage, vmg.data + tableAt, size_t(headerSize));
 
   // The dispatcher goes behind the longest unit's own chains. Fillers added
   // by an earlier run count as the unit's own, so reading a patched disc
@@ -197,7 +189,7 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
   int usable = 0;
   int longest = 0;
   UnitScan first{};
-  for (UnitScan unit{}; usable < units && ScanUnit(table, units, usable, &unit); ++usable) {
+  for (UnitScan unit{}; usable < table.units && ScanUnit(vmg, table, usable, &unit); ++usable) {
     if (usable == 0) first = unit;
     if (OrdinaryCount(unit) > longest) longest = OrdinaryCount(unit);
   }
@@ -214,7 +206,7 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
   int64_t w = headerSize;
   for (int u = 0; u < usable; ++u) {
     UnitScan unit{};
-    ScanUnit(table, units, u, &unit);
+    ScanUnit(vmg, table, u, &unit);
     int64_t size = WriteUnit(unit, number, w);
     if (size < 0) break;
     WriteBe32(Disc.MenuTableImage + kTableHeaderSize + kSearchPointerSize * u + 4, int32_t(w));
@@ -288,15 +280,13 @@ bool IsDispatcherStart(const uint8_t* p) {
 
 void PrepareMenuTable() {
   ImageRef stored = StoredVmgRef();
-  int64_t size = SpanInside(kVmgImageCapacity, 0, stored.size) ? stored.size : 0;
+  int64_t size = stored.size <= kVmgImageCapacity ? stored.size : 0;
   Disc.VmgSize = int32_t(size);
   std::memcpy(Disc.VmgImage, stored.data, size_t(size));
   std::memset(Disc.MenuTableImage, 0, kMenuTableCapacity);
 
   ImageRef vmg = VmgImageRef();
-  int64_t menuField = 0;
-  if (SpanInside(vmg.size, kVmgMenuPgciUtSector, 4)) menuField = ReadBe32(vmg.data + kVmgMenuPgciUtSector);
-  if (menuField == 0) {
+  if (FieldValue(vmg, kVmgMenuPgciUtSector) <= 0) {
     ChooseFreeRegister();
     BuildNewTable();
     DefaultDestinations();

@@ -5,16 +5,10 @@
 
 #include "disc/byte_order.h"
 #include "disc/command_decoder.h"
-#include "disc/pgc_walk.h"
+#include "disc/menu_units.h"
 #include "disc/title_chain.h"
 
 namespace {
-
-// Program chain fields.
-constexpr int kPgcCellCount = 3;
-constexpr int kPgcNext = 0x9C;
-constexpr int kPgcPrev = 0x9E;
-constexpr int kPgcGoUp = 0xA0;
 
 // System registers the machine keeps.
 constexpr int kMenuLanguage = 0;
@@ -86,23 +80,22 @@ ImageRef Image(const Machine& m) {
   return m.domain == Domain::Vtsm || m.domain == Domain::Title ? VtsImageRef(m.vts) : m.vmg;
 }
 
-// The program chain table of the current domain, in the machine's language.
-int64_t PgcTable(const Machine& m) {
+// The language unit of the current menu domain (First Play's is the video
+// manager's), in the machine's language.
+bool MenuUnitHere(const Machine& m, MenuUnit* unit) {
   ImageRef image = Image(m);
-  switch (m.domain) {
-    case Domain::Title:
-      return TableOffset(image, kVtsPgcitSector);
-    case Domain::Vtsm:
-      return MenuLanguageUnit(image, TableOffset(image, kVtsMenuPgciUtSector), m.sprm[kMenuLanguage]);
-    default:
-      return MenuLanguageUnit(image, TableOffset(image, kVmgMenuPgciUtSector), m.sprm[kMenuLanguage]);
-  }
+  int field = m.domain == Domain::Vtsm ? kVtsMenuPgciUtSector : kVmgMenuPgciUtSector;
+  return FindMenuUnit(image, TableOffset(image, field), m.sprm[kMenuLanguage], unit);
 }
 
 bool HasMenus(ImageRef image, int field) { return TableOffset(image, field) >= 0; }
 
 bool SetPgcN(Machine& m, int n) {
-  int64_t pgc = PgcOffset(Image(m), PgcTable(m), n);
+  ImageRef image = Image(m);
+  MenuUnit unit;
+  int64_t pgc = m.domain == Domain::Title ? PgcOffset(image, TableOffset(image, kVtsPgcitSector), n)
+                : MenuUnitHere(m, &unit)  ? MenuPgcOffset(image, unit, n)
+                                          : -1;
   if (pgc < 0) return false;
   m.pgcN = n;
   m.pgc = pgc;
@@ -112,16 +105,17 @@ bool SetPgcN(Machine& m, int n) {
 
 // The number of the entry chain of menu `menu` (3 root, 2 title, ...) in a
 // language unit, or 0.
-int EntryPgc(ImageRef image, int64_t unit, uint32_t menu) {
-  if (unit < 0) return 0;
-  int count = ReadBe16(image.data + unit);
-  for (int k = 1; k <= count; ++k)
-    if (PgcCategory(image, unit, k) == int(menu | 0x80)) return k;
+int EntryPgc(ImageRef image, const MenuUnit& unit, uint32_t menu) {
+  for (int k = 1; k <= unit.pgcs; ++k) {
+    int64_t category = unit.offset + kTableHeaderSize + int64_t(kSearchPointerSize) * (k - 1);
+    if (MenuPgcOffset(image, unit, k) >= 0 && image.data[category] == int(menu | kEntryPgc)) return k;
+  }
   return 0;
 }
 
 bool SetMenu(Machine& m, uint32_t menu) {
-  int k = EntryPgc(Image(m), PgcTable(m), menu);
+  MenuUnit unit;
+  int k = MenuUnitHere(m, &unit) ? EntryPgc(Image(m), unit, menu) : 0;
   return k > 0 && SetPgcN(m, k);
 }
 
@@ -314,6 +308,16 @@ const char* MenuWords(uint32_t menu) {
   return name ? name : "menu";
 }
 
+// First Play's chain, or a fault.
+bool ToFirstPlay(Machine& m, NavNext* end) {
+  m.domain = Domain::FirstPlay;
+  m.pgc = FirstPlayPgcOffset(m.vmg);
+  m.pgcN = 0;
+  if (m.pgc >= 0 || SetPgcN(m, 1)) return true;
+  *end = Fault(FaultKind::Other, "the disc has no First Play");
+  return false;
+}
+
 // Follows one link, jump or call; true with *end set where the walk ends.
 bool Follow(Machine& m, Link& link, NavNext* end) {
   const uint32_t* a = link.args;
@@ -392,34 +396,17 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
       link = To(Go::PgcStart);
       return false;
     case NavOp::JumpSS_FP:
-      if (m.domain != Domain::Vmgm && m.domain != Domain::Vtsm) {
-        *end = Fault(FaultKind::Other, "JumpSS FP from a title");
+    case NavOp::CallSS_FP: {
+      bool call = link.op == NavOp::CallSS_FP;
+      if (call ? m.domain != Domain::Title : m.domain != Domain::Vmgm && m.domain != Domain::Vtsm) {
+        *end = Fault(FaultKind::Other, call ? "CallSS outside a title" : "JumpSS FP from a title");
         return true;
       }
-      m.domain = Domain::FirstPlay;
-      m.pgc = FirstPlayPgcOffset(m.vmg);
-      m.pgcN = 0;
-      if (m.pgc < 0 && !SetPgcN(m, 1)) {
-        *end = Fault(FaultKind::Other, "the disc has no First Play");
-        return true;
-      }
+      if (call) SaveResume(m);
+      if (!ToFirstPlay(m, end)) return true;
       link = To(Go::PgcStart);
       return false;
-    case NavOp::CallSS_FP:
-      if (m.domain != Domain::Title) {
-        *end = Fault(FaultKind::Other, "CallSS outside a title");
-        return true;
-      }
-      SaveResume(m);
-      m.domain = Domain::FirstPlay;
-      m.pgc = FirstPlayPgcOffset(m.vmg);
-      m.pgcN = 0;
-      if (m.pgc < 0 && !SetPgcN(m, 1)) {
-        *end = Fault(FaultKind::Other, "the disc has no First Play");
-        return true;
-      }
-      link = To(Go::PgcStart);
-      return false;
+    }
     case NavOp::JumpSS_VMGM_Menu:
     case NavOp::JumpSS_VMGM_PGC:
     case NavOp::CallSS_VMGM_Menu:
@@ -545,15 +532,6 @@ Machine Fresh(ImageRef vmg, int language) {
   return m;
 }
 
-// First Play's chain, or a fault.
-bool ToFirstPlay(Machine& m, NavNext* end) {
-  m.domain = Domain::FirstPlay;
-  m.pgc = FirstPlayPgcOffset(m.vmg);
-  if (m.pgc >= 0 || SetPgcN(m, 1)) return true;
-  *end = Fault(FaultKind::Other, "the disc has no First Play");
-  return false;
-}
-
 // Title n's end: as a viewer who picked it once First Play had run (its
 // pre commands set registers; a jump among them is not taken, as players
 // do when a title is chosen), its cells played, its last chain ending.
@@ -625,7 +603,10 @@ NavNext Preview(const Machine& from, int title, Machine* after, long& budget) {
 }  // namespace
 
 int FindMenuPgc(ImageRef image, int tableField, int language, int menu) {
-  return EntryPgc(image, MenuLanguageUnit(image, TableOffset(image, tableField), language), uint32_t(menu));
+  MenuUnit unit;
+  return FindMenuUnit(image, TableOffset(image, tableField), language, &unit)
+             ? EntryPgc(image, unit, uint32_t(menu))
+             : 0;
 }
 
 bool CanReach(const NavNext& next, int title) {
@@ -635,9 +616,11 @@ bool CanReach(const NavNext& next, int title) {
 }
 
 int MenuLanguages(ImageRef vmg, int* codes, int capacity) {
-  int64_t table = TableOffset(vmg, kVmgMenuPgciUtSector);
+  MenuTable table;
+  ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table);
   int n = 0;
-  for (int code; n < capacity && (code = LanguageUnitCode(vmg, table, n)) >= 0;) codes[n++] = code;
+  for (MenuUnit unit; n < capacity && ReadMenuUnit(vmg, table, n, &unit) == MenuUnitFault::None;)
+    codes[n++] = ReadBe16(vmg.data + unit.pointer);
   return n;
 }
 

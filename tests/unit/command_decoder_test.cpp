@@ -133,24 +133,23 @@ TEST_F(RegistersUsedByDiscTest, SeesFirstPlayMenusAndTitlesButNotAnEarlierDispat
   EXPECT_EQ(RegistersUsedByDisc(), G({1, 5, 9}));
 }
 
-// A damaged menu table, wholly inside its file, whose 4000 language units all
-// name one unit of 4000 chains that all name one chain of 255 commands: four
-// billion command decodes if walked pointer by pointer.
+// A damaged menu table, wholly inside its file, whose one language unit
+// names one chain of 8000 commands 65000 times: half a billion command
+// decodes if walked pointer by pointer.
 TEST_F(RegistersUsedByDiscTest, StopsWalkingTablesThatNameTheSameChainOverAndOver) {
   BuiltDisc b = BuildDisc(EveryPlace());
   std::vector<uint8_t>& vts = b.vts[1].bytes;
-  const int names = 4000;
-  std::size_t table = vts.size(), unit = table + 8 + 8 * names, chain = unit + 8 + 8 * names;
-  vts.resize(chain + 0xF4 + 8 * 255);
-  WriteBe16(&vts[table], names);
+  const int names = 65000, commands = 8000;
+  std::size_t table = vts.size(), unit = table + 16, chain = unit + 8 + 8 * names;
+  vts.resize(chain + 0xF4 + 8 * commands);
+  WriteBe16(&vts[table], 1);
+  WriteBe32(&vts[table + 4], int32_t(vts.size() - table - 1));
+  WriteBe32(&vts[table + 12], 16);
   WriteBe16(&vts[unit], names);
-  for (int i = 0; i < names; ++i) {
-    WriteBe32(&vts[table + 12 + 8 * i], int32_t(unit - table));
-    WriteBe32(&vts[unit + 12 + 8 * i], int32_t(chain - unit));
-  }
+  for (int i = 0; i < names; ++i) WriteBe32(&vts[unit + 12 + 8 * i], int32_t(chain - unit));
   WriteBe16(&vts[chain + 0xE4], 0xEC);
-  WriteBe16(&vts[chain + 0xEC], 255);
-  for (int i = 0; i < 255; ++i)
+  WriteBe16(&vts[chain + 0xEC], commands);
+  for (int i = 0; i < commands; ++i)
     std::memcpy(&vts[chain + 0xF4 + 8 * i], C("71 00 00 0D 00 01 00 00").data(), 8);
   WriteBe32(&vts[0xD0], int32_t(table / 2048));  // VTSM_PGCI_UT
   LoadDisc(b);

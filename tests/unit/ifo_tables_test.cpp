@@ -1,12 +1,16 @@
 // The checked lookups over builder images. Their refusals of offsets outside
-// an image are exercised through the disc check (disc_check_test.cpp).
+// an image are exercised through the disc check (disc_check_test.cpp), the
+// menu table walker's here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
+#include "disc/menu_units.h"
 #include "disc/title_chain.h"
 #include "tests/unit/ifo_builder.h"
 
@@ -71,4 +75,73 @@ TEST(IfoTables, ImageRefsStayInsideTheirBuffers) {
   Disc.IfoOffset[4] = -5;
   EXPECT_EQ(VtsImageRef(4).size, 0);
   EXPECT_EQ(VtsImageRef(100).size, 0);
+}
+
+// Every way a menu table's units and chains can leave their bounds, found
+// by the one walker every reader and writer uses, named by unit and chain.
+TEST(IfoTables, MenuUnitsAreFollowedOnlyInsideTheirTable) {
+  DiscSpec d = SimpleDisc(1, 1);
+  d.vmg.menus = {{"en"}, {"ja"}};
+  d.vmg.menus[0].pgcs.resize(3);
+  d.vmg.menus[1].pgcs.resize(1);
+  using F = MenuUnitFault;
+  using Damage = std::function<void(BuiltImage&)>;
+  auto put = [](const char* at, std::size_t plus, int32_t value) -> Damage {
+    return [=](BuiltImage& v) { WriteBe32(v.Ptr(at, plus), value); };
+  };
+  const struct {
+    const char* what;
+    Damage damage;
+    MenuUnitFault fault;
+    int unit, pgc;
+  } cases[] = {
+      {"intact", [](BuiltImage&) {}, F::None, 0, 0},
+      {"table end past the image", put("VMGM_PGCI_UT", 4, 0x100000), F::TableOutside, 0, 0},
+      {"table end among the unit pointers", put("VMGM_PGCI_UT", 4, 15), F::TableOutside, 0, 0},
+      {"unit 2 past the table end", put("VMGM_PGCI_UT", 8 + 8 + 4, 0xFFFF), F::UnitOutside, 1, 0},
+      {"unit 1 among the unit pointers", put("VMGM_PGCI_UT", 8 + 4, 8), F::UnitOutside, 0, 0},
+      {"units out of order",
+       [](BuiltImage& v) {
+         std::swap_ranges(v.Ptr("VMGM_PGCI_UT", 12), v.Ptr("VMGM_PGCI_UT", 16), v.Ptr("VMGM_PGCI_UT", 20));
+       },
+       F::UnitOutside, 0, 0},
+      {"unit of no chains", [](BuiltImage& v) { WriteBe16(v.Ptr("lu 2"), 0); }, F::NoPgcs, 1, 0},
+      {"chain pointers past the unit", [](BuiltImage& v) { WriteBe16(v.Ptr("lu 1"), 200); },
+       F::PointersOutside, 0, 0},
+      {"chain at the next unit: inside the file, outside its own unit",
+       [](BuiltImage& v) { WriteBe32(v.Ptr("lu 1", 8 + 8 + 4), int32_t(v.At("lu 2") - v.At("lu 1"))); },
+       F::PgcOutside, 0, 2},
+      {"chain header past the image", put("lu 2", 8 + 4, 0x7FFFFFF0), F::PgcOutside, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BuiltImage v = BuildDisc(d).vmg;
+    c.damage(v);
+    ImageRef image{v.bytes.data(), int64_t(v.bytes.size())};
+    int64_t table = int64_t(v.At("VMGM_PGCI_UT"));
+    MenuUnitCheck check = CheckMenuUnits(image, table);
+    EXPECT_EQ(int(check.fault), int(c.fault));
+    EXPECT_EQ(check.unit, c.unit);
+    EXPECT_EQ(check.pgc, c.pgc);
+    if (c.fault != F::None) continue;
+
+    MenuTable t;
+    ASSERT_EQ(ReadMenuTable(image, table, &t), F::None);
+    for (int u = 0; u < 2; ++u) {
+      MenuUnit unit;
+      ASSERT_EQ(ReadMenuUnit(image, t, u, &unit), F::None);
+      std::string lu = "lu " + std::to_string(u + 1);
+      EXPECT_EQ(unit.offset, int64_t(v.At(lu)));
+      for (int k = 1; k <= unit.pgcs; ++k)
+        EXPECT_EQ(MenuPgcOffset(image, unit, k), int64_t(v.At(lu + " pgc " + std::to_string(k))));
+      EXPECT_EQ(MenuPgcOffset(image, unit, unit.pgcs + 1), -1);
+    }
+    // Players take the unit of their language, else the first.
+    MenuUnit unit;
+    ASSERT_TRUE(FindMenuUnit(image, table, 'j' << 8 | 'a', &unit));
+    EXPECT_EQ(unit.offset, int64_t(v.At("lu 2")));
+    ASSERT_TRUE(FindMenuUnit(image, table, 'd' << 8 | 'e', &unit));
+    EXPECT_EQ(unit.offset, int64_t(v.At("lu 1")));
+    EXPECT_EQ(int(CheckMenuUnits(image, -1).fault), int(F::TableOutside));
+  }
 }
