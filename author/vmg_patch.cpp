@@ -276,16 +276,16 @@ bool CheckVideoManagerPatch() {
   TablePlacement place;
   if (Disc.TitleCount < 1 || Disc.TitleCount > kMaxTitles || !PlaceTable(stored, &place) ||
       !MenuTableUsable({Disc.MenuTableImage, place.newSectors * kSectorSize})) {
-    platform::ShowMessage(kDamagedText, kCaptionError, 16);
+    platform::ShowMessage(kDamagedText, kCaptionError, platform::kErrorBox);
     return false;
   }
   if (place.newSize > kVmgImageCapacity) {
-    platform::ShowMessage(kTooBigText, kCaptionError, 48);
+    platform::ShowMessage(kTooBigText, kCaptionError, platform::kWarningBox);
     return false;
   }
   FirstPlayKind was = ReadFirstPlayKind(stored);
   if ((UndoesFirstPlay(was) || UndoesMenuEntries(was)) && !LoadOriginalVmg()) {
-    platform::ShowMessage(kNoOriginalText, kCaptionError, 48);
+    platform::ShowMessage(kNoOriginalText, kCaptionError, platform::kWarningBox);
     return false;
   }
   return true;

@@ -13,8 +13,6 @@
 namespace {
 
 constexpr int kFormatVersion = 0x0140;
-constexpr int kWarning = 48;
-constexpr int kInformation = 64;
 constexpr int kMinIfoSize = 4096;
 constexpr int kRowsPerPage = 5;
 constexpr int kMenuChoices = 135;
@@ -30,7 +28,7 @@ static_assert(sizeof(ProjectImage) == kProjectFileSize, "project file size");
 // every check: a refused file never touches Disc.
 ProjectImage Staging;
 
-void ShowError(const char* text) { platform::ShowMessage(text, "エラー", kWarning); }
+void ShowError(const char* text) { platform::ShowMessage(text, "エラー", platform::kWarningBox); }
 
 void FormatMagic(char (&magic)[kProjectHeaderSize + 1]) {
   std::snprintf(magic, sizeof magic, "REELWRITE%04XPRJ", kFormatVersion);
@@ -160,7 +158,7 @@ bool SaveProjectFile(const char* path) {
   PendingFile file = {path + folderLength, reinterpret_cast<const uint8_t*>(&Staging), sizeof Staging};
   static const WriteMessages kMessages = {cannotCreate, "プロジェクトの書き込みでエラーが発生しました."};
   if (!WriteFileSet(folder, &file, 1, kMessages)) return false;
-  platform::ShowMessage("プロジェクトを保存しました.", "情報", kInformation);
+  platform::ShowMessage("プロジェクトを保存しました.", "情報", platform::kInformationBox);
   return true;
 }
 

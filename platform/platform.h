@@ -88,9 +88,9 @@ bool SyncFolder(const char* path);                    // make renames inside it 
 using FaultCheck = bool (*)(const char* call, const char* path);
 void SetFaultCheck(FaultCheck check);
 
-// Message box: text and caption in UTF-8, Windows style number (16 error,
-// 36 question with Yes/No, 48 warning, 64 information). Returns the button:
-// 1 OK, 6 Yes, 7 No.
+// Message box: text and caption in UTF-8, Windows style number. Returns the
+// button: 1 OK, 6 Yes, 7 No.
+enum MessageStyle : int { kErrorBox = 16, kQuestionBox = 36, kWarningBox = 48, kInformationBox = 64 };
 int ShowMessage(const char* text, const char* caption, int style);
 
 // Who answers message boxes. The GUI installs the real window; the command

@@ -80,24 +80,24 @@ class MenuTableTest : public ::testing::Test {
   void SetUp() override { std::memset(&Disc, 0, sizeof Disc); }
 };
 
-TEST_F(MenuTableTest, DiscWithoutMenusGetsATableHoldingOnlyTheDispatcher) {
-  struct Case {
+// The dispatcher keeps its state in the first register pair none of the
+// disc's commands touches; with none free, the pair it had stays.
+TEST_F(MenuTableTest, DiscWithoutMenusGetsATableHoldingOnlyTheDispatcherOnAFreePair) {
+  const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  const struct {
     int titles;
-    const char* commands;
-    std::vector<int> targets;
-  } cases[] = {
-      {0, "", {}},
-      {1, "61 00 00 00 00 84 00 00  30 02 00 00 00 01 00 00", {0}},
-      {3,
-       "61 00 00 00 00 84 00 00  71 00 00 01 00 01 00 00  30 22 00 00 00 02 00 01"
-       "71 00 00 01 00 02 00 00  30 22 00 00 00 03 00 01  30 02 00 00 00 01 00 00",
-       {0, 1, 0}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.titles);
+    std::vector<int> used;
+    int reg;  // 9 before
+  } cases[] = {{0, {}, 0}, {3, {0, 2}, 3}, {3, all, 9}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reg);
     std::memset(&Disc, 0, sizeof Disc);
     for (int& t : Disc.ActionTarget) t = 77;
-    LoadDisc(Titles(c.titles));
+    DiscSpec d = Titles(c.titles);
+    d.vmg.firstPlay = Pgc{};
+    for (int r : c.used) d.vmg.firstPlay->pre.push_back({0x71, 0, 0, uint8_t(r), 0, 1, 0, 0});
+    LoadDisc(d);
+    Disc.MenuRegister = 9;
     PrepareMenuTable();
 
     int size = 276 + 16 * c.titles;
@@ -105,45 +105,21 @@ TEST_F(MenuTableTest, DiscWithoutMenusGetsATableHoldingOnlyTheDispatcher) {
         "00 01 00 00 00 00 00 00  6A 61 00 80 00 00 00 10  00 01 00 00 00 00 00 00  82 00 00 00 00 00 00 10");
     WriteBe32(&expected[4], size - 1);
     WriteBe32(&expected[20], size - 17);
-    Bytes dispatcher = CommandOnlyPgc(Hex(c.commands));
+    Bytes commands;
+    if (c.titles) {
+      for (const Cmd& command : DispatcherChain(c.reg, {2, 3, 1}).pre)
+        commands.insert(commands.end(), command.begin(), command.end());
+    }
+    Bytes dispatcher = CommandOnlyPgc(commands);
     expected.insert(expected.end(), dispatcher.begin(), dispatcher.end());
     expected.resize(size + 2048, 0);
     EXPECT_EQ(At(Table(), expected.size()), expected);
+    EXPECT_EQ(Disc.MenuRegister, c.reg);
     EXPECT_EQ(Disc.MenuPgcNumber, 1);
-    EXPECT_EQ(Targets(), c.targets);
+    EXPECT_EQ(Targets(), c.titles ? std::vector<int>({0, 1, 0}) : std::vector<int>());
     EXPECT_EQ(Disc.ActionTarget[c.titles], 77);
     EXPECT_EQ(Disc.VmgSize, Disc.IfoSize[0]);
     EXPECT_EQ(0, std::memcmp(Disc.VmgImage, Disc.IfoStore, std::size_t(Disc.VmgSize)));
-  }
-}
-
-TEST_F(MenuTableTest, RegisterPairIsOneTheDiscDoesNotUse) {
-  struct Case {
-    const char* name;
-    bool menus;
-    std::vector<int> used;
-    int expected;  // the register was 9 before
-  } cases[] = {
-      {"g0 and g2 taken, no menus", false, {0, 2}, 3},
-      {"g0 and g2 taken, own menus", true, {0, 2}, 3},
-      {"all taken: kept", false, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 9},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::memset(&Disc, 0, sizeof Disc);
-    DiscSpec d = Titles(2);
-    d.vmg.firstPlay = Pgc{};
-    for (int r : c.used) d.vmg.firstPlay->pre.push_back({0x71, 0, 0, uint8_t(r), 0, 1, 0, 0});
-    if (c.menus) d.vmg.menus = {UnitWithChains("en", 2)};
-    LoadDisc(d);
-    Disc.MenuRegister = 9;
-    PrepareMenuTable();
-    EXPECT_EQ(Disc.MenuRegister, c.expected);
-    if (!c.menus && c.expected == 3) {  // a new table's dispatcher is built with the chosen pair
-      EXPECT_EQ(At(Chain(Unit(0), 1), 276),
-                CommandOnlyPgc(Hex("61 00 00 03 00 84 00 00  71 00 00 04 00 01 00 00"
-                                   "30 22 00 00 00 02 03 04  30 02 00 00 00 01 00 00")));
-    }
   }
 }
 
@@ -152,12 +128,14 @@ TEST_F(MenuTableTest, EveryUnitHoldsTheDispatcherUnderOneNumber) {
   const int counts[] = {1, 3, 2};
   DiscSpec d = Titles(3);
   d.vmg.menus = {UnitWithChains("en", 1), UnitWithChains("ja", 3), UnitWithChains("en", 2)};
+  d.vmg.firstPlay = Pgc{{C("71 00 00 00 00 01 00 00")}};  // g0
   BuiltDisc b = BuildDisc(d);
   LoadDisc(b);
   PrepareMenuTable();
 
   const int number = 4;
   EXPECT_EQ(Disc.MenuPgcNumber, number);
+  EXPECT_EQ(Disc.MenuRegister, 1);
   EXPECT_EQ(Targets(), (std::vector<int>{0, 1, 0}));
   EXPECT_EQ(ReadBe16(Table()), 3);
   int expectedAt = 8 + 8 * 3;

@@ -14,6 +14,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_table.h"
+#include "disc/menu_units.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 
@@ -44,14 +45,15 @@ BuiltDisc Prepare(int n, int pgcs, int units = 1, std::function<void(DiscSpec&)>
 // unit in the patched image.
 std::vector<Bytes> Dispatchers() {
   ImageRef vmg = VmgImageRef();
-  int64_t table = TableOffset(vmg, kVmgMenuPgciUtSector);
+  MenuTable table;
+  ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table);
   std::vector<Bytes> found;
-  for (int u = 1; table >= 0 && u <= ReadBe16(vmg.data + table); ++u) {
-    int64_t unit = PgcOffset(vmg, table, u);  // language unit pointers have the chains' shape
-    CommandTable c;
-    if (unit < 0 || !ReadCommandTable(vmg, PgcOffset(vmg, unit, Disc.MenuPgcNumber), &c)) break;
+  MenuUnit unit;
+  CommandTable c;
+  for (int u = 0; ReadMenuUnit(vmg, table, u, &unit) == MenuUnitFault::None &&
+                  ReadCommandTable(vmg, MenuPgcOffset(vmg, unit, Disc.MenuPgcNumber), &c);
+       ++u)
     found.push_back(At(vmg.data + c.offset + 8, 8 * std::size_t(c.pre)));
-  }
   return found;
 }
 
