@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "author/file_set_writer.h"
-#include "disc/byte_order.h"
 #include "disc/disc_check.h"
 #include "disc/disc_state.h"
+#include "disc/menu_units.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
@@ -67,10 +67,11 @@ const char* FaultyField(const DiscState& s) {
   }
   // Titles call the dispatcher by this number: the last program chain of
   // the prepared menu table's first language unit.
-  const uint8_t* table = s.MenuTableImage;
-  int64_t unit = ReadBe32(table + 12);
-  if (s.MenuPgcNumber < 1 || ReadBe16(table) < 1 || !SpanInside(kMenuTableCapacity, unit, 2) ||
-      ReadBe16(table + unit) != s.MenuPgcNumber) {
+  ImageRef prepared{s.MenuTableImage, kMenuTableCapacity};
+  MenuTable table;
+  MenuUnit first;
+  if (ReadMenuTable(prepared, 0, &table) != MenuUnitFault::None ||
+      ReadMenuUnit(prepared, table, 0, &first) != MenuUnitFault::None || first.pgcs != s.MenuPgcNumber) {
     return "メニューPGC番号";
   }
   for (int n = 0; n < s.TitleCount; ++n) {
