@@ -14,13 +14,17 @@ const char kNoBackupQuestion[] = "元のIFOファイルのバックアップを�
 
 namespace {
 
-// The backup's name starts with something else than the folder's: burning
-// the parent folder cuts names to 8 characters in the ISO 9660 view, where
-// "VIDEO_TS_ORIGINAL_IFO" became a second VIDEO_TS that took the real one's
-// place.
-constexpr char kBackupPrefix[] = "ORIGINAL_IFO_";
-// What versions before that called it; restore still finds it.
-constexpr char kOldBackupSuffix[] = "_ORIGINAL_IFO";
+// Burning tools take the disc's root for the folder holding VIDEO_TS. In the
+// ISO 9660 view names are cut to 8 characters, where "VIDEO_TS_ORIGINAL_IFO"
+// became a second VIDEO_TS; genisoimage -dvd-video takes any folder whose
+// name holds "VIDEO_TS" for the disc's and then cannot lay the disc out. So
+// the backup of a VIDEO_TS folder is "ORIGINAL_IFO"; that of any other folder
+// "ORIGINAL_IFO_<folder>", one per folder of a parent.
+enum class BackupName {
+  Current,
+  Prefixed,  // "ORIGINAL_IFO_VIDEO_TS" of the version before
+  Old,       // "VIDEO_TS_ORIGINAL_IFO" of the versions before that
+};
 // Inside the backup: what the disc was when it was taken (see DescribeDisc).
 constexpr char kRecordName[] = "DISC.TXT";
 // A VIDEO_TS folder holds at most 100 IFO files and their backups.
@@ -264,34 +268,47 @@ bool Fits(int written, std::size_t capacity) {
   return written >= 0 && static_cast<std::size_t>(written) < capacity;
 }
 
-// The name older versions gave the backup, "D:\DISC1\VIDEO_TS_ORIGINAL_IFO\".
-bool OldBackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
+bool IsVideoTsName(const char* name) {
+  if (std::strlen(name) != 8) return false;
+  for (int i = 0; i < 8; ++i) {
+    char upper = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+    if (upper != "VIDEO_TS"[i]) return false;
+  }
+  return true;
+}
+
+// The backup folder of `editFolder` under one of its names, "D:\DISC1\<name>\";
+// false for a drive root, which has no parent, and for a path too long.
+bool BackupFolderNamed(const char* editFolder, BackupName which, char* out, std::size_t capacity) {
   char folder[kPathCapacity];
-  return FolderWithoutBackslash(editFolder, folder) &&
-         Fits(std::snprintf(out, capacity, "%s%s\\", folder, kOldBackupSuffix), capacity) &&
-         std::strlen(out) < kPathCapacity;
+  bool named = FolderWithoutBackslash(editFolder, folder);
+  std::size_t cut = named ? std::strlen(folder) : 0;
+  while (cut > 0 && !IsSeparator(folder, cut - 1)) --cut;
+  const char* name = folder + cut;
+  const int parent = static_cast<int>(cut);
+  int written;
+  if (which == BackupName::Old) {
+    written = std::snprintf(out, capacity, "%s_ORIGINAL_IFO\\", folder);
+  } else if (which == BackupName::Current && IsVideoTsName(name)) {
+    written = std::snprintf(out, capacity, "%.*sORIGINAL_IFO\\", parent, folder);
+  } else {
+    written = std::snprintf(out, capacity, "%.*sORIGINAL_IFO_%s\\", parent, folder, name);
+  }
+  named = named && cut > 0 && Fits(written, capacity) && std::strlen(out) < kPathCapacity;
+  if (!named && capacity > 0) out[0] = '\0';
+  return named;
 }
 
 }  // namespace
 
 bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
-  char folder[kPathCapacity];
-  bool named = FolderWithoutBackslash(editFolder, folder);
-  std::size_t cut = std::strlen(folder);
-  while (named && cut > 0 && !IsSeparator(folder, cut - 1)) --cut;
-  named = named && cut > 0 &&
-          Fits(std::snprintf(out, capacity, "%.*s%s%s\\", static_cast<int>(cut), folder, kBackupPrefix,
-                             folder + cut),
-               capacity) &&
-          std::strlen(out) < kPathCapacity;
-  if (!named && capacity > 0) out[0] = '\0';
-  return named;
+  return BackupFolderNamed(editFolder, BackupName::Current, out, capacity);
 }
 
 bool FindOriginalBackup(const char* editFolder, char* out, std::size_t capacity) {
   char folder[kPathCapacity];
-  for (auto name : {BackupFolderOf, OldBackupFolderOf}) {
-    if (!name(editFolder, folder, sizeof folder)) continue;
+  for (BackupName name : {BackupName::Current, BackupName::Prefixed, BackupName::Old}) {
+    if (!BackupFolderNamed(editFolder, name, folder, sizeof folder)) continue;
     DropTrailingBackslash(folder);
     if (IsFolder(folder) && Fits(std::snprintf(out, capacity, "%s\\", folder), capacity)) return true;
   }

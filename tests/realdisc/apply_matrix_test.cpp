@@ -2,7 +2,7 @@
 // and a hand-made map: libdvdread still opens every file, each BUP holds its
 // IFO's bytes, the disc reads back with the actions that were asked for, and
 // applying the same settings again changes nothing. The first apply keeps the
-// information files as they were in ORIGINAL_IFO_VIDEO_TS, the second leaves
+// information files as they were in ORIGINAL_IFO, the second leaves
 // that copy alone, and restore brings every file back. Before that, info
 // reads each title's action from the post commands scripts/make_disc wrote.
 #include <gtest/gtest.h>
@@ -135,7 +135,7 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
     SCOPED_TRACE(::testing::PrintToString(setting.args));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, disc.name);
-    const std::string backup = folder.HostName("ORIGINAL_IFO_VIDEO_TS");
+    const std::string backup = folder.HostName("ORIGINAL_IFO");
     // The disc's root folder stands for its VIDEO_TS.
     std::vector<std::string> apply = {"apply", folder.host(), "--yes", "--json"};
     apply.insert(apply.end(), setting.args.begin(), setting.args.end());

@@ -62,7 +62,7 @@ TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
   }
   EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), std::vector<std::string>{});
-  EXPECT_FALSE(folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
+  EXPECT_FALSE(folder.Exists("ORIGINAL_IFO"));
 }
 
 // Each warning, on an authored disc or (a title whose last chain goes on to

@@ -77,14 +77,14 @@ TEST(CliUsage, TitlesTheDiscLacksAndUnconfirmedChangesWriteNothing) {
     SCOPED_TRACE(::testing::PrintToString(c.options));
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, "sample");
-    if (c.backupBlocked) folder.WriteFile("ORIGINAL_IFO_VIDEO_TS", "in the way");
+    if (c.backupBlocked) folder.WriteFile("ORIGINAL_IFO", "in the way");
     Args args = {"apply", copy};
     args.insert(args.end(), c.options.begin(), c.options.end());
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, c.exit);
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("sample"))), Names{});
-    EXPECT_EQ(folder.Exists("ORIGINAL_IFO_VIDEO_TS"), c.backupBlocked);
+    EXPECT_EQ(folder.Exists("ORIGINAL_IFO"), c.backupBlocked);
     if (c.backupBlocked) {
       EXPECT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes", "--no-backup"}).exit, 0);
     }
@@ -126,7 +126,7 @@ TEST(CliUsage, DamagedInformationFilesAreRefusedWithAMessage) {
       EXPECT_NE(run.err.find(std::string(c.file) + "が異常です"), std::string::npos) << run.err;
     }
     EXPECT_EQ(Differences(ReadFolder(copy), damaged), Names{});
-    EXPECT_FALSE(folder.Exists("ORIGINAL_IFO_VIDEO_TS"));
+    EXPECT_FALSE(folder.Exists("ORIGINAL_IFO"));
   }
 }
 

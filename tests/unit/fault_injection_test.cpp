@@ -136,7 +136,7 @@ class FaultInjection : public ::testing::Test {
     for (const auto& [name, bytes] : start) {
       if (!after.count(name) && !before.count(name) && got.count(name) && got[name] == bytes) got.erase(name);
     }
-    const std::string disc = "DISC/VIDEO_TS/", backup = "DISC/ORIGINAL_IFO_VIDEO_TS/";
+    const std::string disc = "DISC/VIDEO_TS/", backup = "DISC/ORIGINAL_IFO/";
     Tree video = Under(got, disc), kept = Under(got, backup);
     bool asBefore = video == Under(before, disc), asAfter = video == Under(after, disc);
     bool backupWholeOrAbsent = kept.empty() || kept == Under(after, backup) || kept == Under(before, backup);

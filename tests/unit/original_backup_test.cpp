@@ -21,8 +21,8 @@ TEST(BackupFolderOf, IsTheEditFoldersSibling) {
     const char* edit;
     const char* backup;  // null: none can be named
   } cases[] = {
-      {"D:\\DISC1\\VIDEO_TS\\", "D:\\DISC1\\ORIGINAL_IFO_VIDEO_TS\\"},
-      {"D:\\VIDEO_TS", "D:\\ORIGINAL_IFO_VIDEO_TS\\"},
+      {"D:\\DISC1\\VIDEO_TS\\", "D:\\DISC1\\ORIGINAL_IFO\\"},
+      {"D:\\VIDEO_TS", "D:\\ORIGINAL_IFO\\"},
       // 0x95 0x5C is one Shift-JIS character whose second byte looks like a backslash.
       {"D:\\\x95\x5C\\", "D:\\ORIGINAL_IFO_\x95\x5C\\"},
       {"D:\\", nullptr},
@@ -51,9 +51,9 @@ class OriginalBackupTest : public ::testing::Test {
 
   void ExpectBackupHolds() {
     for (const auto& [name, byte] : kFiles) {
-      EXPECT_EQ(folder_.ReadFile("DISC/ORIGINAL_IFO_VIDEO_TS/" + name), Bytes(5000, byte)) << name;
+      EXPECT_EQ(folder_.ReadFile("DISC/ORIGINAL_IFO/" + name), Bytes(5000, byte)) << name;
     }
-    EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS/VTS_01_1.VOB"));
+    EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO/VTS_01_1.VOB"));
   }
 
   const std::vector<std::pair<std::string, uint8_t>> kFiles = {
@@ -64,21 +64,21 @@ class OriginalBackupTest : public ::testing::Test {
 // Made by the first execute and left alone by the next, so that restoring
 // brings back the very first originals, byte for byte; a temporary left by an
 // execute that was cut off never counts. Older versions named it
-// VIDEO_TS_ORIGINAL_IFO: restore takes that, and the next execute moves it
-// to the name that burns safely.
+// ORIGINAL_IFO_VIDEO_TS or VIDEO_TS_ORIGINAL_IFO: restore takes those, and
+// the next execute moves them to the name that burns safely.
 TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
-  for (const char* made : {"DISC/ORIGINAL_IFO_VIDEO_TS", "DISC/VIDEO_TS_ORIGINAL_IFO"}) {
+  for (const std::string made :
+       {"DISC/ORIGINAL_IFO", "DISC/ORIGINAL_IFO_VIDEO_TS", "DISC/VIDEO_TS_ORIGINAL_IFO"}) {
     SCOPED_TRACE(made);
-    const bool older = made[5] == 'V';
-    for (const char* gone : {"ORIGINAL_IFO_VIDEO_TS", "ORIGINAL_IFO_VIDEO_TS.rwtmp"})
+    const bool older = made != "DISC/ORIGINAL_IFO";
+    for (const char* gone : {"ORIGINAL_IFO", "ORIGINAL_IFO.rwtmp"})
       std::filesystem::remove_all(folder_.HostName(std::string("DISC/") + gone));
     if (older) {
       folder_.MakeDir(made);
-      for (const auto& [name, byte] : kFiles)
-        folder_.WriteFile(std::string(made) + "/" + name, Bytes(5000, byte));
+      for (const auto& [name, byte] : kFiles) folder_.WriteFile(made + "/" + name, Bytes(5000, byte));
     } else {
-      folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp");
-      folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp/VIDEO_TS.IFO", "half");
+      folder_.MakeDir("DISC/ORIGINAL_IFO.rwtmp");
+      folder_.WriteFile("DISC/ORIGINAL_IFO.rwtmp/VIDEO_TS.IFO", "half");
     }
     for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(5000, byte));
     MessageRecorder messages;
@@ -102,30 +102,30 @@ TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
     EXPECT_EQ(messages.messages()[0].caption, "情報");
     ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
     ExpectBackupHolds();
-    EXPECT_FALSE(folder_.Exists("DISC/VIDEO_TS_ORIGINAL_IFO"));
-    EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO_VIDEO_TS.rwtmp"));
+    EXPECT_TRUE(!older || !folder_.Exists(made));
+    EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO.rwtmp"));
   }
 }
 
 // Restore refuses, changing nothing, a backup that is missing, empty, too
 // large to list, damaged, or taken from another disc than the one now there.
 TEST_F(OriginalBackupTest, RestoreRefusesWhatItCannotTrust) {
-  const std::string backup = folder_.HostName("DISC/ORIGINAL_IFO_VIDEO_TS");
+  const std::string backup = folder_.HostName("DISC/ORIGINAL_IFO");
   const std::string mismatch =
       "バックアップはこのフォルダのディスクから作られたものでないか, 欠けているため復元できません.\n" +
       backup;
   const std::pair<std::function<void()>, std::string> cases[] = {
       {[] {}, "元のIFOファイルのバックアップがありません.\n" + backup},
-      {[this] { folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS"); }, "バックアップにIFOファイルがありません."},
+      {[this] { folder_.MakeDir("DISC/ORIGINAL_IFO"); }, "バックアップにIFOファイルがありません."},
       {[this] {
-         folder_.MakeDir("DISC/ORIGINAL_IFO_VIDEO_TS");
+         folder_.MakeDir("DISC/ORIGINAL_IFO");
          for (int i = 0; i < 257; ++i)
-           folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS/" + std::to_string(i) + ".IFO", "x");
+           folder_.WriteFile("DISC/ORIGINAL_IFO/" + std::to_string(i) + ".IFO", "x");
        },
        "バックアップのファイルが多すぎるか, 名前が長すぎるため復元できません."},
       {[this] { folder_.WriteFile("DISC/VIDEO_TS/VTS_01_1.VOB", Bytes(200, 0x77)); }, mismatch},
       {[this] { folder_.WriteFile("DISC/VIDEO_TS/VTS_01_2.VOB", Bytes(200, 0x77)); }, mismatch},
-      {[this] { folder_.WriteFile("DISC/ORIGINAL_IFO_VIDEO_TS/VTS_01_0.IFO", Bytes(4000, 3)); }, mismatch},
+      {[this] { folder_.WriteFile("DISC/ORIGINAL_IFO/VTS_01_0.IFO", Bytes(4000, 3)); }, mismatch},
   };
   for (const auto& [damage, message] : cases) {
     SCOPED_TRACE(message);
