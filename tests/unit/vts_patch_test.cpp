@@ -22,6 +22,9 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Image(int n) { return Bytes(VtsImage(n), VtsImage(n) + Disc.IfoSize[n]); }
 
+// Last sector, IFO last sector, menu VOB start, title VOB start.
+const int kSectorFields[4] = {kVtsLastSector, kVtsIfoLastSector, kVtsMenuVobsSector, kVtsTitleVobsSector};
+
 // Loads the disc as get info would leave it for the patch (VmgImage a copy
 // of VIDEO_TS.IFO) and spoils the title sets' sector fields in memory, so
 // that only a recomputation puts them right.
@@ -32,8 +35,7 @@ BuiltDisc Load(const DiscSpec& layout) {
   std::memcpy(Disc.VmgImage, Disc.IfoStore, std::size_t(Disc.IfoSize[0]));
   Disc.VmgSize = Disc.IfoSize[0];
   for (int n = 1; n <= Disc.TitleSetCount; ++n)
-    for (int field : {kVtsLastSector, kVtsIfoLastSector, kVtsMenuVobsSector, kVtsTitleVobsSector})
-      WriteBe32(VtsImage(n) + field, 0x777);
+    for (int field : kSectorFields) WriteBe32(VtsImage(n) + field, 0x777);
   for (int j = 0; j < Disc.TitleCount; ++j) Disc.ActionKind[j] = Unchanged;
   return disc;
 }
@@ -53,10 +55,8 @@ DiscSpec TwoTitleSets() {
   return d;
 }
 
-// Last sector, IFO last sector, menu VOB start, title VOB start.
 void SetSectorFields(Bytes& image, std::array<int32_t, 4> values) {
-  const int fields[4] = {kVtsLastSector, kVtsIfoLastSector, kVtsMenuVobsSector, kVtsTitleVobsSector};
-  for (int i = 0; i < 4; ++i) WriteBe32(image.data() + fields[i], values[std::size_t(i)]);
+  for (int i = 0; i < 4; ++i) WriteBe32(image.data() + kSectorFields[i], values[std::size_t(i)]);
 }
 
 TEST(VtsPatch, EachKindWritesItsCommandIntoTheFirstPostCommand) {
