@@ -56,12 +56,11 @@ void MakeUnchanged(int n) {
 
 // The kind and menu choice of a title whose first post command is p;
 // `titleInSet` is the title's number within its title set.
-void DeriveFromPostCommand(int n, const uint8_t* p, int titleInSet) {
+void DeriveFromPostCommand(int n, const uint8_t* p, int titleInSet, int dispatcher) {
   Disc.ActionKind[n] = Command;
   Disc.ActionMenu[n] = 0;
   std::memcpy(Disc.ActionCommand[n], p, 8);
 
-  int dispatcher = Disc.MenuPgcNumber;
   uint8_t callDispatcher[8], repeat[8];
   CallDispatcherCommand(dispatcher, callDispatcher);
   RepeatCommand(titleInSet, repeat);
@@ -136,7 +135,7 @@ void MenuCommand(int menuCode, uint8_t out[8]) {
 // The title table is read from VIDEO_TS.IFO as it was read into IfoStore:
 // this runs while the menu table is being prepared, and IfoStore is the image
 // that reading checked. (VmgImage holds the same bytes until execute.)
-void DeriveActionsFromDisc() {
+void DeriveActionsFromDisc(int dispatcherCalled) {
   ImageRef vmg = StoredVmgRef();
   int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
   for (int n = 0; n < count; ++n) {
@@ -151,6 +150,6 @@ void DeriveActionsFromDisc() {
       MakeUnchanged(n);
       continue;
     }
-    DeriveFromPostCommand(n, vts.data + post, chain.titleInSet);
+    DeriveFromPostCommand(n, vts.data + post, chain.titleInSet, dispatcherCalled);
   }
 }

@@ -11,7 +11,9 @@
 void FormatCommandText(const uint8_t command[8], char* out);
 void ParseCommandText(int n, const char* text);
 void ResetActions();
-void DeriveActionsFromDisc();
+// Each title's action from its post command; a call of video manager menu
+// chain `dispatcherCalled` is a call of the dispatcher.
+void DeriveActionsFromDisc(int dispatcherCalled);
 
 // Menu choice codes 0..134 and the commands that call them.
 constexpr int kMenuChoiceCount = 135;

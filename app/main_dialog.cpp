@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "actions/get_info.h"
 #include "app/about_dialog.h"
 #include "app/dst_path_select_dialog.h"
 #include "app/project_file_dialogs.h"
 #include "app/title_info_dialog.h"
 #include "author/execute.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "disc/sjis_text.h"
 #include "persist/program_paths.h"
 #include "persist/project_file.h"

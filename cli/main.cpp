@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "actions/presets.h"
 #include "actions/title_action.h"
 #include "author/execute.h"
@@ -19,7 +20,6 @@
 #include "cli/write_disc.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "platform/platform.h"
 
 namespace {

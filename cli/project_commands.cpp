@@ -1,5 +1,6 @@
 #include "cli/project_commands.h"
 
+#include "actions/get_info.h"
 #include "author/execute.h"
 #include "cli/apply_options.h"
 #include "cli/console.h"
@@ -8,7 +9,6 @@
 #include "cli/warnings.h"
 #include "cli/write_disc.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "persist/project_file.h"
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "actions/title_action.h"
 #include "disc/byte_order.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
@@ -278,7 +277,7 @@ bool IsDispatcherStart(const uint8_t* p) {
   return recognised;
 }
 
-void PrepareMenuTable() {
+int PrepareMenuTable() {
   ImageRef stored = StoredVmgRef();
   int64_t size = stored.size <= kVmgImageCapacity ? stored.size : 0;
   Disc.VmgSize = int32_t(size);
@@ -291,15 +290,12 @@ void PrepareMenuTable() {
     BuildNewTable();
     DefaultDestinations();
     Disc.MenuPgcNumber = 1;
-    DeriveActionsFromDisc();
-    return;
+    return 1;
   }
 
   // The titles' calls are recognised by the number the disc uses today;
   // execute then points every such call at the dispatcher's new number.
   int called = 1;
-  int number = CopyMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &called);
-  Disc.MenuPgcNumber = called;
-  DeriveActionsFromDisc();
-  Disc.MenuPgcNumber = number;
+  Disc.MenuPgcNumber = CopyMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &called);
+  return called;
 }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-void PrepareMenuTable();
+// Sets MenuPgcNumber to the dispatcher's number in the prepared table;
+// returns the number the disc's titles call today (an earlier dispatcher's).
+int PrepareMenuTable();
 // p: the first 16 bytes of a program chain's command area. Sets MenuRegister
 // (0 when not recognised).
 bool FindDispatcherPgc(const uint8_t* p);

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "actions/presets.h"
 #include "author/execute.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "disc/nav_vm.h"
 #include "platform/platform.h"
 #include "tests/unit/ifo_builder.h"

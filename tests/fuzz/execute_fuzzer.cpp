@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "author/execute.h"
 #include "author/original_backup.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "tests/fuzz/fuzz_driver.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -39,7 +39,7 @@ void RunUnchecked() {
     TitleChain chain;
     if (FindTitleChain(StoredVmgRef(), t, &chain)) FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc);
   }
-  DeriveActionsFromDisc();
+  DeriveActionsFromDisc(Disc.MenuPgcNumber);
 }
 
 // Every title's entry says the same, wherever the title table now is, and
@@ -116,7 +116,7 @@ Images TitleSetImages() {
 // execute's patches. False when the patch refused.
 bool RunAccepted(const fuzz::Header& h, bool choose) {
   fuzz::PoisonVmgImageFrom(StoredVmgRef().size);
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
   RegistersUsedByDisc();
   fuzz::Header options{};  // read back: only the options
   options.flags = h.flags & (fuzz::kNoMenu | fuzz::kRandomPlay);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "actions/presets.h"
+#include "actions/title_action.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
@@ -50,7 +51,7 @@ fuzz::Input FromDisc(const DiscSpec& d, uint8_t flags, int preset = -1) {
   if (preset < 0) return in;
   std::memset(&Disc, 0, sizeof Disc);
   LoadDisc(b);
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
   Disc.PresetIndex = preset;
   ApplyBatchPreset();
   Disc.NoMenu = Disc.RandomPlay = preset > 0;

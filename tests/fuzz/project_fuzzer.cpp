@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "persist/project_file.h"
 #include "tests/fuzz/fuzz_driver.h"
 #include "tests/unit/ifo_builder.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "disc/nav_vm.h"
 #include "platform/platform.h"
 #include "tests/realdisc/disc_fixture.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"

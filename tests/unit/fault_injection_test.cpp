@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "actions/presets.h"
 #include "author/execute.h"
 #include "author/original_backup.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "tests/unit/file_size_limit.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"

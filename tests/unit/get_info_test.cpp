@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "actions/get_info.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/title_action.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "tests/unit/ifo_builder.h"
@@ -98,7 +99,7 @@ TEST_F(MenuTableTest, DiscWithoutMenusGetsATableHoldingOnlyTheDispatcherOnAFreeP
     for (int r : c.used) d.vmg.firstPlay->pre.push_back({0x71, 0, 0, uint8_t(r), 0, 1, 0, 0});
     LoadDisc(d);
     Disc.MenuRegister = 9;
-    PrepareMenuTable();
+    DeriveActionsFromDisc(PrepareMenuTable());
 
     int size = 276 + 16 * c.titles;
     Bytes expected = Hex(
@@ -131,7 +132,7 @@ TEST_F(MenuTableTest, EveryUnitHoldsTheDispatcherUnderOneNumber) {
   d.vmg.firstPlay = Pgc{{C("71 00 00 00 00 01 00 00")}};  // g0
   BuiltDisc b = BuildDisc(d);
   LoadDisc(b);
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
 
   const int number = 4;
   EXPECT_EQ(Disc.MenuPgcNumber, number);
@@ -193,7 +194,7 @@ TEST_F(MenuTableTest, DispatcherLeftByAnEarlierRunGivesBackRegisterAndDestinatio
     d.vmg.menus = {UnitWithChains("en", 2)};
     d.vmg.menus[0].pgcs.push_back(c.dispatcher);
     LoadDisc(d);
-    PrepareMenuTable();
+    DeriveActionsFromDisc(PrepareMenuTable());
 
     int number = c.reg ? 3 : 4;
     EXPECT_EQ(Disc.MenuPgcNumber, number);
@@ -216,7 +217,7 @@ TEST_F(MenuTableTest, DiscPatchedWithUnequalUnitsIsMended) {
   d.vmg.menus[0].pgcs.push_back(DispatcherChain(5, {2, 3, 1}));
   d.vmg.menus[1].pgcs.push_back(DispatcherChain(7, {2, 3, 1}));
   LoadDisc(d);
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
 
   EXPECT_EQ(Disc.MenuPgcNumber, 5);
   for (int u = 0; u < 2; ++u) {
@@ -236,7 +237,7 @@ TEST_F(MenuTableTest, TableWithoutLanguageUnitsStillDerivesTheActions) {
   LoadDisc(d);
   Disc.MenuPgcNumber = 9;
   for (int& t : Disc.ActionTarget) t = 77;
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
 
   EXPECT_EQ(At(Table(), 16), (Bytes{0, 0, 0, 0, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(Disc.MenuPgcNumber, 1);
@@ -259,7 +260,7 @@ TEST_F(MenuTableTest, TableThatWouldOutgrowItsBufferStopsShort) {
   ASSERT_LE(b.vmg.bytes.size(), std::size_t(kVmgImageCapacity));
   LoadDisc(b);
   Bytes store = At(Disc.IfoStore, b.vmg.bytes.size() + b.vts[0].bytes.size());
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
 
   EXPECT_EQ(At(Disc.IfoStore, store.size()), store);
   EXPECT_LT(TableEnd(), kMenuTableCapacity);

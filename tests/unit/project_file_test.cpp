@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "actions/get_info.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
-#include "disc/get_info.h"
 #include "tests/unit/file_size_limit.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"

@@ -127,7 +127,7 @@ TEST_F(TitleActionTest, DerivesEachTitlesActionFromItsFirstPostCommand) {
   Disc.MenuPgcNumber = 3;
   for (int n = 0; n < count; ++n) Disc.ActionMenu[n] = Disc.ActionTarget[n] = 55;
 
-  DeriveActionsFromDisc();
+  DeriveActionsFromDisc(Disc.MenuPgcNumber);
   for (int n = 0; n < count; ++n) {
     SCOPED_TRACE("title " + std::to_string(n + 1));
     EXPECT_EQ(Disc.ActionKind[n], rows[n].kind);
@@ -140,10 +140,10 @@ TEST_F(TitleActionTest, DerivesEachTitlesActionFromItsFirstPostCommand) {
 TEST_F(TitleActionTest, ADispatcherPastTheMenuChoicesIsStillAJump) {
   LoadDisc(SimpleDisc(1, 2, C("30 08 01 2C 01 C0 00 00")));
   Disc.MenuPgcNumber = 300;
-  DeriveActionsFromDisc();
+  DeriveActionsFromDisc(Disc.MenuPgcNumber);
   EXPECT_EQ(Disc.ActionKind[0], JumpTitle);
   Disc.MenuPgcNumber = 200;  // a call beyond the 128 menu choices, but not the dispatcher's
-  DeriveActionsFromDisc();
+  DeriveActionsFromDisc(Disc.MenuPgcNumber);
   EXPECT_EQ(Disc.ActionKind[0], Command);
 }
 

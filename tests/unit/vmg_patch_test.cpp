@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/title_action.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
@@ -37,7 +38,7 @@ BuiltDisc Prepare(int n, int pgcs, int units = 1, std::function<void(DiscSpec&)>
   if (change) change(d);
   BuiltDisc b = BuildDisc(d);
   LoadDisc(b);
-  PrepareMenuTable();
+  DeriveActionsFromDisc(PrepareMenuTable());
   return b;
 }
 

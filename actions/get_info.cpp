@@ -1,7 +1,8 @@
-#include "disc/get_info.h"
+#include "actions/get_info.h"
 
 #include <cstring>
 
+#include "actions/title_action.h"
 #include "disc/disc_state.h"
 #include "disc/menu_table.h"
 
@@ -16,6 +17,6 @@ ReadOutcome GetInfo(const char* editFolderText, int noMenu, int randomPlay) {
   Disc.EditFolderText[length] = '\0';
   ReadOutcome outcome = ReadEditFolder(editFolderText);
   if (outcome != FolderRejected) Disc.RowPage = 0;
-  if (outcome == FolderRead) PrepareMenuTable();
+  if (outcome == FolderRead) DeriveActionsFromDisc(PrepareMenuTable());
   return outcome;
 }
