@@ -75,7 +75,7 @@ bool MyDialog::ReadEditFolderBox(std::string* text, bool quiet) {
     if (quiet) return false;
     platform::ShowMessage(
         "編集ﾌｫﾙﾀﾞに Shift-JIS で表せない文字があります.\nその文字を含まないフォルダを指定してください.",
-        "エラー", 48);
+        "エラー", platform::kWarningBox);
     return false;
   }
   std::size_t length = 0;
@@ -119,7 +119,7 @@ bool MyDialog::CanClose() {
   ReadEditFolderBox(&text, true);
   if (Busy) return false;
   if (Disc.TitleSetCount > 0 && Disc.TitleCount > 0) {
-    return platform::ShowMessage("終了しますか？", "確認", 36) != 7;
+    return platform::ShowMessage("終了しますか？", "確認", platform::kQuestionBox) != platform::kNoAnswer;
   }
   return true;
 }

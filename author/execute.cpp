@@ -17,15 +17,15 @@ int Busy = 0;
 
 namespace {
 
-constexpr int kQuestion = 36;
-constexpr int kNo = 7;
 // The edit box holds at most 258 characters.
 constexpr std::size_t kMaxFolderText = 258;
 // The longest name written, for the path length check before anything happens.
 constexpr char kLongestName[] = "VTS_99_0.IFO";
 
-void ShowError(const char* text) { platform::ShowMessage(text, "エラー", 48); }
-bool Ask(const char* text) { return platform::ShowMessage(text, "確認", kQuestion) != kNo; }
+void ShowError(const char* text) { platform::ShowMessage(text, "エラー", platform::kWarningBox); }
+bool Ask(const char* text) {
+  return platform::ShowMessage(text, "確認", platform::kQuestionBox) != platform::kNoAnswer;
+}
 
 void ClearOneReadOnly(const platform::DirEntry& entry, void* context) {
   const char* folder = static_cast<const char*>(context);
@@ -138,6 +138,6 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   bool written = WritePatchedFiles();
   Busy = 0;
   if (!written) return ExecuteFailed;
-  platform::ShowMessage("正常終了しました.", "情報", 64);
+  platform::ShowMessage("正常終了しました.", "情報", platform::kInformationBox);
   return ExecuteSucceeded;
 }

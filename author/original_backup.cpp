@@ -64,7 +64,7 @@ bool AskGoOnWithout(const char* reason) {
   char text[2048];
   std::snprintf(text, sizeof text, "%s\n%s\nバックアップなしで処理を継続しますか？", kNoBackupQuestion,
                 reason);
-  return platform::ShowMessage(text, "確認", 36) != 7;
+  return platform::ShowMessage(text, "確認", platform::kQuestionBox) != platform::kNoAnswer;
 }
 
 bool AskGoOnWithoutFolder(const char* backupFolder) {
@@ -357,7 +357,7 @@ bool EnsureOriginalBackup(const char* editFolder) {
 bool RestoreOriginalBackup(const char* editFolder) {
   char folder[kPathCapacity];
   if (std::strlen(editFolder) > kPathCapacity - 2) {
-    platform::ShowMessage("編集フォルダのパスが長すぎます.", "エラー", 48);
+    platform::ShowMessage("編集フォルダのパスが長すぎます.", "エラー", platform::kWarningBox);
     return false;
   }
   std::snprintf(folder, sizeof folder, "%s", editFolder);
@@ -373,7 +373,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
       ToUtf8(backup, shown, sizeof shown);
       std::snprintf(text, sizeof text, "元のIFOファイルのバックアップがありません.\n%s", shown);
     }
-    platform::ShowMessage(text, "エラー", 48);
+    platform::ShowMessage(text, "エラー", platform::kWarningBox);
     return false;
   }
   char backupName[kPathCapacity];
@@ -387,7 +387,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
         text, sizeof text,
         "バックアップはこのフォルダのディスクから作られたものでないか, 欠けているため復元できません.\n%s",
         shown);
-    platform::ShowMessage(text, "エラー", 48);
+    platform::ShowMessage(text, "エラー", platform::kWarningBox);
     return false;
   }
   if (!ListIfoAndBup(backup, &Listed)) {
@@ -396,7 +396,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
     return false;
   }
   if (Listed.count == 0) {
-    platform::ShowMessage("バックアップにIFOファイルがありません.", "エラー", 48);
+    platform::ShowMessage("バックアップにIFOファイルがありません.", "エラー", platform::kWarningBox);
     return false;
   }
 
@@ -422,6 +422,6 @@ bool RestoreOriginalBackup(const char* editFolder) {
   char text[kPathCapacity * 3 + 256];
   std::snprintf(text, sizeof text, "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: %s",
                 shown);
-  platform::ShowMessage(text, "情報", 64);
+  platform::ShowMessage(text, "情報", platform::kInformationBox);
   return true;
 }

@@ -94,7 +94,7 @@ bool CheckSharedChains() {
                     "タイトル%dとタイトル%dは同じPGCで終わるため, 別々の終了動作を設定できません.\n"
                     "同じ終了動作を設定してください.",
                     i + 1, j + 1);
-      platform::ShowMessage(text, "エラー", 48);
+      platform::ShowMessage(text, "エラー", platform::kWarningBox);
       return false;
     }
   }

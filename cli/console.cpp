@@ -47,27 +47,27 @@ int ConsoleMessage(const char* text, const char* caption, int style, void*) {
   bool question = (style & 0x0F) == 4;  // Yes and No buttons
   if (!question) {
     PrintUtf8(stderr, line + "\n");
-    return 1;
+    return platform::kOkAnswer;
   }
   // A backup is a promise --yes does not give away.
   if (std::strncmp(text, kNoBackupQuestion, std::strlen(kNoBackupQuestion)) == 0) {
     PrintUtf8(stderr, line + (goOnWithoutBackupAnswer ? " -> yes (--no-backup)\n"
                                                       : " -> no (pass --no-backup to go on without one)\n"));
-    return goOnWithoutBackupAnswer ? 6 : 7;
+    return goOnWithoutBackupAnswer ? platform::kYesAnswer : platform::kNoAnswer;
   }
   if (assumeYesAnswer) {
     PrintUtf8(stderr, line + " -> yes (--yes)\n");
-    return 6;
+    return platform::kYesAnswer;
   }
   if (!isatty(fileno(stdin))) {
     PrintUtf8(stderr, line + "\n");
     unanswered = true;
-    return 7;
+    return platform::kNoAnswer;
   }
   PrintUtf8(stderr, line + " (y/N) ");
   char answer[16] = {0};
-  if (!std::fgets(answer, sizeof answer, stdin)) return 7;
-  return (answer[0] == 'y' || answer[0] == 'Y') ? 6 : 7;
+  if (!std::fgets(answer, sizeof answer, stdin)) return platform::kNoAnswer;
+  return (answer[0] == 'y' || answer[0] == 'Y') ? platform::kYesAnswer : platform::kNoAnswer;
 }
 
 }  // namespace

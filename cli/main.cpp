@@ -198,7 +198,7 @@ int Restore(const std::vector<std::string>& args) {
   if (!ToEngineFolder(native, folder)) return kExitRefused;
   InstallConsoleMessages(yes);
   if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認",
-                            36) != 6 ||
+                            platform::kQuestionBox) != platform::kYesAnswer ||
       !RestoreOriginalBackup(folder)) {
     return RefusedExit();
   }

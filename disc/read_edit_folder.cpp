@@ -209,7 +209,7 @@ void TellAboutBackup(int n, const ReadFault& ifoFault) {
   } else {
     return;
   }
-  platform::ShowMessage(text, "情報", 64);
+  platform::ShowMessage(text, "情報", platform::kInformationBox);
 }
 
 }  // namespace

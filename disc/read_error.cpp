@@ -14,4 +14,4 @@ const char* PathForMessage(const char* sjisPath, char* out, std::size_t capacity
   return out;
 }
 
-void ShowReadError(const char* utf8Text) { platform::ShowMessage(utf8Text, "エラー", 48); }
+void ShowReadError(const char* utf8Text) { platform::ShowMessage(utf8Text, "エラー", platform::kWarningBox); }

@@ -89,8 +89,9 @@ using FaultCheck = bool (*)(const char* call, const char* path);
 void SetFaultCheck(FaultCheck check);
 
 // Message box: text and caption in UTF-8, Windows style number. Returns the
-// button: 1 OK, 6 Yes, 7 No.
+// button pressed, as Windows numbers it.
 enum MessageStyle : int { kErrorBox = 16, kQuestionBox = 36, kWarningBox = 48, kInformationBox = 64 };
+enum MessageAnswer : int { kOkAnswer = 1, kYesAnswer = 6, kNoAnswer = 7 };
 int ShowMessage(const char* text, const char* caption, int style);
 
 // Who answers message boxes. The GUI installs the real window; the command

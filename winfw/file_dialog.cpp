@@ -49,7 +49,7 @@ int TOpenSaveDialog::Run(bool save) {
   if (!platform::FromWide(platform::kShiftJisCodePage, file, wcslen(file), &chosen) ||
       chosen.size() >= MAX_PATH) {
     platform::ShowMessage("このファイル名は使用できません.\nShift-JIS で表せる文字だけの名前にしてください.",
-                          "エラー", 48);
+                          "エラー", platform::kWarningBox);
     return IDCANCEL;
   }
   data_.fileName = chosen;
