@@ -23,9 +23,6 @@ constexpr std::size_t kMaxFolderText = 258;
 constexpr char kLongestName[] = "VTS_99_0.IFO";
 
 void ShowError(const char* text) { platform::ShowMessage(text, "エラー", platform::kWarningBox); }
-bool Ask(const char* text) {
-  return platform::ShowMessage(text, "確認", platform::kQuestionBox) != platform::kNoAnswer;
-}
 
 void ClearOneReadOnly(const platform::DirEntry& entry, void* context) {
   const char* folder = static_cast<const char*>(context);
@@ -82,7 +79,8 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     ShowError("情報取得が正常に行われていません.");
     return ExecuteRefused;
   }
-  if (!Ask("DVDイメージを更新します。\n実行しますか？")) return ExecuteRefused;
+  if (!platform::Ask(platform::Question::kUpdateDisc, "DVDイメージを更新します。\n実行しますか？"))
+    return ExecuteRefused;
   const char* editFolderText = collect(context);
   if (editFolderText == nullptr) return ExecuteRefused;
 
@@ -110,15 +108,17 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
-    if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"
-             "『メニューなしON』の場合は、既存のFirst Play設定，タイトルメニューは無効化されます.\n"
-             "処理を継続しますか？")) {
+    if (!platform::Ask(platform::Question::kNoMenuOption,
+                       "『メニューなし』のチェックボックスがONになっています.\n"
+                       "『メニューなしON』の場合は、既存のFirst Play設定，タイトルメニューは無効化されます.\n"
+                       "処理を継続しますか？")) {
       return ExecuteRefused;
     }
   } else if (Disc.RandomPlay == 1) {
-    if (!Ask("『ランダム再生』のチェックボックスがONになっています.\n"
-             "『ランダム再生ON』の場合は、既存のFirst Play設定は無効化されます.\n"
-             "処理を継続しますか？")) {
+    if (!platform::Ask(platform::Question::kRandomPlayOption,
+                       "『ランダム再生』のチェックボックスがONになっています.\n"
+                       "『ランダム再生ON』の場合は、既存のFirst Play設定は無効化されます.\n"
+                       "処理を継続しますか？")) {
       return ExecuteRefused;
     }
   }

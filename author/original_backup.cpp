@@ -10,8 +10,6 @@
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
-const char kNoBackupQuestion[] = "元のIFOファイルのバックアップを作成できません.";
-
 namespace {
 
 // Burning tools take the disc's root for the folder holding VIDEO_TS. In the
@@ -62,9 +60,10 @@ void ToUtf8(const char* sjis, char* out, std::size_t capacity) {
 // Asks whether to go on without a backup; `reason` is a UTF-8 line.
 bool AskGoOnWithout(const char* reason) {
   char text[2048];
-  std::snprintf(text, sizeof text, "%s\n%s\nバックアップなしで処理を継続しますか？", kNoBackupQuestion,
+  std::snprintf(text, sizeof text,
+                "元のIFOファイルのバックアップを作成できません.\n%s\nバックアップなしで処理を継続しますか？",
                 reason);
-  return platform::ShowMessage(text, "確認", platform::kQuestionBox) != platform::kNoAnswer;
+  return platform::Ask(platform::Question::kGoOnWithoutBackup, text);
 }
 
 bool AskGoOnWithoutFolder(const char* backupFolder) {

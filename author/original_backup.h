@@ -15,10 +15,8 @@ bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity);
 // false when there is none. The one place that knows those names.
 bool FindOriginalBackup(const char* editFolder, char* out, std::size_t capacity);
 // Makes the backup when there is none. Asks whether to go on when it cannot
-// be made (a question opening with kNoBackupQuestion); false when the user
-// says no.
+// be made (Question::kGoOnWithoutBackup); false when the user says no.
 bool EnsureOriginalBackup(const char* editFolder);
-extern const char kNoBackupQuestion[];
 // Puts the backup's files back over the folder's, all or nothing; refuses a
 // backup taken from another disc than the one in the folder now.
 bool RestoreOriginalBackup(const char* editFolder);

@@ -197,8 +197,8 @@ int Restore(const std::vector<std::string>& args) {
   char folder[kPathCapacity];
   if (!ToEngineFolder(native, folder)) return kExitRefused;
   InstallConsoleMessages(yes);
-  if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認",
-                            platform::kQuestionBox) != platform::kYesAnswer ||
+  if (!platform::Ask(platform::Question::kRestoreOriginals,
+                     "元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？") ||
       !RestoreOriginalBackup(folder)) {
     return RefusedExit();
   }

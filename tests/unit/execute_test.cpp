@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,12 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   const std::string longName(239, 'L');  // C:\ + name + \ is 243 bytes: no room for VTS_nn_0.IFO.rwtmp
   const std::string fullPath = "編集フォルダはフルパス（例：C:\\VIDEO_TS）で指定してください.";
   const std::string missing = "編集フォルダが存在しません.";
+  // Each question says what it asks; the command line answers by that alone.
+  using platform::Question;
+  const std::map<std::string, Question> asks = {{kConfirm, Question::kUpdateDisc},
+                                                {noMenu, Question::kNoMenuOption},
+                                                {random, Question::kRandomPlayOption},
+                                                {noBackup, Question::kGoOnWithoutBackup}};
   auto both = [] { Disc.NoMenu = Disc.RandomPlay = 1; };
   auto randomPlay = [] { Disc.RandomPlay = 1; };
   const struct {
@@ -140,6 +147,8 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
     EXPECT_EQ(Execute(c.text.c_str()), done ? ExecuteSucceeded : ExecuteRefused);
     EXPECT_EQ(messages.Texts(), c.said);
     for (const RecordedMessage& m : messages.messages()) {
+      const auto asked = asks.find(m.text);
+      EXPECT_EQ(m.question, asked == asks.end() ? Question::kNone : asked->second) << m.text;
       if (m.style != 36 && m.text != kDone) {
         EXPECT_EQ(m.caption, "エラー") << m.text;
       }
