@@ -9,6 +9,7 @@
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
+#include "disc/interrupted_write.h"
 #include "disc/read_edit_folder.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
@@ -105,7 +106,11 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     return ExecuteRefused;
   }
 
-  if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
+  // Before the folder is compared or copied into a backup: a write cut off
+  // there is finished first.
+  if (!RecoverInterruptedWrite(work) || !HoldsDiscRead(work) || !CheckVideoManagerPatch() ||
+      !CheckSharedChains())
+    return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
     if (!platform::Ask(platform::Question::kNoMenuOption,

@@ -7,6 +7,7 @@
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "disc/disc_state.h"
+#include "disc/interrupted_write.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
@@ -116,6 +117,8 @@ FileList Listed;
 void RemoveHalfMade(const char* folder) {
   char withSlash[kPathCapacity];
   if (!Join(withSlash, folder, "\\")) return;
+  // What a copy cut off there left becomes whole files or none.
+  RecoverFileSet(withSlash);
   char path[kPathCapacity];
   if (ListIfoAndBup(withSlash, &Listed)) {
     for (int i = 0; i < Listed.count; ++i) {
@@ -124,16 +127,6 @@ void RemoveHalfMade(const char* folder) {
   }
   if (Join(path, withSlash, kRecordName)) platform::RemoveFile(path);
   platform::RemoveFolder(folder);
-}
-
-bool CopyOneFile(const char* from, const char* to) {
-  std::FILE* out = platform::OpenFile(to, "wb");
-  if (!out) return false;
-  bool readFailed;
-  bool ok = CopyFileContent(from, out, &readFailed);
-  ok = platform::FlushToDisk(out) && ok;
-  ok = platform::CloseFile(out) && ok;
-  return ok;
 }
 
 struct Description {
@@ -218,6 +211,10 @@ void SyncParent(const char* folder) {
   if (n > 0) platform::SyncFolder(parent);
 }
 
+const PendingFile* ListedAsCopies(const char* from);
+const WriteMessages kBackupWriteMessages = {"バックアップの%sが作れません.",
+                                            "バックアップの%sの書き込みでエラーが発生しました."};
+
 // Copies every IFO and BUP file of editFolder into a new folder `made`
 // (without a trailing backslash). Leaves nothing behind on failure.
 bool CopyIntoNewFolder(const char* editFolder, const char* made) {
@@ -225,12 +222,10 @@ bool CopyIntoNewFolder(const char* editFolder, const char* made) {
   char into[kPathCapacity];
   // A folder being patched holds VIDEO_TS.IFO at least: a listing without
   // one failed, and would make a backup that restores nothing.
-  bool ok = Join(into, made, "\\") && ListIfoAndBup(editFolder, &Listed) && Listed.count > 0;
-  char from[kPathCapacity];
-  char to[kPathCapacity];
-  for (int i = 0; ok && i < Listed.count; ++i) {
-    ok = Join(from, editFolder, Listed.names[i]) && Join(to, into, Listed.names[i]) && CopyOneFile(from, to);
-  }
+  bool ok = Join(into, made, "\\") && ListIfoAndBup(editFolder, &Listed) && Listed.count > 0 &&
+            WriteFileSet(into, ListedAsCopies(editFolder), Listed.count, kBackupWriteMessages);
+  // Whatever of the writer's own the set could not remove stays out of the backup.
+  ok = ok && RecoverFileSet(into) != Recovery::kStuck;
   ok = ok && WriteRecord(editFolder, into) && platform::SyncFolder(made);
   if (!ok) RemoveHalfMade(made);
   return ok;
@@ -248,6 +243,26 @@ bool WrittenBefore(const char* a, const char* b) {
   bool ifoB = (b[baseB + 1] | 0x20) == 'i';
   if (ifoA != ifoB) return ifoA;
   return std::strcmp(a, b) < 0;
+}
+
+// The files in Listed as copies of those in `from`, to be written as one
+// set in the order execute writes: each IFO just before its BUP, the video
+// manager before the title sets.
+const PendingFile* ListedAsCopies(const char* from) {
+  static char sources[kMaxBackupFiles][kPathCapacity];
+  static PendingFile files[kMaxBackupFiles];
+  for (int i = 0; i < Listed.count; ++i) {
+    int at = i;
+    while (at > 0 && WrittenBefore(Listed.names[i], files[at - 1].name)) {
+      files[at] = files[at - 1];
+      std::memcpy(sources[at], sources[at - 1], kPathCapacity);
+      files[at].sourcePath = sources[at];
+      --at;
+    }
+    Join(sources[at], from, Listed.names[i]);
+    files[at] = PendingFile{Listed.names[i], nullptr, 0, sources[at]};
+  }
+  return files;
 }
 
 }  // namespace
@@ -361,6 +376,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
   }
   std::snprintf(folder, sizeof folder, "%s", editFolder);
   AddTrailingBackslash(folder);
+  if (!RecoverInterruptedWrite(folder)) return false;
 
   char backup[kPathCapacity];
   if (!FindOriginalBackup(folder, backup, sizeof backup)) {
@@ -399,22 +415,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
     return false;
   }
 
-  static char sources[kMaxBackupFiles][kPathCapacity];
-  static PendingFile files[kMaxBackupFiles];
-  for (int i = 0; i < Listed.count; ++i) {
-    // Insertion by name keeps the order in which execute writes: each IFO
-    // just before its BUP, the video manager before the title sets.
-    int at = i;
-    while (at > 0 && WrittenBefore(Listed.names[i], files[at - 1].name)) {
-      files[at] = files[at - 1];
-      std::memcpy(sources[at], sources[at - 1], kPathCapacity);
-      files[at].sourcePath = sources[at];
-      --at;
-    }
-    Join(sources[at], backup, Listed.names[i]);
-    files[at] = PendingFile{Listed.names[i], nullptr, 0, sources[at]};
-  }
-  if (!WriteFileSet(folder, files, Listed.count)) return false;
+  if (!WriteFileSet(folder, ListedAsCopies(backup), Listed.count)) return false;
 
   char shown[kPathCapacity * 3];
   ToUtf8(backupName, shown, sizeof shown);

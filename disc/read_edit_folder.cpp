@@ -8,6 +8,7 @@
 #include "disc/disc_state.h"
 #include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
+#include "disc/interrupted_write.h"
 #include "disc/read_error.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
@@ -255,6 +256,7 @@ ReadOutcome ReadEditFolder(const char* editFolderText) {
 
   std::memcpy(Disc.EditFolder, folder, folderLength + 1);
   ClearDisc();
+  if (!RecoverInterruptedWrite(folder)) return Fail(FilesRejected);
 
   // A file that fails the checks is read again from its BUP, as players
   // fall back to it; each file once.

@@ -129,7 +129,8 @@ class FaultInjection : public ::testing::Test {
       for (auto it = got.begin(); it != got.end();) {
         std::string name = it->first;
         if (!name.empty() && name.back() == '/') name.pop_back();
-        bool left = plan.failedPath.compare(0, name.size(), name) == 0 && !start.count(it->first);
+        bool inside = plan.failedPath == name || plan.failedPath.compare(0, name.size() + 1, name + "/") == 0;
+        bool left = inside && !start.count(it->first);
         it = left ? got.erase(it) : std::next(it);
       }
     }
