@@ -193,26 +193,16 @@ void WriteFirstPlay() {
 
 // VIDEO_TS.IFO as the backup holds it: what an option changed is taken
 // back from there when the option is switched off.
-uint8_t OriginalVmg[kVmgImageCapacity];
-ImageRef OriginalVmgRef{OriginalVmg, 0};
+ImageRef OriginalVmgRef{nullptr, 0};
 
 bool UndoesFirstPlay(FirstPlayKind was) {
   return was != DiscFirstPlay && Disc.RandomPlay != 1 && Disc.NoMenu != 1;
 }
 bool UndoesMenuEntries(FirstPlayKind was) { return was == NoMenuFirstPlay && Disc.NoMenu != 1; }
 
-// False when there is no backup, or its First Play is not the disc's own.
+// False when there is no backup of this disc, or its First Play is not the disc's own.
 bool LoadOriginalVmg() {
-  char folder[kPathCapacity];
-  char name[kPathCapacity];
-  OriginalVmgRef.size = 0;
-  if (!FindOriginalBackup(Disc.EditFolder, folder, sizeof folder) ||
-      std::snprintf(name, sizeof name, "%sVIDEO_TS.IFO", folder) >= int(sizeof name))
-    return false;
-  std::FILE* f = platform::OpenFile(name, "rb");
-  if (!f) return false;
-  OriginalVmgRef.size = int64_t(std::fread(OriginalVmg, 1, sizeof OriginalVmg, f));
-  std::fclose(f);
+  OriginalVmgRef = OriginalVmgImage(Disc.EditFolder);
   return SpanInside(OriginalVmgRef.size, 0, kFirstPlayAreaEnd) &&
          ReadFirstPlayKind(OriginalVmgRef) == DiscFirstPlay;
 }
