@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "author/original_backup.h"
+#include "author/written_parts.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
@@ -20,7 +21,7 @@
 namespace {
 
 // VMGI_MAT and the First Play area behind it.
-constexpr int kFirstPlayAreaEnd = 0x800;
+constexpr int kFirstPlayAreaEnd = kFirstPlayArea + kFirstPlayAreaSize;
 
 const char kCaptionError[] = "エラー";
 const char kTooBigText[] = "メニューテーブルを追加するとVIDEO_TS.IFOが2MBを超えるため、更新できません.";
@@ -39,59 +40,12 @@ struct TablePlacement {
   int64_t newSize;  // VmgSize afterwards
 };
 
-// The first of the tables that follow the menu table on disc, or 0 when
-// none of the five fields is set. They are taken to lie in field order.
-int64_t FirstFollowingSector(const uint8_t* vmg) {
-  for (int field : kVmgFollowingTables) {
-    int32_t sector = ReadBe32(vmg + field);
-    if (sector > 0) return sector;
-  }
-  return 0;
-}
-
-// Sectors the menu table at `sector` takes by its own end address, at least
-// one. Where no other table follows it, this is all it can be said to hold:
-// taking one sector for a longer table would leave the rest of it behind the
-// new one, and every execute would grow the file again.
-int64_t OwnSectors(ImageRef vmg, int64_t sector) {
-  int64_t at = sector * kSectorSize;
-  if (sector < 1 || !SpanInside(vmg.size, at, 8)) return 1;
-  int64_t size = int64_t(ReadBe32(vmg.data + at + 4)) + 1;
-  return size > kSectorSize ? (size + kSectorSize - 1) / kSectorSize : 1;
-}
-
 bool PlaceTable(ImageRef vmg, TablePlacement* place) {
-  // VMGI_MAT and the First Play area must be there, and the image must fit
-  // the working copy before anything is computed from it.
-  if (!SpanInside(kVmgImageCapacity, 0, vmg.size) || !SpanInside(vmg.size, 0, kFirstPlayAreaEnd)) {
-    return false;
-  }
-  int64_t p = ReadBe32(vmg.data + kVmgMenuPgciUtSector);
-  int64_t next = FirstFollowingSector(vmg.data);
-  if (p != 0) {
-    place->fieldWasZero = false;
-    place->sector = p;
-    place->oldSectors = next > 0 ? next - p : OwnSectors(vmg, p);
-  } else {
-    place->fieldWasZero = true;
-    place->sector = next > 0 ? next : int64_t(ReadBe32(vmg.data + kVmgTtSrptSector)) + 1;
-    place->oldSectors = 0;
-  }
-  // The table must lie after the First Play area and wholly inside the file;
-  // a following table that starts before it means the fields disagree.
-  int64_t start = place->sector * kSectorSize;
-  if (place->sector < 1 || !SpanInside(vmg.size, start, place->oldSectors * kSectorSize)) return false;
-  // The title table stays where it is and its entries are rewritten there,
-  // so it must lie before the menu table; every following table is moved and
-  // renumbered, so each must lie behind the old one. A disc whose fields say
-  // otherwise would be written with tables that point at the wrong bytes.
-  int64_t titleTable = ReadBe32(vmg.data + kVmgTtSrptSector);
-  if (titleTable < 1 || titleTable >= place->sector) return false;
-  for (int field : kVmgFollowingTables) {
-    int32_t sector = ReadBe32(vmg.data + field);
-    if (sector > 0 && sector < place->sector + place->oldSectors) return false;
-  }
-
+  MenuTableSpan span;
+  if (!FindMenuTableSpan(vmg, &span)) return false;
+  place->sector = span.sector;
+  place->fieldWasZero = span.fieldWasZero;
+  place->oldSectors = span.sectors;
   int64_t endAddress = ReadBe32(Disc.MenuTableImage + 4);
   if (!SpanInside(kMenuTableCapacity, 0, endAddress + 1)) return false;
   place->newSectors = (endAddress + 1 + kSectorSize - 1) / kSectorSize;
@@ -151,9 +105,10 @@ void WriteSectorFields() {
   uint8_t* vmg = Disc.VmgImage;
   int64_t ifoSectors = (int64_t(Disc.VmgSize) + kSectorSize - 1) / kSectorSize;
   int64_t vobSectors = MenuVobSectors(0);
-  WriteBe32(vmg + kVmgLastSector, int32_t(vobSectors + 2 * ifoSectors - 1));
-  WriteBe32(vmg + kVmgIfoLastSector, int32_t(ifoSectors - 1));
-  WriteBe32(vmg + kVmgMenuVobsSector, int32_t(vobSectors > 0 ? ifoSectors : 0));
+  const int64_t values[] = {vobSectors + 2 * ifoSectors - 1, ifoSectors - 1, vobSectors > 0 ? ifoSectors : 0};
+  static_assert(sizeof values / sizeof values[0] == sizeof kVmgSectorFields / sizeof kVmgSectorFields[0], "");
+  for (int i = 0; i < int(sizeof values / sizeof values[0]); ++i)
+    WriteBe32(vmg + kVmgSectorFields[i], int32_t(values[i]));
 }
 
 // Each title search pointer gets its title set's first sector on disc, in
@@ -175,7 +130,7 @@ void WriteTitleSetStartSectors() {
     int64_t entry = TitleEntryOffset(vmg, j);
     if (entry < 0) continue;
     int v = Disc.VmgImage[entry + 6];
-    if (v >= 1 && v <= setCount) WriteBe32(Disc.VmgImage + entry + 8, int32_t(start[v]));
+    if (v >= 1 && v <= setCount) WriteBe32(Disc.VmgImage + entry + kTitleEntryStartSector, int32_t(start[v]));
   }
 }
 
