@@ -53,17 +53,6 @@ bool PlaceTable(ImageRef vmg, TablePlacement* place) {
   return true;
 }
 
-// Where the commands of a unit's dispatcher (its last program chain)
-// start, or -1 when the chain or a command table of 2 x TitleCount
-// pre-commands is not where the table's own offsets say.
-int64_t DispatcherCommands(ImageRef table, const MenuUnit& unit) {
-  int64_t pgc = MenuPgcOffset(table, unit, unit.pgcs);
-  CommandTable commands;
-  if (pgc < 0 || !ReadCommandTable(table, pgc, &commands)) return -1;
-  if (!commands.present || commands.pre != 2 * Disc.TitleCount) return -1;
-  return commands.offset + 8;
-}
-
 // Every unit of the prepared table must carry a dispatcher we can write
 // before anything changes.
 bool MenuTableUsable(ImageRef table) {
@@ -71,7 +60,8 @@ bool MenuTableUsable(ImageRef table) {
   if (ReadMenuTable(table, 0, &units) != MenuUnitFault::None) return false;
   for (int u = 0; u < units.units; ++u) {
     MenuUnit unit;
-    if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None || DispatcherCommands(table, unit) < 0)
+    if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None ||
+        WrittenDispatcherCommands(table, unit) < 0)
       return false;
   }
   return true;
@@ -194,7 +184,7 @@ void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
   for (int u = 0; u < units.units; ++u) {
     MenuUnit unit;
     if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None) continue;  // checked before patching
-    int64_t commands = DispatcherCommands(table, unit);
+    int64_t commands = WrittenDispatcherCommands(table, unit);
     if (commands < 0) continue;
     if (Disc.NoMenu == 1) {
       // The old menus stop being entry chains; the title menu key runs

@@ -5,6 +5,7 @@
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
+#include "disc/menu_table.h"
 
 namespace {
 
@@ -121,6 +122,57 @@ bool WrittenPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot) {
   if (j < 0 || j >= Disc.TitleCount || j >= kMaxTitles || !FindTitleChain(vmg, j, chain)) return false;
   *slot = FirstPostCommand(VtsImageRef(chain->titleSet), chain->pgc);
   return *slot >= 0;
+}
+
+int64_t WrittenDispatcherCommands(ImageRef table, const MenuUnit& unit) {
+  int64_t pgc = MenuPgcOffset(table, unit, unit.pgcs);
+  CommandTable commands;
+  if (pgc < 0 || !ReadCommandTable(table, pgc, &commands)) return -1;
+  if (!commands.present || commands.pre != 2 * Disc.TitleCount) return -1;
+  return commands.offset + kTableHeaderSize;
+}
+
+bool PreparedTableIsStoredOnes() {
+  // What preparing changes besides the table, put back afterwards.
+  static struct {
+    uint8_t table[kMenuTableCapacity];
+    uint8_t vmg[kVmgImageCapacity];
+    int32_t vmgSize, menuPgcNumber, menuRegister;
+    int32_t kinds[sizeof Disc.ActionKind / sizeof Disc.ActionKind[0]];
+    int32_t targets[sizeof Disc.ActionTarget / sizeof Disc.ActionTarget[0]];
+  } kept;
+  std::memcpy(kept.table, Disc.MenuTableImage, sizeof kept.table);
+  std::memcpy(kept.vmg, Disc.VmgImage, sizeof kept.vmg);
+  kept.vmgSize = Disc.VmgSize;
+  kept.menuPgcNumber = Disc.MenuPgcNumber;
+  kept.menuRegister = Disc.MenuRegister;
+  std::memcpy(kept.kinds, Disc.ActionKind, sizeof kept.kinds);
+  std::memcpy(kept.targets, Disc.ActionTarget, sizeof kept.targets);
+
+  PrepareMenuTable();
+  ImageRef prepared{Disc.MenuTableImage, kMenuTableCapacity};
+  std::memset(Skipped, 0, kMenuTableCapacity);
+  MenuTable units;
+  if (ReadMenuTable(prepared, 0, &units) == MenuUnitFault::None) {
+    for (int u = 0; u < units.units; ++u) {
+      MenuUnit unit;
+      int64_t commands = ReadMenuUnit(prepared, units, u, &unit) == MenuUnitFault::None
+                             ? WrittenDispatcherCommands(prepared, unit)
+                             : -1;
+      if (commands >= 0) Skip(commands, 2 * kCommandSize * int64_t(Disc.TitleCount), kMenuTableCapacity);
+    }
+  }
+  bool same = Disc.MenuPgcNumber == kept.menuPgcNumber &&
+              EqualOutsideSkipped(Disc.MenuTableImage, kept.table, kMenuTableCapacity);
+
+  std::memcpy(Disc.MenuTableImage, kept.table, sizeof kept.table);
+  std::memcpy(Disc.VmgImage, kept.vmg, sizeof kept.vmg);
+  Disc.VmgSize = kept.vmgSize;
+  Disc.MenuPgcNumber = kept.menuPgcNumber;
+  Disc.MenuRegister = kept.menuRegister;
+  std::memcpy(Disc.ActionKind, kept.kinds, sizeof kept.kinds);
+  std::memcpy(Disc.ActionTarget, kept.targets, sizeof kept.targets);
+  return same;
 }
 
 bool SameOutsideWrittenParts(int n, ImageRef file) {

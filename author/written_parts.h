@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "disc/ifo_tables.h"
+#include "disc/menu_units.h"
 #include "disc/title_chain.h"
 
 // The sector fields, recomputed from the file sizes.
@@ -32,6 +33,17 @@ bool FindMenuTableSpan(ImageRef vmg, MenuTableSpan* span);
 // its end action goes; false when nothing of the title is written: it is
 // out of range, or its chain has no post command.
 bool WrittenPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot);
+
+// Where the commands of a unit's dispatcher (its last program chain) start
+// in the prepared menu table: 2 x TitleCount of them, written at every
+// execute. -1 when the chain or such a command table is not where the
+// table's own offsets say.
+int64_t WrittenDispatcherCommands(ImageRef table, const MenuUnit& unit);
+
+// Whether the prepared menu table is the one preparing the stored
+// VIDEO_TS.IFO gives, outside the dispatchers' commands: it goes into the
+// file as it stands. Leaves Disc as it was.
+bool PreparedTableIsStoredOnes();
 
 // Whether information file n as stored (in IfoStore) equals `file` outside
 // the parts above and First Play (the area behind VMGI_MAT and its two

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "author/file_set_writer.h"
+#include "author/written_parts.h"
 #include "disc/disc_check.h"
 #include "disc/disc_state.h"
 #include "disc/menu_units.h"
@@ -128,6 +129,11 @@ bool TakeStaged(std::size_t got) {
   if (Disc.TitleCount > 0 && !CheckReadDisc(&fault)) {
     SwapStaged();
     ShowError(fault.text);
+    return false;
+  }
+  if (Disc.TitleCount > 0 && !PreparedTableIsStoredOnes()) {
+    SwapStaged();
+    ShowError("プロジェクトの内容が異常です（メニューテーブル）.");
     return false;
   }
   return true;
