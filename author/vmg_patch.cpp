@@ -202,13 +202,13 @@ void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
 }  // namespace
 
 long long PatchedVmgSize() {
-  TablePlacement place;
+  TablePlacement place{};
   return PlaceTable(StoredVmgRef(), &place) ? place.newSize : -1;
 }
 
 bool CheckVideoManagerPatch() {
   ImageRef stored = StoredVmgRef();
-  TablePlacement place;
+  TablePlacement place{};
   if (Disc.TitleCount < 1 || Disc.TitleCount > kMaxTitles || !PlaceTable(stored, &place) ||
       !MenuTableUsable({Disc.MenuTableImage, place.newSectors * kSectorSize})) {
     platform::ShowMessage(kDamagedText, kCaptionError, platform::kErrorBox);
@@ -229,8 +229,8 @@ bool CheckVideoManagerPatch() {
 bool PatchVideoManager() {
   if (!CheckVideoManagerPatch()) return false;
   ImageRef stored = StoredVmgRef();
-  TablePlacement place;
-  PlaceTable(stored, &place);
+  TablePlacement place{};
+  if (!PlaceTable(stored, &place)) return false;  // checked above
 
   // Every patch starts again from VIDEO_TS.IFO as it was read, not from the
   // image an earlier execute patched: a repeated execute then writes the
