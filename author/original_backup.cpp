@@ -24,10 +24,6 @@ const char kMoveAsideText[] =
 const char kRestoredChangedText[] =
     "このバックアップはReelwriteで変更済みのIFOファイルから作られたため, 変更済みの状態に戻りました.";
 
-}  // namespace
-
-namespace {
-
 // Burning tools take the disc's root for the folder holding VIDEO_TS. In the
 // ISO 9660 view names are cut to 8 characters, where "VIDEO_TS_ORIGINAL_IFO"
 // became a second VIDEO_TS; genisoimage -dvd-video takes any folder whose
@@ -294,6 +290,26 @@ ImageRef ReadBackupVmg(const char* backup) {
   return image;
 }
 
+// The files listed in the backup `backup` as the writer takes them.
+const PendingFile* ListedInWritingOrder(const char* backup) {
+  static char sources[kMaxBackupFiles][kPathCapacity];
+  static PendingFile files[kMaxBackupFiles];
+  for (int i = 0; i < Listed.count; ++i) {
+    // Insertion by name keeps the order in which execute writes: each IFO
+    // just before its BUP, the video manager before the title sets.
+    int at = i;
+    while (at > 0 && WrittenBefore(Listed.names[i], files[at - 1].name)) {
+      files[at] = files[at - 1];
+      std::memcpy(sources[at], sources[at - 1], kPathCapacity);
+      files[at].sourcePath = sources[at];
+      --at;
+    }
+    Join(sources[at], backup, Listed.names[i]);
+    files[at] = PendingFile{Listed.names[i], nullptr, 0, sources[at]};
+  }
+  return files;
+}
+
 void ShowBackupError(const char* text, const char* backup) {
   char folder[kPathCapacity];
   std::snprintf(folder, sizeof folder, "%s", backup);
@@ -441,22 +457,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
     return false;
   }
 
-  static char sources[kMaxBackupFiles][kPathCapacity];
-  static PendingFile files[kMaxBackupFiles];
-  for (int i = 0; i < Listed.count; ++i) {
-    // Insertion by name keeps the order in which execute writes: each IFO
-    // just before its BUP, the video manager before the title sets.
-    int at = i;
-    while (at > 0 && WrittenBefore(Listed.names[i], files[at - 1].name)) {
-      files[at] = files[at - 1];
-      std::memcpy(sources[at], sources[at - 1], kPathCapacity);
-      files[at].sourcePath = sources[at];
-      --at;
-    }
-    Join(sources[at], backup, Listed.names[i]);
-    files[at] = PendingFile{Listed.names[i], nullptr, 0, sources[at]};
-  }
-  if (!WriteFileSet(folder, files, Listed.count)) return false;
+  if (!WriteFileSet(folder, ListedInWritingOrder(backup), Listed.count)) return false;
 
   char backupName[kPathCapacity];
   std::snprintf(backupName, sizeof backupName, "%s", backup);
