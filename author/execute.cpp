@@ -6,6 +6,7 @@
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
+#include "author/stored_images.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
@@ -108,7 +109,8 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
 
   // Before the folder is compared or copied into a backup: a write cut off
   // there is finished first.
-  if (!RecoverInterruptedWrite(work) || !HoldsDiscRead(work) || !CheckVideoManagerPatch() ||
+  if (!RecoverInterruptedWrite(work) || !HoldsDiscRead(work) || !StoredImagesFitFolder(work) ||
+      !CheckVideoManagerPatch() ||
       !CheckSharedChains())
     return ExecuteRefused;
 
