@@ -71,7 +71,8 @@ void ToUtf8(const char* sjis, char* out, std::size_t capacity) {
 bool AskGoOnWithout(const char* reason) {
   char text[2048];
   std::snprintf(text, sizeof text,
-                "元のIFOファイルのバックアップを作成できません.\n%s\nバックアップなしで処理を継続しますか？", reason);
+                "元のIFOファイルのバックアップを作成できません.\n%s\nバックアップなしで処理を継続しますか？",
+                reason);
   return platform::Ask(platform::Question::kGoOnWithoutBackup, text);
 }
 
