@@ -107,7 +107,8 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     return ExecuteRefused;
   }
 
-  if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
+  if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckFixedEnds() || !CheckSharedChains())
+    return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
     if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"
