@@ -37,9 +37,19 @@ int64_t PointerTableEnd(int count) { return kTableHeaderSize + int64_t(kSearchPo
 // Chains the unit keeps as ordinary chains (an earlier dispatcher is not one).
 int OrdinaryCount(const UnitScan& unit) { return unit.count - (unit.dispatcher ? 1 : 0); }
 
+// The dispatcher an earlier run left is the unit's last chain, stored behind
+// every other chain and ending the unit, with exactly the bytes we write.
+// Anything else is a chain of the disc's own, however it begins.
+bool DispatcherInPlace(ImageRef vmg, const MenuUnit& found, const UnitScan& unit) {
+  if (unit.last < PointerTableEnd(unit.count) || unit.last + DispatcherPgcSize() != unit.size) return false;
+  for (int k = 1; k < unit.count; ++k)
+    if (MenuPgcOffset(vmg, found, k) - found.offset >= unit.last) return false;
+  return IsOurDispatcher(ImageRef{unit.data, unit.size}, unit.last);
+}
+
 // False when the unit cannot be followed; the reading side refuses such
 // tables, so this only keeps the copies inside their buffers. Sets
-// MenuRegister through FindDispatcherPgc, one unit after another.
+// MenuRegister to the register of the unit's dispatcher, 0 without one.
 bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
   MenuUnit found;
   Disc.MenuRegister = 0;
@@ -49,11 +59,8 @@ bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
   unit->count = found.pgcs;
   int64_t last = MenuPgcOffset(vmg, found, found.pgcs);
   unit->last = last < 0 ? -1 : last - found.offset;
-  // A dispatcher to replace must lie behind the search pointers, with its
-  // first two commands inside the unit.
-  unit->dispatcher = unit->last >= PointerTableEnd(unit->count) &&
-                     CommandOffset(ImageRef{unit->data, unit->size}, unit->last + kFirstCommand, 1) >= 0 &&
-                     FindDispatcherPgc(unit->data + unit->last + kFirstCommand);
+  unit->dispatcher = DispatcherInPlace(vmg, found, *unit);
+  if (unit->dispatcher) Disc.MenuRegister = unit->data[unit->last + kFirstCommand + 3];
   return true;
 }
 
@@ -218,10 +225,9 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
 
 }  // namespace
 
-void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random) {
-  int n = Disc.TitleCount;
-  if (n < 1) return;
-  uint8_t r = uint8_t(Disc.MenuRegister & 15);
+namespace {
+
+void WriteCommands(uint8_t* at, const int32_t* targets, bool random, int n, uint8_t r) {
   uint8_t q = uint8_t((r + 1) % 16);
   auto put = [&at](uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
     const uint8_t command[8] = {b0, b1, 0x00, b3, 0x00, b5, b6, b7};
@@ -241,6 +247,30 @@ void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random) {
   put(0x30, 0x02, 0x00, target(n - 1), 0x00, 0x00);  // JumpTT
 }
 
+}  // namespace
+
+void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random) {
+  int n = Disc.TitleCount;
+  if (n < 1) return;
+  WriteCommands(at, targets, random, n, uint8_t(Disc.MenuRegister & 15));
+}
+
+bool IsOurDispatcher(ImageRef image, int64_t pgc) {
+  int n = Disc.TitleCount;
+  int size = DispatcherPgcSize();
+  if (n < 1 || n > kMaxTitles || !SpanInside(image.size, pgc, size)) return false;
+  const uint8_t* d = image.data + pgc;
+  const uint8_t* commands = d + kFirstCommand;
+  // Whatever register and destinations it holds, every other byte must be ours.
+  int32_t targets[kMaxTitles];
+  for (int j = 0; j < n; ++j)
+    targets[j] = commands[kCommandSize * (j + 1 < n ? 2 * j + 2 : 2 * n - 1) + 5] - 1;
+  uint8_t ours[kFirstCommand + 2 * kCommandSize * kMaxTitles];
+  InitDispatcherPgc(ours);
+  WriteCommands(ours + kFirstCommand, targets, commands[0] == 0x78, n, uint8_t(commands[3] & 15));
+  return std::memcmp(ours, d, size_t(size)) == 0;
+}
+
 int DispatcherPgcSize() { return kFirstCommand + 2 * kCommandSize * Disc.TitleCount; }
 
 void InitDispatcherPgc(uint8_t* d) {
@@ -250,31 +280,6 @@ void InitDispatcherPgc(uint8_t* d) {
   WriteBe16(d + kPgcCommandTableOffset, kPgcHeaderSize);
   WriteBe16(d + kPgcHeaderSize, 2 * n);
   WriteBe16(d + kPgcHeaderSize + 6, 16 * n + 7);
-}
-
-bool FindDispatcherPgc(const uint8_t* p) {
-  Disc.MenuRegister = 0;
-  if (!IsDispatcherStart(p)) return false;
-  Disc.MenuRegister = p[3] % 16;
-  return true;
-}
-
-bool IsDispatcherStart(const uint8_t* p) {
-  bool fromTitle =
-      p[0] == 0x61 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[5] == 0x84 && p[6] == 0 && p[7] == 0;
-  bool fromRandom = p[0] == 0x78 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[6] == 0 && p[7] == 0;
-  if (!fromTitle && !fromRandom) return false;
-  const uint8_t* second = p + kCommandSize;
-  bool recognised;
-  if (Disc.TitleCount > 1) {
-    bool setsOne = second[0] == 0x71 && second[1] == 0 && second[2] == 0 && second[4] == 0 &&
-                   second[5] == 1 && second[6] == 0 && second[7] == 0;
-    recognised = setsOne && second[3] == (p[3] % 16 + 1) % 16;
-  } else {
-    recognised = second[0] == 0x30 && second[1] == 0x02 && second[2] == 0 && second[3] == 0 &&
-                 second[4] == 0 && second[6] == 0 && second[7] == 0;
-  }
-  return recognised;
 }
 
 int PrepareMenuTable() {
