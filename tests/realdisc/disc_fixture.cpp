@@ -122,8 +122,8 @@ bool Agrees(const NavNext& next, const std::string& judged) {
       return judged == "STOP";
     case NextKind::Fault:
       return judged == "ABORT";
-    case NextKind::Repeat:  // each time round the chain's first cell starts its title again
-      return next.title ? judged == "TITLE " + std::to_string(next.title) : judged == "ABORT";
+    case NextKind::Repeat:  // the title starting again each time round, or playback without end
+      return judged == "ABORT" || (next.title && judged == "TITLE " + std::to_string(next.title));
   }
   return false;
 }
