@@ -53,15 +53,21 @@ void CellCommandEnd(const std::string& copy) {
   vts.Save();
 }
 
-// langunits' last French menu chain (the last chain of the last language
-// unit) begins "g3 = s4; g4 = 1" as our dispatcher does, cells and all.
-void LookalikeLast(const std::string& copy) {
+// A French menu chain of langunits (chain k of the last language unit) that
+// begins "g3 = s4; g4 = 1" as our dispatcher does, cells and all; with
+// `first`, its search pointer trades places with the last chain's, so that
+// the last chain by number is stored before the others.
+void LooksLikeDispatcher(const std::string& copy, int k, bool first) {
   IfoFile vmg(copy, "VIDEO_TS");
-  std::size_t unit = vmg.MenuUnit(2), pgc = vmg.MenuPgc(2, 3);
+  std::size_t unit = vmg.MenuUnit(2), pgc = vmg.MenuPgc(2, k);
   std::size_t at = vmg.MakeRoom(vmg.Table(kVmgMenuPgciUtSector), unit, 32);
   vmg.GiveCommands(pgc, at, {C("61 00 00 03 00 84 00 00"), C("71 00 00 04 00 01 00 00")}, {vmg.Post(pgc)});
+  auto pointer = [&](int n) { return vmg.bytes.begin() + long(unit + 8 * std::size_t(n)); };
+  if (first) std::swap_ranges(pointer(k), pointer(k + 1), pointer(3));
   vmg.Save();
 }
+void LookalikeLast(const std::string& copy) { LooksLikeDispatcher(copy, 3, false); }
+void LookalikeFirst(const std::string& copy) { LooksLikeDispatcher(copy, 1, true); }
 
 // nomenu's First Play starts title 3 on a player of every region, title 1
 // on others: if (SPRM 20 == 1) Goto 3; JumpTT 1; JumpTT 3.
@@ -152,6 +158,7 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
        false,
        ""},
       {"dispatcher lookalike stored last", "langunits", LookalikeLast, {"--preset", "3"}, "", false, "fr"},
+      {"dispatcher lookalike stored first", "langunits", LookalikeFirst, {"--preset", "3"}, "", false, "fr"},
       {"First Play testing the region", "nomenu", RegionFirstPlay, {"--preset", "2"}, "", false, ""},
   };
   for (const auto& c : cases) {
