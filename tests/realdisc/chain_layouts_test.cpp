@@ -69,13 +69,17 @@ void LooksLikeDispatcher(const std::string& copy, int k, bool first) {
 void LookalikeLast(const std::string& copy) { LooksLikeDispatcher(copy, 3, false); }
 void LookalikeFirst(const std::string& copy) { LooksLikeDispatcher(copy, 1, true); }
 
-// nomenu's First Play starts title 3 on a player of every region, title 1
-// on others: if (SPRM 20 == 1) Goto 3; JumpTT 1; JumpTT 3.
+// nomenu's First Play starts title 3 on a player of every region, with every
+// audio kind, in the United States (as libdvdnav starts), else title 1.
 void RegionFirstPlay(const std::string& copy) {
   IfoFile vmg(copy, "VIDEO_TS");
   std::size_t pgc = vmg.FirstPlay();
   vmg.GiveCommands(pgc, pgc + 0x100,
-                   {C("00 A1 00 94 00 01 00 03"), C("30 02 00 00 00 01 00 00"), C("30 02 00 00 00 03 00 00")},
+                   {C("00 B1 00 94 00 01 00 05"),   // if (SPRM 20 != 1) Goto 5
+                    C("00 B1 00 8F 7C FC 00 05"),   // if (SPRM 15 != 0x7CFC) Goto 5
+                    C("00 B1 00 8C 55 53 00 05"),   // if (SPRM 12 != "US") Goto 5
+                    C("30 02 00 00 00 03 00 00"),   // JumpTT 3
+                    C("30 02 00 00 00 01 00 00")},  // JumpTT 1
                    {});
   vmg.Save();
 }
