@@ -67,7 +67,8 @@ TEST(ApplyRestore, AnOptionSwitchedOffWithoutABackupIsRefused) {
   ASSERT_EQ(Reelwrite({"apply", copy, "--random", "--yes"}).exit, 0);
   ProgramRun info = Reelwrite({"info", copy, "--json"});
   EXPECT_NE(info.out.find("\"first_play\": \"random\""), std::string::npos) << info.out;
-  ASSERT_EQ(std::rename(folder.HostName("ORIGINAL_IFO").c_str(), folder.HostName("moved").c_str()), 0);
+  ASSERT_EQ(std::rename(folder.HostName("ORIGINAL_IFO").c_str(), folder.HostName("moved").c_str()),
+            0);
   const FolderFiles patched = ReadFolder(copy);
   ProgramRun run = Reelwrite({"apply", copy, "--preset", "3", "--yes"});
   EXPECT_EQ(run.exit, 1);
