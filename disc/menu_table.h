@@ -13,6 +13,11 @@ int PrepareMenuTable();
 // The chain at `pgc` holds exactly the bytes of a dispatcher we write for
 // the current TitleCount (any register pair, destinations and draw).
 bool IsOurDispatcher(ImageRef image, int64_t pgc);
+
+// Whether a VIDEO_TS.IFO image already holds what an execute writes: our
+// dispatcher, whole and in its place, as the last chain of its first menu
+// language unit, or an option's First Play. Such files are no disc's originals.
+bool HoldsEarlierExecute(ImageRef vmg);
 // Writes an empty dispatcher chain sized for the current TitleCount.
 void InitDispatcherPgc(uint8_t* d);
 // The dispatcher's commands from `at`, 2 x TitleCount of them: the title
