@@ -49,7 +49,7 @@ bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRea
   if (quiet)
     shown = platform::SetMessageBoxHandler(
         [](const char*, const char*, int, platform::Question, void*) { return 7; }, nullptr);
-  bool patched = CheckSharedChains() && PatchVideoManager();
+  bool patched = CheckFixedEnds() && CheckSharedChains() && PatchVideoManager();
   if (patched) {
     PatchTitleSets();
     look(asRead.data());
