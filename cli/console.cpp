@@ -20,6 +20,7 @@
 #include <cstring>
 #include <string>
 
+#include "author/execute.h"
 #include "author/original_backup.h"
 #include "platform/platform.h"
 
@@ -49,6 +50,9 @@ int ConsoleMessage(const char* text, const char* caption, int style, void*) {
     PrintUtf8(stderr, line + "\n");
     return platform::kOkAnswer;
   }
+  // Its lines went out as warnings before the first question, which decides.
+  if (std::strncmp(text, kPlaybackWarningsQuestion, std::strlen(kPlaybackWarningsQuestion)) == 0)
+    return platform::kYesAnswer;
   // A backup is a promise --yes does not give away.
   if (std::strncmp(text, kNoBackupQuestion, std::strlen(kNoBackupQuestion)) == 0) {
     PrintUtf8(stderr, line + (goOnWithoutBackupAnswer ? " -> yes (--no-backup)\n"

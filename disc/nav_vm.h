@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
@@ -30,6 +31,8 @@ struct NavNext {
 };
 
 bool CanReach(const NavNext& next, int title);
+// "title 2", "menu VMGM 1", "stop", ...
+std::string NextWords(const NavNext& next);
 
 // The menu language the walks use: a language code ('e' << 8 | 'n'), or 0
 // for the first language unit of the video manager menus.

@@ -1,11 +1,8 @@
-#include "cli/warnings.h"
+#include "actions/playback_warnings.h"
 
 #include <cstring>
 
 #include "actions/title_action.h"
-#include "cli/console.h"
-#include "cli/describe.h"
-#include "cli/trace.h"
 #include "disc/command_decoder.h"
 #include "disc/title_chain.h"
 #include "disc/title_info.h"
@@ -120,10 +117,4 @@ std::vector<std::string> PlaybackWarnings(const NavPreview* after) {
       menuWarned[t] = MissingMenuWarning(t, after, out);
   if (after) PreviewWarnings(*after, menuWarned, out);
   return out;
-}
-
-std::vector<std::string> PrintWarnings(const NavPreview* after) {
-  std::vector<std::string> warnings = PlaybackWarnings(after);
-  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
-  return warnings;
 }
