@@ -9,6 +9,7 @@
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
 #include "author/patch_preview.h"
+#include "author/stored_images.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
@@ -127,7 +128,9 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     return ExecuteRefused;
   }
 
-  if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
+  if (!HoldsDiscRead(work) || !StoredImagesFitFolder(work) || !CheckVideoManagerPatch() ||
+      !CheckSharedChains())
+    return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
     if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"
