@@ -117,9 +117,9 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
     Disc.ActionKind[0] = Command;
     ParseCommandText(0, "30 02 00 00 00 03 00 00");
   };
-  auto missingTarget = [] {
+  auto missingTarget = [] {  // none chosen, as a project could hold
     Disc.ActionKind[1] = JumpTitle;
-    Disc.ActionTarget[1] = 49;
+    Disc.ActionTarget[1] = -1;
   };
   // Title 4 stops, but random play jumps to its target all the same.
   auto optionTarget = [] { Disc.RandomPlay = 1, Disc.ActionTarget[3] = 49; };
@@ -131,10 +131,9 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
     MenuCommand(Disc.ActionMenu[0],
                 VtsImage(chain.titleSet) + FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc));
   };
-  const auto noSuchTitle = [](int t) {
-    return "タイトル" + std::string(t < 10 ? "0" : "") + std::to_string(t) +
-           "の終了時のジャンプ先, タイトル50はこのディスクにありません（タイトル数 "
-           "4）.\nジャンプ先を選び直してください.";
+  const auto noSuchTitle = [](const std::string& title, const std::string& target) {
+    return "タイトル" + title + "の終了時のジャンプ先, タイトル" + target +
+           "はこのディスクにありません（タイトル数 4）.\nジャンプ先を選び直してください.";
   };
   const struct {
     std::string text;
@@ -152,8 +151,8 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
       // What players would hit: warned of before the first question, or refused.
       {"C:\\VIDEO_TS", jumpTT, {}, {warned, kConfirm, kDone}},
       {"C:\\VIDEO_TS", jumpTT, {7}, {warned}},
-      {"C:\\VIDEO_TS", missingTarget, {}, {noSuchTitle(2)}},
-      {"C:\\VIDEO_TS", optionTarget, {}, {noSuchTitle(4)}},
+      {"C:\\VIDEO_TS", missingTarget, {}, {noSuchTitle("02", "00")}},
+      {"C:\\VIDEO_TS", optionTarget, {}, {noSuchTitle("04", "50")}},
       {"C:\\VIDEO_TS",
        missingMenu,
        {},
