@@ -21,6 +21,9 @@ std::string NextJson(const NavNext& next) {
              ", \"pgc\": " + std::to_string(next.pgc) + "}";
     case NextKind::Stop:
       return "{\"kind\": \"stop\"}";
+    case NextKind::Repeat:
+      return "{\"kind\": \"repeat\", \"title_set\": " + std::to_string(next.titleSet) +
+             ", \"pgc\": " + std::to_string(next.pgc) + "}";
     case NextKind::Fault:
       break;
   }
