@@ -6,6 +6,8 @@
 
 #include <io.h>
 #include <shellapi.h>
+
+#include "platform/win32/wide_text.h"
 #define isatty _isatty
 #define fileno _fileno
 #else
@@ -46,6 +48,8 @@ int ConsoleMessage(const char* text, const char* caption, int, platform::Questio
     PrintUtf8(stderr, line + "\n");
     return platform::kOkAnswer;
   }
+  // Its lines went out as warnings before the first question, which decides.
+  if (question == platform::Question::kPlaybackWarnings) return platform::kYesAnswer;
   // A backup is a promise --yes does not give away.
   if (question == platform::Question::kGoOnWithoutBackup) {
     PrintUtf8(stderr, line + (goOnWithoutBackupAnswer ? " -> yes (--no-backup)\n"
@@ -107,10 +111,22 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
     *reason = "the path is too long";
     return false;
   }
-  if (!platform::Utf16ToSjis(reinterpret_cast<const char16_t*>(full), out, capacity)) {
-    *reason = "the path is too long or has characters outside Shift-JIS";
+  std::string sjis;
+  switch (platform::EnginePathOf(full, &sjis)) {
+    case platform::EngineSpelling::kMissing:
+      *reason = "the path has characters outside Shift-JIS and names no folder that exists";
+      return false;
+    case platform::EngineSpelling::kNoShortNames:
+      *reason = "the path has characters outside Shift-JIS and its drive keeps no short (8.3) names";
+      return false;
+    default:
+      break;
+  }
+  if (sjis.size() >= capacity) {
+    *reason = "the path is too long";
     return false;
   }
+  std::memcpy(out, sjis.c_str(), sjis.size() + 1);
   return true;
 }
 

@@ -37,8 +37,10 @@ bool FindEntry(const char* path, uint32_t mask, DirEntry* entry);
 // Calls `visit` for every entry matching a pattern such as "X:\dir\*.*"
 // ("*" and "*.*" list everything; '*' and '?' work elsewhere too, letters
 // without regard to case) whose attributes fit `mask`. "." and ".." are never
-// visited, nor names without a Shift-JIS spelling. Entries come in the order
-// of their Shift-JIS bytes. Returns the number of entries visited.
+// visited. A name without a Shift-JIS spelling comes as its short (8.3) name
+// on Windows, where the volume has short names; otherwise it is left out.
+// Entries come in the order of their Shift-JIS bytes. Returns the number of
+// entries visited.
 using VisitEntry = void (*)(const DirEntry& entry, void* context);
 int ListFolder(const char* pattern, uint32_t mask, VisitEntry visit, void* context);
 
@@ -105,6 +107,7 @@ int ShowMessage(const char* text, const char* caption, int style);
 enum class Question : int {
   kNone,               // not a question: a message with an OK button
   kUpdateDisc,         // write the changed IFO and BUP files
+  kPlaybackWarnings,   // go on although players would hit what the warnings list
   kNoMenuOption,       // the no-menu option drops First Play and the title menu
   kRandomPlayOption,   // random play drops First Play
   kGoOnWithoutBackup,  // no backup of the originals can be made
@@ -130,7 +133,8 @@ void* MessageBoxContext();
 bool SjisToUtf8(const char* sjis, char* out, std::size_t capacity);
 
 // A path as the user knows it, in UTF-8, for messages: the host's own name
-// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows.
+// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows
+// with short (8.3) names spelled out in full.
 // Falls back to the plain conversion for names outside any drive.
 bool DisplayPath(const char* path, char* out, std::size_t capacity);
 bool Utf8ToSjis(const char* utf8, char* out, std::size_t capacity);
