@@ -19,6 +19,7 @@
 
 #include "cli/console.h"
 
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
