@@ -150,7 +150,7 @@ bool ReadFiles(ReadFault* fault) {
   ImageRef vmg = StoredVmgRef();
   int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
   Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
-  return CheckDiscTables(fault) && CheckSectorFields(fault);
+  return CheckDiscTables(fault) && CheckVobsHoldAddressedSectors(fault);
 }
 
 // Where `folder`'s video object files differ from those read: a missing,
