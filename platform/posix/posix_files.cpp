@@ -35,7 +35,8 @@ bool SyncHostFolder(const std::string& folder) {
 std::FILE* OpenFile(const char* path, const char* mode) {
   if (FaultInjected("open", path)) return nullptr;
   std::string host;
-  if (!ToHostName(path, &host)) {
+  const bool makes = std::strpbrk(mode, "wa") != nullptr;
+  if (!ToHostName(path, &host, makes)) {
     errno = ENOENT;
     return nullptr;
   }
@@ -65,7 +66,7 @@ bool ReplaceFile(const char* from, const char* to) {
   if (FaultInjected("replace", to)) return false;
   std::string hostFrom;
   std::string hostTo;
-  if (!ToHostName(from, &hostFrom) || !ToHostName(to, &hostTo)) return false;
+  if (!ToHostName(from, &hostFrom) || !ToHostName(to, &hostTo, true)) return false;
   if (IsReadOnlyFile(hostTo)) {
     errno = EACCES;
     return false;
