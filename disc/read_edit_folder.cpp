@@ -40,6 +40,9 @@ bool ReadIfo(int n, ReadFault* fault) {
     FileFault(fault, -1, "%sが存在しません.", name);
     return false;
   }
+  // Read in one block straight into the store: a stream buffer would only
+  // copy the bytes once more (and cost a look at the file to size it).
+  std::setvbuf(f, nullptr, _IONBF, 0);
   if (n > 0) Disc.IfoOffset[n] = Disc.IfoOffset[n - 1] + Disc.IfoSize[n - 1];
   std::size_t room = std::size_t(kIfoStoreCapacity - Disc.IfoOffset[n]);
   std::size_t got = std::fread(Disc.IfoStore + Disc.IfoOffset[n], 1, room, f);
@@ -179,9 +182,10 @@ bool FindVideoDifference(const char* folder, char (&name)[kPathCapacity]) {
 // True when the file's bytes are those of information file n as read.
 bool SameAsRead(const char* name, int n) {
   std::FILE* f = platform::OpenFile(name, "rb");
-  if (!f) return true;  // no BUP: execute writes one
+  if (!f) return true;
+  std::setvbuf(f, nullptr, _IONBF, 0);  // read in whole chunks, as the IFO was
   const uint8_t* read = Disc.IfoStore + Disc.IfoOffset[n];
-  uint8_t chunk[4096];
+  static uint8_t chunk[65536];
   int64_t at = 0;
   bool same = true;
   for (std::size_t got; same && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0; at += int64_t(got))
@@ -196,16 +200,17 @@ void TellAboutBackup(int n, const ReadFault& ifoFault) {
   char ifo[kPathCapacity], bup[kPathCapacity];
   InfoFileName(ifo, n);
   InfoFileName(bup, n, true);
+  // No BUP: execute writes one.
+  bool bupFound = FindListedFile(Disc.EditFolder, n, DiscFileKind::Bup).found;
+  if (!UseBackup[n] && (!bupFound || SameAsRead(bup, n))) return;
   char ifoPath[kMessagePathCapacity], bupPath[kMessagePathCapacity];
   PathForMessage(ifo, ifoPath, sizeof ifoPath);
   PathForMessage(bup, bupPath, sizeof bupPath);
   char text[kMessageCapacity + 2 * kMessagePathCapacity];
   if (UseBackup[n]) {
     std::snprintf(text, sizeof text, "%s\n代わりにバックアップの%sを読み込みました.", ifoFault.text, bupPath);
-  } else if (!SameAsRead(bup, n)) {
-    std::snprintf(text, sizeof text, "%sと%sの内容が異なります. %sを使います.", ifoPath, bupPath, ifoPath);
   } else {
-    return;
+    std::snprintf(text, sizeof text, "%sと%sの内容が異なります. %sを使います.", ifoPath, bupPath, ifoPath);
   }
   platform::ShowMessage(text, "情報", platform::kInformationBox);
 }
