@@ -6,6 +6,7 @@
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
+#include "author/stored_images.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
@@ -107,7 +108,9 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     return ExecuteRefused;
   }
 
-  if (!HoldsDiscRead(work) || !CheckVideoManagerPatch() || !CheckSharedChains()) return ExecuteRefused;
+  if (!HoldsDiscRead(work) || !StoredImagesFitFolder(work) || !CheckVideoManagerPatch() ||
+      !CheckSharedChains())
+    return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
     if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"

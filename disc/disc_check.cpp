@@ -256,3 +256,7 @@ bool CheckVobsHoldAddressedSectors(ReadFault* fault) {
   }
   return true;
 }
+
+bool CheckReadDisc(ReadFault* fault) {
+  return CheckDiscTables(fault) && CheckVobsHoldAddressedSectors(fault);
+}

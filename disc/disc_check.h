@@ -22,3 +22,7 @@ bool CheckDiscTables(ReadFault* fault = nullptr);
 // fields from the files. Runs after CheckDiscTables, with the VOB sizes
 // measured; `fault` receives the first fault.
 bool CheckVobsHoldAddressedSectors(ReadFault* fault);
+
+// Every check a folder read makes of the images in IfoStore, with the VOB
+// sizes measured: what images kept elsewhere (a project's) must pass too.
+bool CheckReadDisc(ReadFault* fault);

@@ -28,9 +28,10 @@ inline void VobFileName(char (&name)[kPathCapacity], int n, int k, const char* f
 }
 
 // Information file n (0 VIDEO_TS.IFO, n VTS_nn_0.IFO), or its BUP, spelled as
-// the last listing of the edit folder found it.
-inline void InfoFileName(char (&name)[kPathCapacity], int n, bool backup = false) {
+// the last listing of `folder` found it.
+inline void InfoFileName(char (&name)[kPathCapacity], int n, bool backup = false,
+                         const char* folder = Disc.EditFolder) {
   char file[16];
-  DiscFileName(Disc.EditFolder, n, backup ? DiscFileKind::Bup : DiscFileKind::Ifo, 0, file, sizeof file);
-  FileIn(name, Disc.EditFolder, "%s%s", file);
+  DiscFileName(folder, n, backup ? DiscFileKind::Bup : DiscFileKind::Ifo, 0, file, sizeof file);
+  FileIn(name, folder, "%s%s", file);
 }

@@ -5,6 +5,7 @@
 #include "disc/byte_order.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
+#include "disc/first_play.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_units.h"
 #include "disc/written_commands.h"
@@ -267,14 +268,16 @@ bool FindDispatcherPgc(const uint8_t* p) {
   return true;
 }
 
-bool IsDispatcherStart(const uint8_t* p) {
+namespace {
+
+bool IsDispatcherStartFor(const uint8_t* p, int titleCount) {
   bool fromTitle =
       p[0] == 0x61 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[5] == 0x84 && p[6] == 0 && p[7] == 0;
   bool fromRandom = p[0] == 0x78 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[6] == 0 && p[7] == 0;
   if (!fromTitle && !fromRandom) return false;
   const uint8_t* second = p + kCommandSize;
   bool recognised;
-  if (Disc.TitleCount > 1) {
+  if (titleCount > 1) {
     bool setsOne = second[0] == 0x71 && second[1] == 0 && second[2] == 0 && second[4] == 0 &&
                    second[5] == 1 && second[6] == 0 && second[7] == 0;
     recognised = setsOne && second[3] == (p[3] % 16 + 1) % 16;
@@ -283,6 +286,24 @@ bool IsDispatcherStart(const uint8_t* p) {
                  second[4] == 0 && second[6] == 0 && second[7] == 0;
   }
   return recognised;
+}
+
+}  // namespace
+
+bool IsDispatcherStart(const uint8_t* p) { return IsDispatcherStartFor(p, Disc.TitleCount); }
+
+bool HoldsEarlierExecute(ImageRef vmg) {
+  if (ReadFirstPlayKind(vmg) != DiscFirstPlay) return true;
+  MenuTable table;
+  MenuUnit first;
+  int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
+  if (titles < 0 ||
+      ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table) != MenuUnitFault::None ||
+      ReadMenuUnit(vmg, table, 0, &first) != MenuUnitFault::None)
+    return false;
+  int64_t last = MenuPgcOffset(vmg, first, first.pgcs);
+  return last >= 0 && CommandOffset(vmg, last + kFirstCommand, 1) >= 0 &&
+         IsDispatcherStartFor(vmg.data + last + kFirstCommand, ReadBe16(vmg.data + titles));
 }
 
 int PrepareMenuTable() {

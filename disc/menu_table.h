@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "disc/ifo_tables.h"
+
 // Sets MenuPgcNumber to the dispatcher's number in the prepared table;
 // returns the number the disc's titles call today (an earlier dispatcher's).
 int PrepareMenuTable();
@@ -13,6 +15,11 @@ int PrepareMenuTable();
 bool FindDispatcherPgc(const uint8_t* p);
 // The same test without touching MenuRegister.
 bool IsDispatcherStart(const uint8_t* p);
+
+// Whether a VIDEO_TS.IFO image already holds what an execute writes: a
+// dispatcher as the last chain of its first menu language unit, or an
+// option's First Play. Such files are no disc's originals.
+bool HoldsEarlierExecute(ImageRef vmg);
 // Writes an empty dispatcher chain sized for the current TitleCount.
 void InitDispatcherPgc(uint8_t* d);
 // The dispatcher's commands from `at`, 2 x TitleCount of them: the title

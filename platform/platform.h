@@ -81,6 +81,11 @@ bool RemoveFolder(const char* path);                  // an empty folder
 bool RenameFolder(const char* from, const char* to);  // fails when `to` exists
 bool SyncFolder(const char* path);                    // make renames inside it durable
 
+// The folder a path names once symbolic links (junctions on Windows) are
+// followed, in the drive form, keeping a trailing backslash; false (with
+// `out` empty) when it does not exist or has no such form.
+bool RealFolderPath(const char* path, char* out, std::size_t capacity);
+
 // Fault injection for tests. While a check is installed, each call above
 // that changes the file system or writes (OpenFile, WriteBytes, CloseFile,
 // FlushToDisk, ReplaceFile, RemoveFile, MakeFolder, RemoveFolder,
