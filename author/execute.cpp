@@ -109,7 +109,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   }
 
   if (!HoldsDiscRead(work) || !StoredImagesFitFolder(work) || !CheckVideoManagerPatch() ||
-      !CheckSharedChains())
+      !CheckFixedEnds() || !CheckSharedChains())
     return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {

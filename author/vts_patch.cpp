@@ -12,6 +12,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 #include "disc/written_commands.h"
 #include "platform/platform.h"
 
@@ -71,15 +72,19 @@ bool CheckSharedChains() {
   TitleChain chains[kMaxTitles];
   uint8_t ends[kMaxTitles][8];
   bool written[kMaxTitles];
+  int64_t slots[kMaxTitles];
   for (int j = 0; j < count; ++j) {
-    int64_t slot = -1;
+    int64_t& slot = slots[j];
+    slot = -1;
     written[j] = WrittenPostSlot(vmg, j, &chains[j], &slot);
     if (!written[j]) continue;
     // A title whose action leaves the command ends as the chain does now.
     if (!CommandForAction(j, chains[j].titleInSet, ends[j]))
       std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
     for (int i = 0; i < j; ++i) {
-      if (!written[i] || chains[i].titleSet != chains[j].titleSet || chains[i].pgc != chains[j].pgc ||
+      // Chains whose command tables are one table share their post commands
+      // as much as titles ending in one chain do.
+      if (!written[i] || chains[i].titleSet != chains[j].titleSet || slots[i] != slots[j] ||
           std::memcmp(ends[i], ends[j], 8) == 0)
         continue;
       char text[256];
@@ -90,6 +95,20 @@ bool CheckSharedChains() {
       platform::ShowMessage(text, "エラー", platform::kWarningBox);
       return false;
     }
+  }
+  return true;
+}
+
+bool CheckFixedEnds() {
+  static TitleEnds ends;
+  FindTitleEnds(VmgImageRef(), &ends);
+  for (int j = 0; j < ends.count; ++j) {
+    uint8_t command[8];
+    if (ends.title[j].fixed == EndFixed::No || !CommandForAction(j, 1, command)) continue;
+    char text[512];
+    FixedEndRefusal(j, ends.title[j], text, sizeof text);
+    platform::ShowMessage(text, "エラー", platform::kWarningBox);
+    return false;
   }
   return true;
 }

@@ -48,7 +48,7 @@ bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRea
   void* shownContext = platform::MessageBoxContext();
   if (quiet)
     shown = platform::SetMessageBoxHandler([](const char*, const char*, int, void*) { return 7; }, nullptr);
-  bool patched = CheckSharedChains() && PatchVideoManager();
+  bool patched = CheckFixedEnds() && CheckSharedChains() && PatchVideoManager();
   if (patched) {
     PatchTitleSets();
     look(asRead.data());

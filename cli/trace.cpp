@@ -21,6 +21,9 @@ std::string NextJson(const NavNext& next) {
              ", \"pgc\": " + std::to_string(next.pgc) + "}";
     case NextKind::Stop:
       return "{\"kind\": \"stop\"}";
+    case NextKind::Repeat:
+      return "{\"kind\": \"repeat\", \"title_set\": " + std::to_string(next.titleSet) +
+             ", \"pgc\": " + std::to_string(next.pgc) + "}";
     case NextKind::Fault:
       break;
   }
@@ -44,6 +47,9 @@ std::string NextWords(const NavNext& next) {
       return "menu VTSM " + std::to_string(next.pgc) + " of title set " + std::to_string(next.titleSet);
     case NextKind::Stop:
       return "stop";
+    case NextKind::Repeat:
+      return "repeats title chain " + std::to_string(next.pgc) +
+             (Disc.TitleSetCount > 1 ? " of title set " + std::to_string(next.titleSet) : "");
     case NextKind::Fault:
       break;
   }

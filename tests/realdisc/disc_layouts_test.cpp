@@ -7,38 +7,24 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "disc/ifo_tables.h"
 #include "tests/realdisc/disc_fixture.h"
+#include "tests/realdisc/relayout.h"
 
 namespace {
 
 using Trace = std::vector<std::string>;
 using Names = std::vector<std::string>;
 
-uint32_t Get32(const std::string& b, std::size_t at) {
-  return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 |
-         uint32_t(uint8_t(b[at + 2])) << 8 | uint8_t(b[at + 3]);
-}
-void Put32(std::string& b, std::size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (24 - 8 * i));
-}
-
-// An information file and its BUP, changed alike.
-void EditInfo(const std::string& copy, const std::string& ifo, void (*edit)(std::string& bytes)) {
-  std::string bytes = ReadFolder(copy, true).at(ifo);
-  edit(bytes);
-  for (const char* extension : {"IFO", "BUP"})
-    std::ofstream(copy + "/" + ifo.substr(0, 9) + extension, std::ios::binary) << bytes;
-}
-
 // The title set ends on the next ECC block (16 sectors), its BUP behind the gap.
 void GapBeforeBup(const std::string& copy) {
-  EditInfo(copy, "VTS_01_0.IFO",
-           [](std::string& ifo) { Put32(ifo, 0x0C, (Get32(ifo, 0x0C) + 1) / 16 * 16 + 31); });
+  IfoFile vts(copy, "VTS_01_0");
+  vts.Put32(kVtsLastSector, (vts.Be32(kVtsLastSector) + 1) / 16 * 16 + 31);
+  vts.Save();
 }
 
 void CutVob(const std::string& copy, const char* name, int sectors) {
@@ -47,32 +33,33 @@ void CutVob(const std::string& copy, const char* name, int sectors) {
 }
 
 // The video manager's menu language units stored again: `stored` lists the
-// units (as authored, 0-based) in the order they are stored, `named[i]` the
-// unit language i points at; each language keeps its code.
-template <int... Named>
-void RelayUnits(std::string& ifo, std::vector<int> stored) {
-  const std::vector<int> named = {Named...};
-  const std::size_t table = 2048 * std::size_t(Get32(ifo, 0xC8)), end = table + Get32(ifo, table + 4) + 1;
-  const std::size_t pointers = 8 + 8 * named.size();
-  std::vector<std::string> units;
-  for (std::size_t i = 0; i < named.size(); ++i) {
-    const std::size_t from = table + Get32(ifo, table + 12 + 8 * i);
-    units.push_back(
-        ifo.substr(from, (i + 1 < named.size() ? table + Get32(ifo, table + 20 + 8 * i) : end) - from));
+// units (1-based, as authored) in the order they are stored, `named[i]` the
+// unit language i + 1 points at; each language keeps its code.
+void RelayUnits(const std::string& copy, const std::vector<int>& stored, const std::vector<int>& named) {
+  IfoFile vmg(copy, "VIDEO_TS");
+  const std::size_t table = vmg.Table(kVmgMenuPgciUtSector), end = table + vmg.Be32(table + 4) + 1;
+  std::vector<std::vector<uint8_t>> units;
+  for (std::size_t u = 1; u <= named.size(); ++u) {
+    auto from = vmg.bytes.begin() + std::ptrdiff_t(vmg.MenuUnit(int(u)));
+    auto to = vmg.bytes.begin() + std::ptrdiff_t(u < named.size() ? vmg.MenuUnit(int(u + 1)) : end);
+    units.emplace_back(from, to);
   }
-  std::string out = ifo.substr(table, pointers);
-  std::vector<std::size_t> at(units.size());
-  for (int u : stored) at[u] = out.size(), out += units[u];
-  for (std::size_t i = 0; i < named.size(); ++i) Put32(out, 12 + 8 * i, uint32_t(at[named[i]]));
-  Put32(out, 4, uint32_t(out.size() - 1));
-  ifo.replace(table, end - table, out + std::string(end - table - out.size(), '\0'));
+  std::vector<std::size_t> at(units.size() + 1);
+  std::size_t next = table + 8 + 8 * named.size();
+  for (int u : stored) {
+    at[std::size_t(u)] = next - table;
+    std::copy(units[std::size_t(u - 1)].begin(), units[std::size_t(u - 1)].end(),
+              vmg.bytes.begin() + std::ptrdiff_t(next));
+    next += units[std::size_t(u - 1)].size();
+  }
+  std::fill(vmg.bytes.begin() + std::ptrdiff_t(next), vmg.bytes.begin() + std::ptrdiff_t(end), 0);
+  for (std::size_t i = 0; i < named.size(); ++i)
+    vmg.Put32(table + 12 + 8 * i, uint32_t(at[std::size_t(named[i])]));
+  vmg.Put32(table + 4, uint32_t(next - table - 1));
+  vmg.Save();
 }
-void SharedUnit(const std::string& copy) {
-  EditInfo(copy, "VIDEO_TS.IFO", [](std::string& ifo) { RelayUnits<0, 0>(ifo, {0}); });
-}
-void UnitsOutOfOrder(const std::string& copy) {
-  EditInfo(copy, "VIDEO_TS.IFO", [](std::string& ifo) { RelayUnits<0, 1>(ifo, {1, 0}); });
-}
+void SharedUnit(const std::string& copy) { RelayUnits(copy, {1}, {1, 1}); }
+void UnitsOutOfOrder(const std::string& copy) { RelayUnits(copy, {2, 1}, {1, 2}); }
 
 // As a Linux ISO 9660 mount shows the files.
 void LowerCaseNames(const std::string& copy) {
