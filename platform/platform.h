@@ -59,7 +59,10 @@ int DriveType(char letter);
 // the drive's folder, else the drive's root.
 bool CurrentDirectory(char letter, char* out, std::size_t capacity);
 
-// fopen with a standard-library mode on a Shift-JIS path. Null for a folder,
+// fopen with a standard-library mode on a Shift-JIS path. On POSIX a name
+// is found in any case, except that a file being made (a writing mode, and
+// ReplaceFile's destination) whose name does not exist as spelled is made as
+// spelled. Null for a folder,
 // and for a read-only file in a writing mode (as on Windows, also for root on
 // POSIX; ReplaceFile and RemoveFile refuse read-only files the same way).
 std::FILE* OpenFile(const char* path, const char* mode);
