@@ -1,6 +1,8 @@
 #include "actions/presets.h"
 
 #include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+#include "disc/title_end.h"
 
 namespace {
 
@@ -38,11 +40,18 @@ void ApplyBatchPreset() {
     Disc.ActionTarget[n] = n + 1 < count ? n + 1 : 0;
   }
   // No selection (or any other index) leaves the endless pattern.
-  if (Disc.PresetIndex < 0 || Disc.PresetIndex >= kPresetCount) return;
-  const Preset& preset = kPresets[Disc.PresetIndex];
-  if (preset.everyTitle) {
-    for (int n = 0; n < count; ++n) SetKind(n, preset);
-  } else {
-    SetKind(count - 1, preset);
+  if (Disc.PresetIndex >= 0 && Disc.PresetIndex < kPresetCount) {
+    const Preset& preset = kPresets[Disc.PresetIndex];
+    if (preset.everyTitle) {
+      for (int n = 0; n < count; ++n) SetKind(n, preset);
+    } else {
+      SetKind(count - 1, preset);
+    }
   }
+  // A title whose end cannot be changed keeps it; execute refuses a change
+  // to one only when it is asked for title by title.
+  static TitleEnds ends;
+  FindTitleEnds(StoredVmgRef(), &ends);
+  for (int n = 0; n < ends.count && n < count; ++n)
+    if (ends.title[n].fixed != EndFixed::No) Disc.ActionKind[n] = Unchanged;
 }

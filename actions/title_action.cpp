@@ -6,6 +6,7 @@
 #include "disc/ifo_tables.h"
 #include "disc/sjis_text.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 #include "disc/written_commands.h"
 
 namespace {
@@ -134,22 +135,20 @@ void MenuCommand(int menuCode, uint8_t out[8]) {
 
 // The title table is read from VIDEO_TS.IFO as it was read into IfoStore:
 // this runs while the menu table is being prepared, and IfoStore is the image
-// that reading checked. (VmgImage holds the same bytes until execute.)
+// that reading checked. (VmgImage holds the same bytes until execute.) A
+// title whose end cannot be changed shows as unchanged.
 void DeriveActionsFromDisc(int dispatcherCalled) {
   ImageRef vmg = StoredVmgRef();
-  int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
-  for (int n = 0; n < count; ++n) {
-    TitleChain chain;
-    int64_t post = -1;
-    ImageRef vts = {nullptr, 0};
-    if (FindTitleChain(vmg, n, &chain)) {
-      vts = VtsImageRef(chain.titleSet);
-      post = FirstPostCommand(vts, chain.pgc);
-    }
-    if (post < 0) {
+  static TitleEnds ends;
+  FindTitleEnds(vmg, &ends);
+  for (int n = 0; n < ends.count; ++n) {
+    const TitleEnd& end = ends.title[n];
+    if (end.fixed != EndFixed::No) {
       MakeUnchanged(n);
       continue;
     }
-    DeriveFromPostCommand(n, vts.data + post, chain.titleInSet, dispatcherCalled);
+    TitleChain chain;
+    FindTitleChain(vmg, n, &chain);
+    DeriveFromPostCommand(n, VtsImageRef(end.titleSet).data + end.slot, chain.titleInSet, dispatcherCalled);
   }
 }

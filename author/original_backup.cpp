@@ -4,15 +4,25 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "author/backup_record.h"
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "disc/disc_state.h"
+#include "disc/menu_table.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
 const char kNoBackupQuestion[] = "元のIFOファイルのバックアップを作成できません.";
+const char kAlreadyChangedText[] =
+    "the IFOs here were already changed by Reelwrite; the backup keeps them as they are now";
 
 namespace {
+
+const char kMoveAsideText[] =
+    "このバックアップは使わず, 上書きもしません. 別の場所へ移すか削除してから実行すると, "
+    "このディスクのバックアップが作られます.";
+const char kRestoredChangedText[] =
+    "このバックアップはReelwriteで変更済みのIFOファイルから作られたため, 変更済みの状態に戻りました.";
 
 // Burning tools take the disc's root for the folder holding VIDEO_TS. In the
 // ISO 9660 view names are cut to 8 characters, where "VIDEO_TS_ORIGINAL_IFO"
@@ -25,8 +35,6 @@ enum class BackupName {
   Prefixed,  // "ORIGINAL_IFO_VIDEO_TS" of the version before
   Old,       // "VIDEO_TS_ORIGINAL_IFO" of the versions before that
 };
-// Inside the backup: what the disc was when it was taken (see DescribeDisc).
-constexpr char kRecordName[] = "DISC.TXT";
 // A VIDEO_TS folder holds at most 100 IFO files and their backups.
 constexpr int kMaxBackupFiles = 256;
 
@@ -123,7 +131,7 @@ void RemoveHalfMade(const char* folder) {
       if (Join(path, withSlash, Listed.names[i])) platform::RemoveFile(path);
     }
   }
-  if (Join(path, withSlash, kRecordName)) platform::RemoveFile(path);
+  if (Join(path, withSlash, kBackupRecordName)) platform::RemoveFile(path);
   platform::RemoveFolder(folder);
 }
 
@@ -135,78 +143,6 @@ bool CopyOneFile(const char* from, const char* to) {
   ok = platform::FlushToDisk(out) && ok;
   ok = platform::CloseFile(out) && ok;
   return ok;
-}
-
-struct Description {
-  char* text;
-  std::size_t capacity;
-  std::size_t used;
-  bool vobs;  // the VOB files, else the IFO and BUP files
-  bool overflow;
-};
-
-void DescribeOne(const platform::DirEntry& entry, void* context) {
-  Description* d = static_cast<Description*>(context);
-  if (entry.attributes & platform::kDirectory) return;
-  const char* dot = std::strrchr(entry.name, '.');
-  bool vob = dot && (dot[1] | 0x20) == 'v' && (dot[2] | 0x20) == 'o' && (dot[3] | 0x20) == 'b' && !dot[4];
-  if (d->vobs ? !vob : !HasIfoOrBupExtension(entry.name)) return;
-  int n = std::snprintf(d->text + d->used, d->capacity - d->used, "%llu %s\n",
-                        static_cast<unsigned long long>(entry.size), entry.name);
-  if (n < 0 || static_cast<std::size_t>(n) >= d->capacity - d->used) {
-    d->overflow = true;
-    return;
-  }
-  d->used += n;
-}
-
-// A disc as far as a backup needs to tell it from another: the names and
-// sizes of the VOB files of `vobFolder` (which patching never changes), then
-// those of the IFO and BUP files of `ifoFolder`. Both end in a backslash.
-bool DescribeDisc(const char* vobFolder, const char* ifoFolder, char* text, std::size_t capacity) {
-  Description d{text, capacity, 0, true, false};
-  text[0] = '\0';
-  char pattern[kPathCapacity];
-  if (!Join(pattern, vobFolder, "*.*")) return false;
-  platform::ListFolder(pattern, platform::kAnyEntry, DescribeOne, &d);
-  d.vobs = false;
-  if (!Join(pattern, ifoFolder, "*.*")) return false;
-  platform::ListFolder(pattern, platform::kAnyEntry, DescribeOne, &d);
-  return !d.overflow;
-}
-
-// About 1,200 files of a full disc at under 300 bytes a line.
-constexpr std::size_t kDescriptionCapacity = 384 * 1024;
-char Described[kDescriptionCapacity];
-char Recorded[kDescriptionCapacity];
-
-bool WriteRecord(const char* editFolder, const char* into) {
-  char path[kPathCapacity];
-  if (!DescribeDisc(editFolder, editFolder, Described, sizeof Described) || !Join(path, into, kRecordName))
-    return false;
-  std::FILE* out = platform::OpenFile(path, "wb");
-  if (!out) return false;
-  std::size_t size = std::strlen(Described);
-  bool ok = platform::WriteBytes(Described, size, out) == size;
-  ok = platform::FlushToDisk(out) && ok;
-  ok = platform::CloseFile(out) && ok;
-  return ok;
-}
-
-// Whether the backup was taken from the disc now in the folder. A backup
-// made before the record existed has none, and is taken on trust.
-bool BelongsToFolder(const char* editFolder, const char* backup) {
-  char path[kPathCapacity];
-  if (!Join(path, backup, kRecordName)) return false;
-  if (!Exists(path)) return true;
-  std::FILE* in = platform::OpenFile(path, "rb");
-  if (!in) return false;
-  std::size_t size = std::fread(Recorded, 1, sizeof Recorded - 1, in);
-  bool whole = size < sizeof Recorded - 1 && !std::ferror(in);
-  std::fclose(in);
-  Recorded[size] = '\0';
-  return whole && DescribeDisc(editFolder, backup, Described, sizeof Described) &&
-         std::strlen(Recorded) == size && std::strcmp(Recorded, Described) == 0;
 }
 
 // Makes a rename of `folder` (without a trailing backslash) durable.
@@ -232,7 +168,7 @@ bool CopyIntoNewFolder(const char* editFolder, const char* made) {
   for (int i = 0; ok && i < Listed.count; ++i) {
     ok = Join(from, editFolder, Listed.names[i]) && Join(to, into, Listed.names[i]) && CopyOneFile(from, to);
   }
-  ok = ok && WriteRecord(editFolder, into) && platform::SyncFolder(made);
+  ok = ok && WriteBackupRecord(editFolder, into) && platform::SyncFolder(made);
   if (!ok) RemoveHalfMade(made);
   return ok;
 }
@@ -299,107 +235,63 @@ bool BackupFolderNamed(const char* editFolder, BackupName which, char* out, std:
   return named;
 }
 
-}  // namespace
-
-bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
-  return BackupFolderNamed(editFolder, BackupName::Current, out, capacity);
+// The folder symbolic links lead to, so that a disc reached through a link
+// and through its real place has one backup; the path as given where it has
+// no real one to name.
+void RealFolder(const char* editFolder, char (&out)[kPathCapacity]) {
+  if (!platform::RealFolderPath(editFolder, out, sizeof out))
+    std::snprintf(out, sizeof out, "%s", editFolder);
 }
 
-bool FindOriginalBackup(const char* editFolder, char* out, std::size_t capacity) {
+struct FoundBackup {
+  BackupTrust trust;
+  BackupName name;
+  char folder[kPathCapacity];  // ends in a backslash; empty when none
+  char owner[kPathCapacity];   // the spelling of the edit folder it is a sibling of
+};
+
+// The backup of editFolder (ending in a backslash) that passes its record,
+// looked for under each name by the real folder, then by the folder as
+// given (a link made before backups followed links); else the first found,
+// with what is wrong with it, or trust None.
+void FindBackup(const char* editFolder, FoundBackup* found) {
+  char spellings[2][kPathCapacity];
+  RealFolder(editFolder, spellings[0]);
+  std::snprintf(spellings[1], sizeof spellings[1], "%s", editFolder);
+  *found = FoundBackup{BackupTrust::None, BackupName::Current, "", ""};
   char folder[kPathCapacity];
-  for (BackupName name : {BackupName::Current, BackupName::Prefixed, BackupName::Old}) {
-    if (!BackupFolderNamed(editFolder, name, folder, sizeof folder)) continue;
-    DropTrailingBackslash(folder);
-    if (IsFolder(folder) && Fits(std::snprintf(out, capacity, "%s\\", folder), capacity)) return true;
-  }
-  if (capacity > 0) out[0] = '\0';
-  return false;
-}
-
-bool EnsureOriginalBackup(const char* editFolder) {
-  char backup[kPathCapacity];
-  if (!BackupFolderOf(editFolder, backup, sizeof backup)) {
-    char edit[kPathCapacity];
-    std::snprintf(edit, sizeof edit, "%s", editFolder);
-    DropTrailingBackslash(edit);
-    std::size_t n = std::strlen(edit);
-    bool root = n == 0 || edit[n - 1] == ':';
-    return AskGoOnWithout(
-        root ? "編集フォルダがドライブのルートのため, 隣にバックアップ用のフォルダを作れません."
-             : "バックアップ用のフォルダのパスが長すぎます.");
-  }
-  DropTrailingBackslash(backup);
-  if (IsFolder(backup)) return true;  // made by an earlier execute: keep the first originals
-  if (Exists(backup)) return AskGoOnWithoutFolder(backup);
-  char old[kPathCapacity];
-  if (FindOriginalBackup(editFolder, old, sizeof old)) {
-    // Under the name that spoils a burned disc: move it out of the way. Where
-    // it cannot move it still holds the first originals, and stays.
-    DropTrailingBackslash(old);
-    if (platform::RenameFolder(old, backup)) SyncParent(backup);
-    return true;
-  }
-
-  char temporary[kPathCapacity];
-  if (!Join(temporary, backup, kTemporarySuffix)) return AskGoOnWithoutFolder(backup);
-  // Left over from an execute that was cut off: it never became the backup.
-  if (IsFolder(temporary)) RemoveHalfMade(temporary);
-
-  if (!CopyIntoNewFolder(editFolder, temporary)) return AskGoOnWithoutFolder(backup);
-  if (!platform::RenameFolder(temporary, backup)) {
-    RemoveHalfMade(temporary);
-    return AskGoOnWithoutFolder(backup);
-  }
-  SyncParent(backup);
-  return true;
-}
-
-bool RestoreOriginalBackup(const char* editFolder) {
-  char folder[kPathCapacity];
-  if (std::strlen(editFolder) > kPathCapacity - 2) {
-    platform::ShowMessage("編集フォルダのパスが長すぎます.", "エラー", platform::kWarningBox);
-    return false;
-  }
-  std::snprintf(folder, sizeof folder, "%s", editFolder);
-  AddTrailingBackslash(folder);
-
-  char backup[kPathCapacity];
-  if (!FindOriginalBackup(folder, backup, sizeof backup)) {
-    char text[kPathCapacity * 3 + 128];
-    std::snprintf(text, sizeof text, "%s", "元のIFOファイルのバックアップがありません.");
-    if (BackupFolderOf(folder, backup, sizeof backup)) {
-      DropTrailingBackslash(backup);
-      char shown[kPathCapacity * 3];
-      ToUtf8(backup, shown, sizeof shown);
-      std::snprintf(text, sizeof text, "元のIFOファイルのバックアップがありません.\n%s", shown);
+  for (int s = 0; s < 2; ++s) {
+    if (s == 1 && std::strcmp(spellings[0], spellings[1]) == 0) break;
+    for (BackupName name : {BackupName::Current, BackupName::Prefixed, BackupName::Old}) {
+      if (!BackupFolderNamed(spellings[s], name, folder, sizeof folder)) continue;
+      DropTrailingBackslash(folder);
+      if (!IsFolder(folder)) continue;
+      AddTrailingBackslash(folder);
+      BackupTrust trust = CheckBackupRecord(editFolder, folder);
+      if (found->trust != BackupTrust::None && trust != BackupTrust::Own) continue;
+      *found = FoundBackup{trust, name, "", ""};
+      std::memcpy(found->folder, folder, sizeof folder);
+      std::memcpy(found->owner, spellings[s], sizeof folder);
+      if (trust == BackupTrust::Own) return;
     }
-    platform::ShowMessage(text, "エラー", platform::kWarningBox);
-    return false;
   }
-  char backupName[kPathCapacity];
-  std::snprintf(backupName, sizeof backupName, "%s", backup);
-  DropTrailingBackslash(backupName);
-  if (!BelongsToFolder(folder, backup)) {
-    char shown[kPathCapacity * 3];
-    ToUtf8(backupName, shown, sizeof shown);
-    char text[kPathCapacity * 3 + 256];
-    std::snprintf(
-        text, sizeof text,
-        "バックアップはこのフォルダのディスクから作られたものでないか, 欠けているため復元できません.\n%s",
-        shown);
-    platform::ShowMessage(text, "エラー", platform::kWarningBox);
-    return false;
-  }
-  if (!ListIfoAndBup(backup, &Listed)) {
-    platform::ShowMessage("バックアップのファイルが多すぎるか, 名前が長すぎるため復元できません.", "エラー",
-                          48);
-    return false;
-  }
-  if (Listed.count == 0) {
-    platform::ShowMessage("バックアップにIFOファイルがありません.", "エラー", platform::kWarningBox);
-    return false;
-  }
+}
 
+// VIDEO_TS.IFO of a backup (ending in a backslash) into OriginalVmg.
+uint8_t OriginalVmg[kVmgImageCapacity];
+ImageRef ReadBackupVmg(const char* backup) {
+  char name[kPathCapacity];
+  ImageRef image{OriginalVmg, 0};
+  if (!Join(name, backup, "VIDEO_TS.IFO")) return image;
+  std::FILE* f = platform::OpenFile(name, "rb");
+  if (!f) return image;
+  image.size = int64_t(std::fread(OriginalVmg, 1, sizeof OriginalVmg, f));
+  std::fclose(f);
+  return image;
+}
+
+// The files listed in the backup `backup` as the writer takes them.
+const PendingFile* ListedInWritingOrder(const char* backup) {
   static char sources[kMaxBackupFiles][kPathCapacity];
   static PendingFile files[kMaxBackupFiles];
   for (int i = 0; i < Listed.count; ++i) {
@@ -415,13 +307,168 @@ bool RestoreOriginalBackup(const char* editFolder) {
     Join(sources[at], backup, Listed.names[i]);
     files[at] = PendingFile{Listed.names[i], nullptr, 0, sources[at]};
   }
-  if (!WriteFileSet(folder, files, Listed.count)) return false;
+  return files;
+}
 
+void ShowBackupError(const char* text, const char* backup) {
+  char folder[kPathCapacity];
+  std::snprintf(folder, sizeof folder, "%s", backup);
+  DropTrailingBackslash(folder);
+  char shown[kPathCapacity * 3];
+  ToUtf8(folder, shown, sizeof shown);
+  char message[kPathCapacity * 3 + 512];
+  std::snprintf(message, sizeof message, "%s\n%s", text, shown);
+  platform::ShowMessage(message, "エラー", platform::kWarningBox);
+}
+
+}  // namespace
+
+bool BackupFolderOf(const char* editFolder, char* out, std::size_t capacity) {
+  char real[kPathCapacity];
+  RealFolder(editFolder, real);
+  return BackupFolderNamed(real, BackupName::Current, out, capacity);
+}
+
+bool FindOriginalBackup(const char* editFolder, char* out, std::size_t capacity) {
+  char folder[kPathCapacity];
+  std::snprintf(folder, sizeof folder, "%s", editFolder);
+  AddTrailingBackslash(folder);
+  static FoundBackup found;
+  FindBackup(folder, &found);
+  bool own =
+      found.trust == BackupTrust::Own && Fits(std::snprintf(out, capacity, "%s", found.folder), capacity);
+  if (!own && capacity > 0) out[0] = '\0';
+  return own;
+}
+
+ImageRef OriginalVmgImage(const char* editFolder) {
+  char backup[kPathCapacity];
+  if (!FindOriginalBackup(editFolder, backup, sizeof backup)) return ImageRef{OriginalVmg, 0};
+  return ReadBackupVmg(backup);
+}
+
+namespace {
+
+// Copies the folder's files into a new backup at `backup` (without a
+// trailing backslash), saying so when they are no disc's originals.
+bool MakeBackup(const char* editFolder, const char* backup) {
+  char temporary[kPathCapacity];
+  if (!Join(temporary, backup, kTemporarySuffix)) return AskGoOnWithoutFolder(backup);
+  // Left over from an execute that was cut off: it never became the backup.
+  if (IsFolder(temporary)) RemoveHalfMade(temporary);
+
+  if (!CopyIntoNewFolder(editFolder, temporary)) return AskGoOnWithoutFolder(backup);
+  if (!platform::RenameFolder(temporary, backup)) {
+    RemoveHalfMade(temporary);
+    return AskGoOnWithoutFolder(backup);
+  }
+  SyncParent(backup);
+  char made[kPathCapacity];
+  if (Join(made, backup, "\\") && HoldsEarlierExecute(ReadBackupVmg(made))) {
+    char shown[kPathCapacity * 3];
+    ToUtf8(backup, shown, sizeof shown);
+    char text[kPathCapacity * 3 + 128];
+    std::snprintf(text, sizeof text, "%s\n%s", kAlreadyChangedText, shown);
+    platform::ShowMessage(text, "情報", platform::kInformationBox);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool EnsureOriginalBackup(const char* editFolder) {
+  char backup[kPathCapacity];
+  if (!BackupFolderOf(editFolder, backup, sizeof backup)) {
+    char edit[kPathCapacity];
+    std::snprintf(edit, sizeof edit, "%s", editFolder);
+    DropTrailingBackslash(edit);
+    std::size_t n = std::strlen(edit);
+    bool root = n == 0 || edit[n - 1] == ':';
+    return AskGoOnWithout(
+        root ? "編集フォルダがドライブのルートのため, 隣にバックアップ用のフォルダを作れません."
+             : "バックアップ用のフォルダのパスが長すぎます.");
+  }
+  DropTrailingBackslash(backup);
+  static FoundBackup found;
+  FindBackup(editFolder, &found);
+  if (found.trust == BackupTrust::Own) {
+    // Made by an earlier execute: keep the first originals. Under a name
+    // that spoils a burned disc, move it out of the way; where it cannot
+    // move it still holds them, and stays.
+    char current[kPathCapacity];
+    if (found.name != BackupName::Current &&
+        BackupFolderNamed(found.owner, BackupName::Current, current, sizeof current)) {
+      DropTrailingBackslash(found.folder);
+      DropTrailingBackslash(current);
+      if (!Exists(current) && platform::RenameFolder(found.folder, current)) SyncParent(current);
+    }
+    return true;
+  }
+  if (IsFolder(backup)) {
+    // Another disc's, or one that fails its record: never used nor
+    // overwritten; the user decides where it goes.
+    char text[kPathCapacity * 3 + 512];
+    char shown[kPathCapacity * 3];
+    ToUtf8(backup, shown, sizeof shown);
+    char there[kPathCapacity];
+    BackupTrust trust =
+        Join(there, backup, "\\") ? CheckBackupRecord(editFolder, there) : BackupTrust::Changed;
+    std::snprintf(text, sizeof text, "%s\n%s\n%s", BackupFault(trust), kMoveAsideText, shown);
+    return AskGoOnWithout(text);
+  }
+  if (Exists(backup)) return AskGoOnWithoutFolder(backup);
+  return MakeBackup(editFolder, backup);
+}
+
+bool RestoreOriginalBackup(const char* editFolder) {
+  char folder[kPathCapacity];
+  if (std::strlen(editFolder) > kPathCapacity - 2) {
+    platform::ShowMessage("編集フォルダのパスが長すぎます.", "エラー", platform::kWarningBox);
+    return false;
+  }
+  std::snprintf(folder, sizeof folder, "%s", editFolder);
+  AddTrailingBackslash(folder);
+
+  static FoundBackup found;
+  FindBackup(folder, &found);
+  if (found.trust == BackupTrust::None) {
+    char backup[kPathCapacity];
+    if (BackupFolderOf(folder, backup, sizeof backup)) {
+      ShowBackupError(BackupFault(BackupTrust::None), backup);
+    } else {
+      platform::ShowMessage(BackupFault(BackupTrust::None), "エラー", platform::kWarningBox);
+    }
+    return false;
+  }
+  const char* backup = found.folder;
+  if (!ListIfoAndBup(backup, &Listed)) {
+    platform::ShowMessage("バックアップのファイルが多すぎるか, 名前が長すぎるため復元できません.", "エラー",
+                          platform::kWarningBox);
+    return false;
+  }
+  if (Listed.count == 0) {
+    platform::ShowMessage("バックアップにIFOファイルがありません.", "エラー", platform::kWarningBox);
+    return false;
+  }
+  if (found.trust != BackupTrust::Own) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%s 復元できません.", BackupFault(found.trust));
+    ShowBackupError(text, backup);
+    return false;
+  }
+
+  if (!WriteFileSet(folder, ListedInWritingOrder(backup), Listed.count)) return false;
+
+  char backupName[kPathCapacity];
+  std::snprintf(backupName, sizeof backupName, "%s", backup);
+  DropTrailingBackslash(backupName);
   char shown[kPathCapacity * 3];
   ToUtf8(backupName, shown, sizeof shown);
-  char text[kPathCapacity * 3 + 256];
-  std::snprintf(text, sizeof text, "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: %s",
-                shown);
+  char text[kPathCapacity * 3 + 512];
+  bool changed = HoldsEarlierExecute(ReadBackupVmg(backup));
+  std::snprintf(text, sizeof text,
+                "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: %s%s%s", shown,
+                changed ? "\n" : "", changed ? kRestoredChangedText : "");
   platform::ShowMessage(text, "情報", platform::kInformationBox);
   return true;
 }

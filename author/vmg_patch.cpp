@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "author/original_backup.h"
+#include "author/written_parts.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
@@ -20,7 +21,7 @@
 namespace {
 
 // VMGI_MAT and the First Play area behind it.
-constexpr int kFirstPlayAreaEnd = 0x800;
+constexpr int kFirstPlayAreaEnd = kFirstPlayArea + kFirstPlayAreaSize;
 
 const char kCaptionError[] = "エラー";
 const char kTooBigText[] = "メニューテーブルを追加するとVIDEO_TS.IFOが2MBを超えるため、更新できません.";
@@ -39,75 +40,17 @@ struct TablePlacement {
   int64_t newSize;  // VmgSize afterwards
 };
 
-// The first of the tables that follow the menu table on disc, or 0 when
-// none of the five fields is set. They are taken to lie in field order.
-int64_t FirstFollowingSector(const uint8_t* vmg) {
-  for (int field : kVmgFollowingTables) {
-    int32_t sector = ReadBe32(vmg + field);
-    if (sector > 0) return sector;
-  }
-  return 0;
-}
-
-// Sectors the menu table at `sector` takes by its own end address, at least
-// one. Where no other table follows it, this is all it can be said to hold:
-// taking one sector for a longer table would leave the rest of it behind the
-// new one, and every execute would grow the file again.
-int64_t OwnSectors(ImageRef vmg, int64_t sector) {
-  int64_t at = sector * kSectorSize;
-  if (sector < 1 || !SpanInside(vmg.size, at, 8)) return 1;
-  int64_t size = int64_t(ReadBe32(vmg.data + at + 4)) + 1;
-  return size > kSectorSize ? (size + kSectorSize - 1) / kSectorSize : 1;
-}
-
 bool PlaceTable(ImageRef vmg, TablePlacement* place) {
-  // VMGI_MAT and the First Play area must be there, and the image must fit
-  // the working copy before anything is computed from it.
-  if (!SpanInside(kVmgImageCapacity, 0, vmg.size) || !SpanInside(vmg.size, 0, kFirstPlayAreaEnd)) {
-    return false;
-  }
-  int64_t p = ReadBe32(vmg.data + kVmgMenuPgciUtSector);
-  int64_t next = FirstFollowingSector(vmg.data);
-  if (p != 0) {
-    place->fieldWasZero = false;
-    place->sector = p;
-    place->oldSectors = next > 0 ? next - p : OwnSectors(vmg, p);
-  } else {
-    place->fieldWasZero = true;
-    place->sector = next > 0 ? next : int64_t(ReadBe32(vmg.data + kVmgTtSrptSector)) + 1;
-    place->oldSectors = 0;
-  }
-  // The table must lie after the First Play area and wholly inside the file;
-  // a following table that starts before it means the fields disagree.
-  int64_t start = place->sector * kSectorSize;
-  if (place->sector < 1 || !SpanInside(vmg.size, start, place->oldSectors * kSectorSize)) return false;
-  // The title table stays where it is and its entries are rewritten there,
-  // so it must lie before the menu table; every following table is moved and
-  // renumbered, so each must lie behind the old one. A disc whose fields say
-  // otherwise would be written with tables that point at the wrong bytes.
-  int64_t titleTable = ReadBe32(vmg.data + kVmgTtSrptSector);
-  if (titleTable < 1 || titleTable >= place->sector) return false;
-  for (int field : kVmgFollowingTables) {
-    int32_t sector = ReadBe32(vmg.data + field);
-    if (sector > 0 && sector < place->sector + place->oldSectors) return false;
-  }
-
+  MenuTableSpan span;
+  if (!FindMenuTableSpan(vmg, &span)) return false;
+  place->sector = span.sector;
+  place->fieldWasZero = span.fieldWasZero;
+  place->oldSectors = span.sectors;
   int64_t endAddress = ReadBe32(Disc.MenuTableImage + 4);
   if (!SpanInside(kMenuTableCapacity, 0, endAddress + 1)) return false;
   place->newSectors = (endAddress + 1 + kSectorSize - 1) / kSectorSize;
   place->newSize = vmg.size + (place->newSectors - place->oldSectors) * kSectorSize;
   return true;
-}
-
-// Where the commands of a unit's dispatcher (its last program chain)
-// start, or -1 when the chain or a command table of 2 x TitleCount
-// pre-commands is not where the table's own offsets say.
-int64_t DispatcherCommands(ImageRef table, const MenuUnit& unit) {
-  int64_t pgc = MenuPgcOffset(table, unit, unit.pgcs);
-  CommandTable commands;
-  if (pgc < 0 || !ReadCommandTable(table, pgc, &commands)) return -1;
-  if (!commands.present || commands.pre != 2 * Disc.TitleCount) return -1;
-  return commands.offset + 8;
 }
 
 // Every unit of the prepared table must carry a dispatcher we can write
@@ -117,7 +60,8 @@ bool MenuTableUsable(ImageRef table) {
   if (ReadMenuTable(table, 0, &units) != MenuUnitFault::None) return false;
   for (int u = 0; u < units.units; ++u) {
     MenuUnit unit;
-    if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None || DispatcherCommands(table, unit) < 0)
+    if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None ||
+        WrittenDispatcherCommands(table, unit) < 0)
       return false;
   }
   return true;
@@ -151,9 +95,10 @@ void WriteSectorFields() {
   uint8_t* vmg = Disc.VmgImage;
   int64_t ifoSectors = (int64_t(Disc.VmgSize) + kSectorSize - 1) / kSectorSize;
   int64_t vobSectors = MenuVobSectors(0);
-  WriteBe32(vmg + kVmgLastSector, int32_t(vobSectors + 2 * ifoSectors - 1));
-  WriteBe32(vmg + kVmgIfoLastSector, int32_t(ifoSectors - 1));
-  WriteBe32(vmg + kVmgMenuVobsSector, int32_t(vobSectors > 0 ? ifoSectors : 0));
+  const int64_t values[] = {vobSectors + 2 * ifoSectors - 1, ifoSectors - 1, vobSectors > 0 ? ifoSectors : 0};
+  static_assert(sizeof values / sizeof values[0] == sizeof kVmgSectorFields / sizeof kVmgSectorFields[0], "");
+  for (int i = 0; i < int(sizeof values / sizeof values[0]); ++i)
+    WriteBe32(vmg + kVmgSectorFields[i], int32_t(values[i]));
 }
 
 // Each title search pointer gets its title set's first sector on disc, in
@@ -175,7 +120,7 @@ void WriteTitleSetStartSectors() {
     int64_t entry = TitleEntryOffset(vmg, j);
     if (entry < 0) continue;
     int v = Disc.VmgImage[entry + 6];
-    if (v >= 1 && v <= setCount) WriteBe32(Disc.VmgImage + entry + 8, int32_t(start[v]));
+    if (v >= 1 && v <= setCount) WriteBe32(Disc.VmgImage + entry + kTitleEntryStartSector, int32_t(start[v]));
   }
 }
 
@@ -193,26 +138,16 @@ void WriteFirstPlay() {
 
 // VIDEO_TS.IFO as the backup holds it: what an option changed is taken
 // back from there when the option is switched off.
-uint8_t OriginalVmg[kVmgImageCapacity];
-ImageRef OriginalVmgRef{OriginalVmg, 0};
+ImageRef OriginalVmgRef{nullptr, 0};
 
 bool UndoesFirstPlay(FirstPlayKind was) {
   return was != DiscFirstPlay && Disc.RandomPlay != 1 && Disc.NoMenu != 1;
 }
 bool UndoesMenuEntries(FirstPlayKind was) { return was == NoMenuFirstPlay && Disc.NoMenu != 1; }
 
-// False when there is no backup, or its First Play is not the disc's own.
+// False when there is no backup of this disc, or its First Play is not the disc's own.
 bool LoadOriginalVmg() {
-  char folder[kPathCapacity];
-  char name[kPathCapacity];
-  OriginalVmgRef.size = 0;
-  if (!FindOriginalBackup(Disc.EditFolder, folder, sizeof folder) ||
-      std::snprintf(name, sizeof name, "%sVIDEO_TS.IFO", folder) >= int(sizeof name))
-    return false;
-  std::FILE* f = platform::OpenFile(name, "rb");
-  if (!f) return false;
-  OriginalVmgRef.size = int64_t(std::fread(OriginalVmg, 1, sizeof OriginalVmg, f));
-  std::fclose(f);
+  OriginalVmgRef = OriginalVmgImage(Disc.EditFolder);
   return SpanInside(OriginalVmgRef.size, 0, kFirstPlayAreaEnd) &&
          ReadFirstPlayKind(OriginalVmgRef) == DiscFirstPlay;
 }
@@ -249,7 +184,7 @@ void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
   for (int u = 0; u < units.units; ++u) {
     MenuUnit unit;
     if (ReadMenuUnit(table, units, u, &unit) != MenuUnitFault::None) continue;  // checked before patching
-    int64_t commands = DispatcherCommands(table, unit);
+    int64_t commands = WrittenDispatcherCommands(table, unit);
     if (commands < 0) continue;
     if (Disc.NoMenu == 1) {
       // The old menus stop being entry chains; the title menu key runs
@@ -267,13 +202,13 @@ void WriteLanguageUnits(int64_t tableStart, int64_t tableSize) {
 }  // namespace
 
 long long PatchedVmgSize() {
-  TablePlacement place;
+  TablePlacement place{};
   return PlaceTable(StoredVmgRef(), &place) ? place.newSize : -1;
 }
 
 bool CheckVideoManagerPatch() {
   ImageRef stored = StoredVmgRef();
-  TablePlacement place;
+  TablePlacement place{};
   if (Disc.TitleCount < 1 || Disc.TitleCount > kMaxTitles || !PlaceTable(stored, &place) ||
       !MenuTableUsable({Disc.MenuTableImage, place.newSectors * kSectorSize})) {
     platform::ShowMessage(kDamagedText, kCaptionError, platform::kErrorBox);
@@ -294,8 +229,8 @@ bool CheckVideoManagerPatch() {
 bool PatchVideoManager() {
   if (!CheckVideoManagerPatch()) return false;
   ImageRef stored = StoredVmgRef();
-  TablePlacement place;
-  PlaceTable(stored, &place);
+  TablePlacement place{};
+  if (!PlaceTable(stored, &place)) return false;  // checked above
 
   // Every patch starts again from VIDEO_TS.IFO as it was read, not from the
   // image an earlier execute patched: a repeated execute then writes the

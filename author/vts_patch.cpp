@@ -7,23 +7,16 @@
 #include <cstring>
 
 #include "actions/title_action.h"
+#include "author/written_parts.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 #include "disc/written_commands.h"
 #include "platform/platform.h"
 
 namespace {
-
-// Title j's chain and the slot of its first post command, or false when
-// nothing of the title is written: it is out of range, or its chain has no
-// post command (no command table, or no post commands).
-bool FirstPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot) {
-  if (j < 0 || j >= Disc.TitleCount || j >= kMaxTitles || !FindTitleChain(vmg, j, chain)) return false;
-  *slot = FirstPostCommand(VtsImageRef(chain->titleSet), chain->pgc);
-  return *slot >= 0;
-}
 
 bool CommandForAction(int j, int titleInSet, uint8_t out[8]) {
   switch (Disc.ActionKind[j]) {
@@ -58,10 +51,11 @@ void WriteTitleSetSectors(int v) {
   uint8_t* image = VtsImage(v);
   int64_t ifoSectors = int64_t(Disc.IfoSize[v]) / kSectorSize;
   int64_t menuSectors = int64_t(uint32_t(Disc.MenuVobSize[v])) / kSectorSize;
-  WriteBe32(image + kVtsLastSector, int32_t(Disc.TitleVobSectors[v] + 2 * ifoSectors + menuSectors - 1));
-  WriteBe32(image + kVtsIfoLastSector, int32_t(ifoSectors - 1));
-  WriteBe32(image + kVtsMenuVobsSector, int32_t(menuSectors > 0 ? ifoSectors : 0));
-  WriteBe32(image + kVtsTitleVobsSector, int32_t(ifoSectors + menuSectors));
+  const int64_t values[] = {Disc.TitleVobSectors[v] + 2 * ifoSectors + menuSectors - 1, ifoSectors - 1,
+                            menuSectors > 0 ? ifoSectors : 0, ifoSectors + menuSectors};
+  static_assert(sizeof values / sizeof values[0] == sizeof kVtsSectorFields / sizeof kVtsSectorFields[0], "");
+  for (int i = 0; i < int(sizeof values / sizeof values[0]); ++i)
+    WriteBe32(image + kVtsSectorFields[i], int32_t(values[i]));
 }
 
 }  // namespace
@@ -69,7 +63,7 @@ void WriteTitleSetSectors(int v) {
 bool EndCommandFor(int j, unsigned char out[8]) {
   TitleChain chain;
   int64_t slot = -1;
-  return FirstPostSlot(VmgImageRef(), j, &chain, &slot) && CommandForAction(j, chain.titleInSet, out);
+  return WrittenPostSlot(VmgImageRef(), j, &chain, &slot) && CommandForAction(j, chain.titleInSet, out);
 }
 
 bool CheckSharedChains() {
@@ -78,15 +72,19 @@ bool CheckSharedChains() {
   TitleChain chains[kMaxTitles];
   uint8_t ends[kMaxTitles][8];
   bool written[kMaxTitles];
+  int64_t slots[kMaxTitles];
   for (int j = 0; j < count; ++j) {
-    int64_t slot = -1;
-    written[j] = FirstPostSlot(vmg, j, &chains[j], &slot);
+    int64_t& slot = slots[j];
+    slot = -1;
+    written[j] = WrittenPostSlot(vmg, j, &chains[j], &slot);
     if (!written[j]) continue;
     // A title whose action leaves the command ends as the chain does now.
     if (!CommandForAction(j, chains[j].titleInSet, ends[j]))
       std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
     for (int i = 0; i < j; ++i) {
-      if (!written[i] || chains[i].titleSet != chains[j].titleSet || chains[i].pgc != chains[j].pgc ||
+      // Chains whose command tables are one table share their post commands
+      // as much as titles ending in one chain do.
+      if (!written[i] || chains[i].titleSet != chains[j].titleSet || slots[i] != slots[j] ||
           std::memcmp(ends[i], ends[j], 8) == 0)
         continue;
       char text[256];
@@ -101,12 +99,26 @@ bool CheckSharedChains() {
   return true;
 }
 
+bool CheckFixedEnds() {
+  static TitleEnds ends;
+  FindTitleEnds(VmgImageRef(), &ends);
+  for (int j = 0; j < ends.count; ++j) {
+    uint8_t command[8];
+    if (ends.title[j].fixed == EndFixed::No || !CommandForAction(j, 1, command)) continue;
+    char text[512];
+    FixedEndRefusal(j, ends.title[j], text, sizeof text);
+    platform::ShowMessage(text, "エラー", platform::kWarningBox);
+    return false;
+  }
+  return true;
+}
+
 void PatchTitleSets() {
   ImageRef vmg = VmgImageRef();
   for (int j = 0; j < Disc.TitleCount; ++j) {
     TitleChain chain{0, 0, -1, -1};
     int64_t slot = -1;
-    bool found = FirstPostSlot(vmg, j, &chain, &slot);
+    bool found = WrittenPostSlot(vmg, j, &chain, &slot);
     int v = chain.titleSet;
     if (v < 1 || v > Disc.TitleSetCount || v > kMaxTitleSets || chain.titleInSet < 1 ||
         chain.titleInSet > kMaxTitles)

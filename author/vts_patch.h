@@ -7,6 +7,10 @@ void PatchTitleSets();
 // false, after a message naming two of them, when their actions would write
 // different ones. Runs before anything is patched.
 bool CheckSharedChains();
+// A title whose end cannot be changed (see disc/title_end.h) and whose action
+// is not to leave it: false, after a message saying why. Runs before
+// anything is patched.
+bool CheckFixedEnds();
 // The first post command that title j (0-based) gets for its action; false
 // when nothing would be written: the action leaves the command as it is, or
 // the title is out of range or its program chain has no post command.

@@ -7,6 +7,7 @@
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
 #include "disc/ifo_tables.h"
+#include "disc/title_end.h"
 #include "disc/title_info.h"
 
 namespace {
@@ -39,6 +40,19 @@ std::string MenuWords(int code) {
   if (c.then == NavOp::CallSS_FP) return "first play";
   const char* name = MenuName(c.args[0]);
   return name ? name : "menu " + std::to_string(c.args[0]);
+}
+
+// Why each title's end cannot be changed, "" where it can.
+std::vector<std::string> FixedEnds() {
+  static TitleEnds ends;
+  FindTitleEnds(StoredVmgRef(), &ends);
+  std::vector<std::string> why;
+  for (int t = 0; t < ends.count; ++t) {
+    char words[256];
+    FixedEndWords(t, ends.title[t], words, sizeof words);
+    why.push_back(words);
+  }
+  return why;
 }
 
 int TargetNumber(int t) { return Disc.ActionTarget[t] < 0 ? 0 : Disc.ActionTarget[t] + 1; }
@@ -132,6 +146,10 @@ std::string DescribeText(const std::string& folder) {
     shown.erase(shown.find_last_not_of(' ') + 1);
     out += shown + "\n";
   }
+  std::string fixed;
+  for (const std::string& why : FixedEnds())
+    if (!why.empty()) fixed += "  " + why + "\n";
+  if (!fixed.empty()) out += "\nEnds that cannot be changed:\n" + fixed;
   return out;
 }
 
@@ -142,6 +160,7 @@ std::string DescribeJson(const std::string& folder, const std::vector<std::strin
                     ", \"menu_register\": " + std::to_string(Disc.MenuRegister) +
                     ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ", \"first_play\": \"" +
                     FirstPlayName(false) + "\",\n \"titles\": [";
+  std::vector<std::string> fixed = FixedEnds();
   for (int t = 0; t < Disc.TitleCount; ++t) {
     TitleSummary row = TitleSummaryOf(t);
     if (t) out += ",\n  ";
@@ -151,7 +170,8 @@ std::string DescribeJson(const std::string& folder, const std::vector<std::strin
            ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
            "\", \"target\": " + std::to_string(TargetNumber(t)) + ", \"command\": \"" + CommandText(t) +
            "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) +
-           ", \"command_text\": " + JsonString(CommandWords(t)) + "}";
+           ", \"command_text\": " + JsonString(CommandWords(t)) +
+           ", \"fixed_end\": " + JsonString(std::size_t(t) < fixed.size() ? fixed[std::size_t(t)] : "") + "}";
   }
   out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "],\n \"warnings\": [";
   for (std::size_t i = 0; i < warnings.size(); ++i) out += (i ? ", " : "") + JsonString(warnings[i]);

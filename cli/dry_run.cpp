@@ -6,16 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "actions/playback_warnings.h"
 #include "actions/title_action.h"
-#include "author/vmg_patch.h"
-#include "author/vts_patch.h"
+#include "author/patch_preview.h"
 #include "cli/console.h"
-#include "cli/trace.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/nav_vm.h"
 #include "disc/title_chain.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -38,27 +36,6 @@ long CountChanged(const uint8_t* before, long beforeSize, const uint8_t* after, 
 }
 
 }  // namespace
-
-bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look) {
-  // The title set images are patched in place, so keep the bytes as read to
-  // compare against and to put back afterwards.
-  std::vector<uint8_t> asRead(
-      Disc.IfoStore, Disc.IfoStore + Disc.IfoOffset[Disc.TitleSetCount] + Disc.IfoSize[Disc.TitleSetCount]);
-  platform::MessageBoxHandler shown = nullptr;
-  void* shownContext = platform::MessageBoxContext();
-  if (quiet)
-    shown = platform::SetMessageBoxHandler([](const char*, const char*, int, void*) { return 7; }, nullptr);
-  bool patched = CheckSharedChains() && PatchVideoManager();
-  if (patched) {
-    PatchTitleSets();
-    look(asRead.data());
-  }
-  if (quiet) platform::SetMessageBoxHandler(shown, shownContext);
-  std::memcpy(Disc.IfoStore, asRead.data(), asRead.size());
-  std::memcpy(Disc.VmgImage, Disc.IfoStore, Disc.IfoSize[0]);
-  Disc.VmgSize = Disc.IfoSize[0];
-  return patched;
-}
 
 bool PrintDryRun() {
   std::vector<std::string> before;
@@ -96,10 +73,6 @@ bool PrintDryRun() {
   });
 }
 
-bool PreviewPatched(NavPreview* out) {
-  return WithPatchedImages(true, [&](const uint8_t*) { PreviewDisc(VmgImageRef(), 0, out); });
-}
-
 bool PreviewChoices(const ApplyOptions& options, NavPreview* after, bool* previewed, std::string* error) {
   *previewed = PreviewPatched(after);
   for (const TitleOverride& t : options.titles) {
@@ -110,4 +83,10 @@ bool PreviewChoices(const ApplyOptions& options, NavPreview* after, bool* previe
     }
   }
   return true;
+}
+
+std::vector<std::string> PrintWarnings(const NavPreview* after) {
+  std::vector<std::string> warnings = PlaybackWarnings(after);
+  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
+  return warnings;
 }

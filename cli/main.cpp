@@ -10,13 +10,13 @@
 #include "actions/title_action.h"
 #include "author/execute.h"
 #include "author/original_backup.h"
+#include "author/patch_preview.h"
 #include "cli/apply_options.h"
 #include "cli/console.h"
 #include "cli/describe.h"
 #include "cli/dry_run.h"
 #include "cli/project_commands.h"
 #include "cli/trace.h"
-#include "cli/warnings.h"
 #include "cli/write_disc.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
@@ -45,9 +45,10 @@ const char kHelp[] =
     "         {\"folder\", \"title_count\", \"title_set_count\", \"menu_register\",\n"
     "          \"menu_pgc_number\", \"first_play\", \"titles\": [{\"title\", \"title_set\",\n"
     "          \"title_in_set\", \"angles\", \"chapters\", \"action\", \"target\", \"command\",\n"
-    "          \"menu\", \"command_text\"}], \"registers_used\", \"warnings\"}; action is\n"
-    "         jump, command, menu, stop, repeat or unchanged; target is the destination\n"
-    "         title (0 when none); command_text the end command in words; first_play\n"
+    "          \"menu\", \"command_text\", \"fixed_end\"}], \"registers_used\", \"warnings\"};\n"
+    "         action is jump, command, menu, stop, repeat or unchanged; target is the\n"
+    "         destination title (0 when none); command_text the end command in words;\n"
+    "         fixed_end why the title's end cannot be changed (\"\" when it can); first_play\n"
     "         is disc, or random or no_menu when an earlier apply's option wrote it\n"
     "         (apply without that option puts the disc's own back from the backup).\n"
     "\n"
@@ -56,7 +57,10 @@ const char kHelp[] =
     "         options, and writes VIDEO_TS.IFO/BUP and every VTS_nn_0.IFO/BUP.\n"
     "         Before its first question it warns, one line each, of what a player\n"
     "         would hit (see trace); a menu choice whose call players abort on is\n"
-    "         refused.\n"
+    "         refused. A title whose end cannot be changed (info says why: no post\n"
+    "         command, a last cell that leaves by its cell command, or a chain another\n"
+    "         title plays on through) keeps it under a preset, with a warning, and a\n"
+    "         --title for it is refused.\n"
     "  --preset P         0 playall-titlemenu  play on; title menu at the end\n"
     "                     1 playall-rootmenu   play on; root menu at the end\n"
     "                     2 playall-stop       play on; stop at the end\n"
@@ -99,13 +103,16 @@ const char kHelp[] =
     "         A backup taken from another disc is refused.\n"
     "\n"
     "trace    Previews playback as the disc is: where a player goes from the start\n"
-    "         and after each title (a title, a random title, a menu, a stop, or a\n"
-    "         fault where players stop or abort). Menus are those of the language\n"
-    "         CODE (two letters, e.g. en; default: the disc's first). --json prints\n"
+    "         and after each title (a title, a random title, a menu, a stop, a\n"
+    "         title chain that repeats for ever, or a fault where players stop or\n"
+    "         abort). Menus are those of the language CODE (two letters, e.g. fr;\n"
+    "         default en, as players start, or the disc's first where it has none).\n"
+    "         --json prints\n"
     "         {\"folder\", \"language\", \"start\": NEXT, \"after\": [{\"title\", \"next\": NEXT}]}\n"
     "         where NEXT is {\"kind\": \"title\", \"title\"}, {\"kind\": \"random\", \"titles\"},\n"
     "         {\"kind\": \"menu\", \"domain\": \"vmgm\", \"pgc\"}, {\"kind\": \"menu\",\n"
-    "         \"domain\": \"vtsm\", \"title_set\", \"pgc\"}, {\"kind\": \"stop\"} or\n"
+    "         \"domain\": \"vtsm\", \"title_set\", \"pgc\"}, {\"kind\": \"repeat\", \"title_set\",\n"
+    "         \"pgc\"}, {\"kind\": \"stop\"} or\n"
     "         {\"kind\": \"fault\", \"reason\"}; pgc counts in its menu language unit.\n"
     "\n"
     "project  A project file (.prj) keeps the disc as read and every setting.\n"
@@ -149,7 +156,8 @@ int Apply(const std::vector<std::string>& args) {
   std::vector<std::string> warnings = PrintWarnings(previewed ? &after : nullptr);
   std::string shown = NativePath(folder);
   if (o.dryRun) {
-    if (!PrintDryRun()) return kExitRefused;
+    // What apply would refuse, a dry run refuses too.
+    if (!CheckChosenEnds() || !PrintDryRun()) return kExitRefused;
     if (o.json) PrintUtf8(stdout, DescribeJson(shown, warnings));
     return kExitOk;
   }

@@ -21,6 +21,9 @@ std::string NextJson(const NavNext& next) {
              ", \"pgc\": " + std::to_string(next.pgc) + "}";
     case NextKind::Stop:
       return "{\"kind\": \"stop\"}";
+    case NextKind::Repeat:
+      return "{\"kind\": \"repeat\", \"title_set\": " + std::to_string(next.titleSet) +
+             ", \"pgc\": " + std::to_string(next.pgc) + "}";
     case NextKind::Fault:
       break;
   }
@@ -28,27 +31,6 @@ std::string NextJson(const NavNext& next) {
 }
 
 }  // namespace
-
-std::string NextWords(const NavNext& next) {
-  switch (next.kind) {
-    case NextKind::Title:
-      return "title " + std::to_string(next.title);
-    case NextKind::Random: {
-      std::string words = "a random title of";
-      for (int t = 1; t <= kMaxTitles; ++t)
-        if (CanReach(next, t)) words += " " + std::to_string(t);
-      return words;
-    }
-    case NextKind::Menu:
-      if (next.vmgm) return "menu VMGM " + std::to_string(next.pgc);
-      return "menu VTSM " + std::to_string(next.pgc) + " of title set " + std::to_string(next.titleSet);
-    case NextKind::Stop:
-      return "stop";
-    case NextKind::Fault:
-      break;
-  }
-  return std::string("fault: ") + next.reason;
-}
 
 std::string LanguageName(int code) {
   if (code <= 0) return "";

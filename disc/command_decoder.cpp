@@ -530,11 +530,7 @@ void AddPgcCommands(ImageRef image, int64_t pgc, void* context) {
 // navigation: counting its pair would warn about, and steer away from, the
 // registers we chose ourselves.
 void AddMenuPgcCommands(ImageRef image, int64_t pgc, void* context) {
-  CommandTable table;
-  if (ReadCommandTable(image, pgc, &table) && table.present && table.pre >= 2 &&
-      IsDispatcherStart(image.data + table.offset + 8))
-    return;
-  AddPgcCommands(image, pgc, context);
+  if (!IsOurDispatcher(image, pgc)) AddPgcCommands(image, pgc, context);
 }
 
 }  // namespace

@@ -243,3 +243,5 @@ bool CheckSectorFields(ReadFault* fault) {
   }
   return true;
 }
+
+bool CheckReadDisc(ReadFault* fault) { return CheckDiscTables(fault) && CheckSectorFields(fault); }

@@ -18,3 +18,7 @@ bool CheckDiscTables(ReadFault* fault = nullptr);
 // from the files, and a folder with a VOB missing would get wrong addresses.
 // Runs after CheckDiscTables, with the VOB sizes measured.
 bool CheckSectorFields(ReadFault* fault);
+
+// Every check a folder read makes of the images in IfoStore, with the VOB
+// sizes measured: what images kept elsewhere (a project's) must pass too.
+bool CheckReadDisc(ReadFault* fault);

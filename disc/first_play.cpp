@@ -7,9 +7,6 @@
 
 namespace {
 
-// VMGI_MAT ends at 0x3FF; the option's First Play takes the next 1024 bytes.
-constexpr int kFirstPlayArea = 0x400;
-constexpr int kFirstPlayAreaSize = 0x400;
 constexpr int kFirstPlayMatEnd = 0x4FB;
 constexpr uint8_t kFirstPlayProhibited[4] = {0x01, 0xFF, 0xFF, 0xEF};  // all but "go up"
 constexpr int kFirstPlayCommand = kFirstPlayArea + kPgcHeaderSize + 8;
@@ -44,6 +41,6 @@ FirstPlayKind ReadFirstPlayKind(ImageRef vmg) {
 
 void CopyFirstPlay(ImageRef from, uint8_t* vmg) {
   if (!SpanInside(from.size, 0, kFirstPlayArea + kFirstPlayAreaSize)) return;
-  std::memcpy(vmg + kVmgMatEnd, from.data + kVmgMatEnd, 8);  // MAT end and First Play address
+  std::memcpy(vmg + kVmgMatEnd, from.data + kVmgMatEnd, kFirstPlayFieldsSize);
   std::memcpy(vmg + kFirstPlayArea, from.data + kFirstPlayArea, kFirstPlayAreaSize);
 }

@@ -7,6 +7,13 @@
 
 #include "disc/ifo_tables.h"
 
+// VMGI_MAT ends at 0x3FF; the option's First Play takes the next 1024 bytes.
+// Writing it or the disc's own back changes these and the two fields from
+// kVmgMatEnd (the MAT's end and First Play's address), nothing else.
+constexpr int kFirstPlayArea = 0x400;
+constexpr int kFirstPlayAreaSize = 0x400;
+constexpr int kFirstPlayFieldsSize = 8;
+
 enum FirstPlayKind { DiscFirstPlay, RandomFirstPlay, NoMenuFirstPlay };
 
 // Replaces the First Play of a VIDEO_TS.IFO image (at least 0x800 bytes)

@@ -29,11 +29,12 @@ inline void VobFileName(char (&name)[kPathCapacity], int n, int k, const char* f
 }
 
 // Information file n (0 VIDEO_TS.IFO, n VTS_nn_0.IFO), or its BUP.
-inline void InfoFileName(char (&name)[kPathCapacity], int n, bool backup = false) {
+inline void InfoFileName(char (&name)[kPathCapacity], int n, bool backup = false,
+                         const char* folder = Disc.EditFolder) {
   const char* extension = backup ? "BUP" : "IFO";
   if (n == 0) {
-    FolderFile(name, "%sVIDEO_TS.%s", extension);
+    FileIn(name, folder, "%sVIDEO_TS.%s", extension);
   } else {
-    FolderFile(name, "%sVTS_%02d_0.%s", n, extension);
+    FileIn(name, folder, "%sVTS_%02d_0.%s", n, extension);
   }
 }

@@ -8,6 +8,8 @@ namespace {
 constexpr int kTitleEntrySize = 12;
 constexpr int kTitleChaptersPointerSize = 4;
 constexpr int kChapterSize = 4;  // program chain number, program number
+constexpr int kCellPlaybackSize = 24;
+constexpr int kCellCommandNumber = 3;  // in a cell's playback entry
 
 // A slice of a buffer of `capacity` bytes, described by numbers that may
 // come from a project file: never let them reach outside the buffer.
@@ -90,26 +92,73 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc) {
   return table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
 }
 
+int64_t CellCommandOffset(ImageRef image, int64_t pgc, int cell) {
+  if (!SpanInside(image.size, pgc, kPgcHeaderSize) || cell < 1 || cell > image.data[pgc + kPgcCellCount])
+    return -1;
+  int offset = ReadBe16(image.data + pgc + kPgcCellPlaybackOffset);
+  int64_t entry = pgc + offset + int64_t(kCellPlaybackSize) * (cell - 1);
+  if (offset == 0 || !SpanInside(image.size, entry, kCellPlaybackSize)) return -1;
+  int number = image.data[entry + kCellCommandNumber];
+  CommandTable table;
+  if (number == 0 || !ReadCommandTable(image, pgc, &table) || number > table.cell) return -1;
+  return table.offset + kTableHeaderSize + int64_t(kCommandSize) * (table.pre + table.post + number - 1);
+}
+
+int ProgramEntryCell(ImageRef image, int64_t pgc, int program) {
+  if (!SpanInside(image.size, pgc, kPgcHeaderSize) || program < 1 ||
+      program > image.data[pgc + kPgcProgramCount])
+    return 0;
+  int offset = ReadBe16(image.data + pgc + kPgcProgramMapOffset);
+  int64_t at = pgc + offset + program - 1;
+  return offset != 0 && SpanInside(image.size, at, 1) ? image.data[at] : 0;
+}
+
 int LastChapterPgcNumber(ImageRef vts, int k) { return ChapterPgcNumber(vts, k, 0); }
 
-// part 0: the last chapter.
-int ChapterPgcNumber(ImageRef vts, int k, int part) {
-  int64_t table = TableOffset(vts, kVtsPttSrptSector);
-  if (table < 0) return -1;
-  int titles = ReadBe16(vts.data + table);
-  int64_t size = int64_t(uint32_t(ReadBe32(vts.data + table + 4))) + 1;
+namespace {
+
+// Where title k's chapters lie in the chapter table: -1 when the table or
+// the title's chapters leave the image, 0 when k is not one of its titles,
+// else 1 with *table and the byte range [*begin, *end) from the table start.
+int ChapterSpan(ImageRef vts, int k, int64_t* table, int64_t* begin, int64_t* end) {
+  *table = TableOffset(vts, kVtsPttSrptSector);
+  if (*table < 0) return -1;
+  int titles = ReadBe16(vts.data + *table);
+  int64_t size = int64_t(uint32_t(ReadBe32(vts.data + *table + 4))) + 1;
   int64_t pointersEnd = kTableHeaderSize + int64_t(kTitleChaptersPointerSize) * titles;
-  if (size < pointersEnd || !SpanInside(vts.size, table, size)) return -1;
+  if (size < pointersEnd || !SpanInside(vts.size, *table, size)) return -1;
   if (k < 1 || k > titles) return 0;
   auto start = [&](int title) {
-    return int64_t(uint32_t(ReadBe32(vts.data + table + kTableHeaderSize + 4 * int64_t(title - 1))));
+    return int64_t(uint32_t(ReadBe32(vts.data + *table + kTableHeaderSize + 4 * int64_t(title - 1))));
   };
   // A title's chapters run to where the next title's begin, the last
   // title's to the table's end, as libdvdread counts them.
-  int64_t begin = start(k);
-  int64_t end = k < titles ? start(k + 1) : size;
-  if (begin < pointersEnd || begin > size || end > size) return -1;
-  int64_t chapters = end > begin ? (end - begin) / kChapterSize : 0;
+  *begin = start(k);
+  *end = k < titles ? start(k + 1) : size;
+  if (*begin < pointersEnd || *begin > size || *end > size) return -1;
+  if (*end < *begin) *end = *begin;
+  return 1;
+}
+
+}  // namespace
+
+int ChapterCount(ImageRef vts, int k) {
+  int64_t table, begin, end;
+  int found = ChapterSpan(vts, k, &table, &begin, &end);
+  return found <= 0 ? found : int((end - begin) / kChapterSize);
+}
+
+int ChapterTitleCount(ImageRef vts) {
+  int64_t table = TableOffset(vts, kVtsPttSrptSector);
+  return table < 0 ? 0 : ReadBe16(vts.data + table);
+}
+
+// part 0: the last chapter.
+int ChapterPgcNumber(ImageRef vts, int k, int part) {
+  int64_t table, begin, end;
+  int found = ChapterSpan(vts, k, &table, &begin, &end);
+  if (found <= 0) return found;
+  int64_t chapters = (end - begin) / kChapterSize;
   if (part == 0) part = int(chapters);
   if (part < 1 || part > chapters) return 0;
   return ReadBe16(vts.data + table + begin + kChapterSize * int64_t(part - 1));

@@ -28,11 +28,15 @@ constexpr int kVtsPgcitSector = 0xCC;       // VTS_PGCIT
 constexpr int kVtsMenuPgciUtSector = 0xD0;  // VTSM_PGCI_UT
 
 // Program chain.
+constexpr int kPgcProgramCount = 2;
 constexpr int kPgcCellCount = 3;
 constexpr int kPgcNext = 0x9C;
 constexpr int kPgcPrev = 0x9E;
 constexpr int kPgcGoUp = 0xA0;
 constexpr int kPgcCommandTableOffset = 0xE4;
+constexpr int kPgcProgramMapOffset = 0xE6;
+constexpr int kPgcCellPlaybackOffset = 0xE8;
+constexpr int kPgcCellPositionOffset = 0xEA;
 constexpr int kPgcHeaderSize = 0xEC;
 constexpr int kCommandSize = 8;
 
@@ -90,6 +94,17 @@ int64_t CommandOffset(ImageRef image, int64_t first, int i);
 // none (or the lookup leaves the image).
 int64_t FirstPostCommand(ImageRef image, int64_t pgc);
 
+// The cell command that runs after cell `cell` (1-based) of a program
+// chain plays: its offset, or -1 when the cell names none, names one past
+// the chain's cell commands (players ignore it), or the cell or command
+// leaves the image.
+int64_t CellCommandOffset(ImageRef image, int64_t pgc, int cell);
+
+// The first cell of program `program` (1-based) of a program chain, from its
+// program map; 0 when the chain has no such program or the map leaves the
+// image.
+int ProgramEntryCell(ImageRef image, int64_t pgc, int program);
+
 // The program chain number of the last chapter of title k (1-based, the
 // number within the title set) in a title set's chapter table: 0 when k is
 // not one of its titles or has no chapters, -1 when the table or the
@@ -98,6 +113,11 @@ int LastChapterPgcNumber(ImageRef vts, int k);
 // The same for chapter `part` (1-based) of title k: 0 also when the title
 // has fewer chapters.
 int ChapterPgcNumber(ImageRef vts, int k, int part);
+// The number of chapters of title k, with the same 0 and -1.
+int ChapterCount(ImageRef vts, int k);
+// The number of titles the chapter table lists (0 when it leaves the image
+// or the set has none).
+int ChapterTitleCount(ImageRef vts);
 
 ImageRef VmgImageRef();       // VmgImage, VmgSize bytes
 ImageRef StoredVmgRef();      // VIDEO_TS.IFO as read, in IfoStore

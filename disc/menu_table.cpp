@@ -5,6 +5,7 @@
 #include "disc/byte_order.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
+#include "disc/first_play.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_units.h"
 #include "disc/written_commands.h"
@@ -37,9 +38,68 @@ int64_t PointerTableEnd(int count) { return kTableHeaderSize + int64_t(kSearchPo
 // Chains the unit keeps as ordinary chains (an earlier dispatcher is not one).
 int OrdinaryCount(const UnitScan& unit) { return unit.count - (unit.dispatcher ? 1 : 0); }
 
+void WriteCommands(uint8_t* at, const int32_t* targets, bool random, int n, uint8_t r) {
+  uint8_t q = uint8_t((r + 1) % 16);
+  auto put = [&at](uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
+    const uint8_t command[8] = {b0, b1, 0x00, b3, 0x00, b5, b6, b7};
+    std::memcpy(at, command, kCommandSize);
+    at += kCommandSize;
+  };
+  auto target = [targets](int j) { return uint8_t(uint32_t(targets[j]) + 1u); };
+  if (random) {
+    put(0x78, 0x00, r, uint8_t(n), 0x00, 0x00);  // GPRM r = random 1..N
+  } else {
+    put(0x61, 0x00, r, 0x84, 0x00, 0x00);  // GPRM r = SPRM 4, the title just played
+  }
+  for (int j = 0; j + 1 < n; ++j) {
+    put(0x71, 0x00, q, uint8_t(j + 1), 0x00, 0x00);  // GPRM q = j + 1
+    put(0x30, 0x22, 0x00, target(j), r, q);          // if GPRM r == GPRM q: JumpTT
+  }
+  put(0x30, 0x02, 0x00, target(n - 1), 0x00, 0x00);  // JumpTT
+}
+
+int DispatcherSizeFor(int n) { return kFirstCommand + 2 * kCommandSize * n; }
+
+void InitDispatcherFor(uint8_t* d, int n) {
+  std::memset(d, 0, size_t(DispatcherSizeFor(n)));
+  d[7] = 0xC0;
+  WriteBe16(d + kPgcCommandTableOffset, kPgcHeaderSize);
+  WriteBe16(d + kPgcHeaderSize, 2 * n);
+  WriteBe16(d + kPgcHeaderSize + 6, 16 * n + 7);
+}
+
+// Exactly the bytes of a dispatcher we write for n titles, whatever register
+// pair, destinations and draw it holds.
+bool IsDispatcherFor(ImageRef image, int64_t pgc, int n) {
+  int size = DispatcherSizeFor(n);
+  if (n < 1 || n > kMaxTitles || !SpanInside(image.size, pgc, size)) return false;
+  const uint8_t* d = image.data + pgc;
+  const uint8_t* commands = d + kFirstCommand;
+  int32_t targets[kMaxTitles];
+  for (int j = 0; j < n; ++j)
+    targets[j] = commands[kCommandSize * (j + 1 < n ? 2 * j + 2 : 2 * n - 1) + 5] - 1;
+  uint8_t ours[kFirstCommand + 2 * kCommandSize * kMaxTitles];
+  InitDispatcherFor(ours, n);
+  WriteCommands(ours + kFirstCommand, targets, commands[0] == 0x78, n, uint8_t(commands[3] & 15));
+  return std::memcmp(ours, d, size_t(size)) == 0;
+}
+
+// The dispatcher an earlier run left is the unit's last chain, stored behind
+// every other chain and ending the unit, with exactly the bytes we write.
+// Anything else is a chain of the disc's own, however it begins.
+bool UnitEndsInDispatcher(ImageRef vmg, const MenuUnit& unit, int n) {
+  int64_t last = MenuPgcOffset(vmg, unit, unit.pgcs);
+  if (last < unit.offset + PointerTableEnd(unit.pgcs) ||
+      last + DispatcherSizeFor(n) != unit.offset + unit.size)
+    return false;
+  for (int k = 1; k < unit.pgcs; ++k)
+    if (MenuPgcOffset(vmg, unit, k) >= last) return false;
+  return IsDispatcherFor(vmg, last, n);
+}
+
 // False when the unit cannot be followed; the reading side refuses such
 // tables, so this only keeps the copies inside their buffers. Sets
-// MenuRegister through FindDispatcherPgc, one unit after another.
+// MenuRegister to the register of the unit's dispatcher, 0 without one.
 bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
   MenuUnit found;
   Disc.MenuRegister = 0;
@@ -49,11 +109,8 @@ bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
   unit->count = found.pgcs;
   int64_t last = MenuPgcOffset(vmg, found, found.pgcs);
   unit->last = last < 0 ? -1 : last - found.offset;
-  // A dispatcher to replace must lie behind the search pointers, with its
-  // first two commands inside the unit.
-  unit->dispatcher = unit->last >= PointerTableEnd(unit->count) &&
-                     CommandOffset(ImageRef{unit->data, unit->size}, unit->last + kFirstCommand, 1) >= 0 &&
-                     FindDispatcherPgc(unit->data + unit->last + kFirstCommand);
+  unit->dispatcher = UnitEndsInDispatcher(vmg, found, Disc.TitleCount);
+  if (unit->dispatcher) Disc.MenuRegister = unit->data[unit->last + kFirstCommand + 3];
   return true;
 }
 
@@ -221,60 +278,25 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
 void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random) {
   int n = Disc.TitleCount;
   if (n < 1) return;
-  uint8_t r = uint8_t(Disc.MenuRegister & 15);
-  uint8_t q = uint8_t((r + 1) % 16);
-  auto put = [&at](uint8_t b0, uint8_t b1, uint8_t b3, uint8_t b5, uint8_t b6, uint8_t b7) {
-    const uint8_t command[8] = {b0, b1, 0x00, b3, 0x00, b5, b6, b7};
-    std::memcpy(at, command, kCommandSize);
-    at += kCommandSize;
-  };
-  auto target = [targets](int j) { return uint8_t(uint32_t(targets[j]) + 1u); };
-  if (random) {
-    put(0x78, 0x00, r, uint8_t(n), 0x00, 0x00);  // GPRM r = random 1..N
-  } else {
-    put(0x61, 0x00, r, 0x84, 0x00, 0x00);  // GPRM r = SPRM 4, the title just played
-  }
-  for (int j = 0; j + 1 < n; ++j) {
-    put(0x71, 0x00, q, uint8_t(j + 1), 0x00, 0x00);  // GPRM q = j + 1
-    put(0x30, 0x22, 0x00, target(j), r, q);          // if GPRM r == GPRM q: JumpTT
-  }
-  put(0x30, 0x02, 0x00, target(n - 1), 0x00, 0x00);  // JumpTT
+  WriteCommands(at, targets, random, n, uint8_t(Disc.MenuRegister & 15));
 }
 
-int DispatcherPgcSize() { return kFirstCommand + 2 * kCommandSize * Disc.TitleCount; }
+bool IsOurDispatcher(ImageRef image, int64_t pgc) { return IsDispatcherFor(image, pgc, Disc.TitleCount); }
 
-void InitDispatcherPgc(uint8_t* d) {
-  int n = Disc.TitleCount;
-  std::memset(d, 0, size_t(DispatcherPgcSize()));
-  d[7] = 0xC0;
-  WriteBe16(d + kPgcCommandTableOffset, kPgcHeaderSize);
-  WriteBe16(d + kPgcHeaderSize, 2 * n);
-  WriteBe16(d + kPgcHeaderSize + 6, 16 * n + 7);
-}
+int DispatcherPgcSize() { return DispatcherSizeFor(Disc.TitleCount); }
 
-bool FindDispatcherPgc(const uint8_t* p) {
-  Disc.MenuRegister = 0;
-  if (!IsDispatcherStart(p)) return false;
-  Disc.MenuRegister = p[3] % 16;
-  return true;
-}
+void InitDispatcherPgc(uint8_t* d) { InitDispatcherFor(d, Disc.TitleCount); }
 
-bool IsDispatcherStart(const uint8_t* p) {
-  bool fromTitle =
-      p[0] == 0x61 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[5] == 0x84 && p[6] == 0 && p[7] == 0;
-  bool fromRandom = p[0] == 0x78 && p[1] == 0 && p[2] == 0 && p[4] == 0 && p[6] == 0 && p[7] == 0;
-  if (!fromTitle && !fromRandom) return false;
-  const uint8_t* second = p + kCommandSize;
-  bool recognised;
-  if (Disc.TitleCount > 1) {
-    bool setsOne = second[0] == 0x71 && second[1] == 0 && second[2] == 0 && second[4] == 0 &&
-                   second[5] == 1 && second[6] == 0 && second[7] == 0;
-    recognised = setsOne && second[3] == (p[3] % 16 + 1) % 16;
-  } else {
-    recognised = second[0] == 0x30 && second[1] == 0x02 && second[2] == 0 && second[3] == 0 &&
-                 second[4] == 0 && second[6] == 0 && second[7] == 0;
-  }
-  return recognised;
+bool HoldsEarlierExecute(ImageRef vmg) {
+  if (ReadFirstPlayKind(vmg) != DiscFirstPlay) return true;
+  MenuTable table;
+  MenuUnit first;
+  int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
+  if (titles < 0 ||
+      ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table) != MenuUnitFault::None ||
+      ReadMenuUnit(vmg, table, 0, &first) != MenuUnitFault::None)
+    return false;
+  return UnitEndsInDispatcher(vmg, first, ReadBe16(vmg.data + titles));
 }
 
 int PrepareMenuTable() {

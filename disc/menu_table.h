@@ -5,14 +5,19 @@
 
 #include <cstdint>
 
+#include "disc/ifo_tables.h"
+
 // Sets MenuPgcNumber to the dispatcher's number in the prepared table;
 // returns the number the disc's titles call today (an earlier dispatcher's).
 int PrepareMenuTable();
-// p: the first 16 bytes of a program chain's command area. Sets MenuRegister
-// (0 when not recognised).
-bool FindDispatcherPgc(const uint8_t* p);
-// The same test without touching MenuRegister.
-bool IsDispatcherStart(const uint8_t* p);
+// The chain at `pgc` holds exactly the bytes of a dispatcher we write for
+// the current TitleCount (any register pair, destinations and draw).
+bool IsOurDispatcher(ImageRef image, int64_t pgc);
+
+// Whether a VIDEO_TS.IFO image already holds what an execute writes: our
+// dispatcher, whole and in its place, as the last chain of its first menu
+// language unit, or an option's First Play. Such files are no disc's originals.
+bool HoldsEarlierExecute(ImageRef vmg);
 // Writes an empty dispatcher chain sized for the current TitleCount.
 void InitDispatcherPgc(uint8_t* d);
 // The dispatcher's commands from `at`, 2 x TitleCount of them: the title

@@ -2,8 +2,10 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "disc/byte_order.h"
+#include "disc/chapter_index.h"
 #include "disc/command_decoder.h"
 #include "disc/menu_units.h"
 #include "disc/title_chain.h"
@@ -16,6 +18,10 @@ constexpr int kTitleNumber = 4;     // TTN
 constexpr int kTitleInSet = 5;      // VTS_TTN
 constexpr int kTitlePgcNumber = 6;  // TT_PGCN
 constexpr int kPartNumber = 7;      // PTTN
+constexpr uint16_t kEnglish = 'e' << 8 | 'n';
+// States in which a walk has reached a title chain's cells, kept to see
+// playback come back to one of them: video that repeats for ever.
+constexpr int kMaxSeenStates = 32;
 
 // A walk that has taken this many steps (commands and jumps) without
 // reaching anything to show is going round in circles.
@@ -39,10 +45,12 @@ struct Draws {
 
 struct Machine {
   ImageRef vmg;
+  const ChapterIndex* chapters;
   Domain domain;
   int vts;      // the title set whose tables are in use, 0 none
   int pgcN;     // number of the chain in its table
   int64_t pgc;  // its offset in Image()
+  int cell;     // the cell played last, 0 before the first
   uint16_t gprm[16];
   uint16_t sprm[24];
   int resumeVts, resumePgcN;  // resumeVts 0: nothing to resume
@@ -99,6 +107,7 @@ bool SetPgcN(Machine& m, int n) {
   if (pgc < 0) return false;
   m.pgcN = n;
   m.pgc = pgc;
+  m.cell = 0;
   if (m.domain == Domain::Title) m.sprm[kTitlePgcNumber] = uint16_t(n);
   return true;
 }
@@ -120,35 +129,35 @@ bool SetMenu(Machine& m, uint32_t menu) {
 }
 
 // The disc's title number of title k of title set v, or 0.
-int TitleNumber(ImageRef vmg, int v, int k) {
-  for (int t = 0; TitleEntryOffset(vmg, t) >= 0; ++t) {
-    TitleChain chain;
-    FindTitleChain(vmg, t, &chain);
-    if (chain.titleSet == v && chain.titleInSet == k) return t + 1;
-  }
-  return 0;
-}
+int TitleNumber(const Machine& m, int v, int k) { return DiscTitle(*m.chapters, v, k); }
 
 // Chapter `part` of title k of title set v: its program chain number, or 0.
 int PartPgcNumber(int v, int k, int part) { return ChapterPgcNumber(VtsImageRef(v), k, part); }
 
-// The title (number within its set) one of whose chapters a chain of title
-// set v plays, or 0.
-int TitleOfPgc(int v, int pgcN) {
-  for (int k = 1; k <= kMaxTitles; ++k) {
-    for (int part = 1;; ++part) {
-      int n = PartPgcNumber(v, k, part);
-      if (n == pgcN) return k;
-      if (n <= 0) break;
+// The title whose chapter the current chain plays, as a player names it:
+// the title playing, when the chain is one of its chapters (also where
+// another title has it too), else the first title that has it, else the
+// title playing. `first`: the chain is that title's first chapter.
+int NameChain(const Machine& m, bool* first) {
+  const ChapterEntry *e, *end;
+  ChaptersOfPgc(*m.chapters, m.vts, m.pgcN, &e, &end);
+  *first = false;
+  const ChapterEntry* named = e < end ? e : nullptr;
+  for (const ChapterEntry* i = e; i < end; ++i)
+    if (i->titleInSet == m.sprm[kTitleInSet]) {
+      named = i;
+      break;
     }
-  }
-  return 0;
+  if (!named) return m.sprm[kTitleNumber];
+  *first = named->part == 1;
+  return named->titleInSet == m.sprm[kTitleInSet] ? m.sprm[kTitleNumber]
+                                                  : TitleNumber(m, m.vts, named->titleInSet);
 }
 
 // `title`: the disc's number of the title, when known, else 0.
 bool SetVtsPart(Machine& m, int v, int k, int part, int title = 0) {
   if (v < 1 || v > Disc.TitleSetCount) return false;
-  if (title == 0) title = TitleNumber(m.vmg, v, k);
+  if (title == 0) title = TitleNumber(m, v, k);
   if (title == 0) return false;
   m.domain = Domain::Title;
   m.vts = v;
@@ -278,6 +287,56 @@ bool HasCells(const Machine& m) { return Image(m).data[m.pgc + kPgcCellCount] > 
 
 Link To(Go go) { return Link{go, NavOp::None, {}}; }
 
+// The program the last cell played belongs to (1 before any).
+int ProgramHere(const Machine& m) {
+  int program = 1;
+  ImageRef image = Image(m);
+  for (int p = 2; p <= 255; ++p) {
+    int entry = ProgramEntryCell(image, m.pgc, p);
+    if (entry == 0 || entry > (m.cell > 0 ? m.cell : 1)) break;
+    program = p;
+  }
+  return program;
+}
+
+// A link to a cell or program of the current chain: the cell to play from.
+int CellLinked(const Machine& m, NavOp op, uint32_t arg) {
+  ImageRef image = Image(m);
+  int here = m.cell > 0 ? m.cell : 1;
+  switch (op) {
+    case NavOp::LinkNextC:
+      return m.cell + 1;
+    case NavOp::LinkPrevC:
+      return here > 1 ? here - 1 : 1;
+    case NavOp::LinkCN:
+      return int(arg);
+    case NavOp::LinkTopPG:
+      return ProgramEntryCell(image, m.pgc, ProgramHere(m));
+    case NavOp::LinkNextPG:
+      return ProgramEntryCell(image, m.pgc, ProgramHere(m) + 1);
+    case NavOp::LinkPrevPG:
+      return ProgramEntryCell(image, m.pgc, ProgramHere(m) > 1 ? ProgramHere(m) - 1 : 1);
+    case NavOp::LinkPGN:
+      return ProgramEntryCell(image, m.pgc, int(arg));
+    default:  // LinkTopC
+      return here;
+  }
+}
+
+// The cells from the one after m.cell, each followed by its cell command:
+// the first command that links, jumps or calls, or the chain's end.
+Link PlayCells(Machine& m) {
+  ImageRef image = Image(m);
+  int cells = image.data[m.pgc + kPgcCellCount];
+  while (m.cell < cells && m.steps > 0) {
+    m.cell += 1;
+    int64_t command = CellCommandOffset(image, m.pgc, m.cell);
+    Link link;
+    if (command >= 0 && RunCommands(m, image, command, 1, &link)) return link;
+  }
+  return To(Go::PgcEnd);
+}
+
 // A chain starts: its pre commands, then its cells, or straight on to its
 // end when it has none.
 Link StartPgc(Machine& m) {
@@ -330,9 +389,13 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
     case NavOp::LinkNextPG:
     case NavOp::LinkPrevPG:
     case NavOp::LinkPGN:
-    case NavOp::LinkCN:
-      link = To(HasCells(m) ? Go::Cells : Go::PgcEnd);
+    case NavOp::LinkCN: {
+      int from = CellLinked(m, link.op, a[0]);
+      bool inside = from >= 1 && from <= Image(m).data[m.pgc + kPgcCellCount];
+      if (inside) m.cell = from - 1;
+      link = To(inside ? Go::Cells : Go::PgcEnd);
       return false;
+    }
     case NavOp::LinkTopPGC:
       link = To(Go::PgcStart);
       return false;
@@ -452,7 +515,7 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
         SaveResume(m);
       } else {
         m.sprm[kTitleInSet] = uint16_t(a[1]);
-        m.sprm[kTitleNumber] = uint16_t(TitleNumber(m.vmg, v, int(a[1])));
+        m.sprm[kTitleNumber] = uint16_t(TitleNumber(m, v, int(a[1])));
       }
       m.domain = Domain::Vtsm;
       m.vts = v;
@@ -481,8 +544,40 @@ bool Follow(Machine& m, Link& link, NavNext* end) {
   return true;
 }
 
+// Where a walk has played a title chain's cells: the same state again
+// means the same video again, for ever.
+struct Seen {
+  int vts, pgcN, cell;
+  uint16_t gprm[16];
+  uint16_t sprm[24];
+};
+
+bool SeenBefore(const Machine& m, Seen* seen, int* count) {
+  Seen now{};
+  now.vts = m.vts;
+  now.pgcN = m.pgcN;
+  now.cell = m.cell;
+  std::memcpy(now.gprm, m.gprm, sizeof now.gprm);
+  std::memcpy(now.sprm, m.sprm, sizeof now.sprm);
+  for (int i = 0; i < *count; ++i)
+    if (std::memcmp(&seen[i], &now, sizeof now) == 0) return true;
+  if (*count < kMaxSeenStates) seen[(*count)++] = now;
+  return false;
+}
+
+NavNext Repeats(const Machine& m) {
+  NavNext n = Ends(NextKind::Repeat);
+  bool first;
+  n.title = NameChain(m, &first);
+  n.titleSet = m.vts;
+  n.pgc = m.pgcN;
+  return n;
+}
+
 // Walks from `link` to where a player shows something, stops or faults.
 NavNext Walk(Machine& m, Link link) {
+  Seen seen[kMaxSeenStates];
+  int seenCount = 0;
   for (;;) {
     if (--m.steps < 0) return Fault(FaultKind::Other, "a loop that plays nothing");
     switch (link.go) {
@@ -497,15 +592,16 @@ NavNext Walk(Machine& m, Link link) {
         if (m.domain == Domain::Title) {
           // A chain of the title being ended, other than its first, or of
           // no title of the disc, plays on: its cells take no time.
-          int k = TitleOfPgc(m.vts, m.pgcN);
-          int title = k ? TitleNumber(m.vmg, m.vts, k) : m.sprm[kTitleNumber];
-          if (title && (title != m.endingTitle || PartPgcNumber(m.vts, k, 1) == m.pgcN)) {
+          bool first;
+          int title = NameChain(m, &first);
+          if (title && (title != m.endingTitle || first)) {
             NavNext n = Ends(NextKind::Title);
             n.title = title;
             return n;
           }
+          if (SeenBefore(m, seen, &seenCount)) return Repeats(m);
         }
-        link = To(Go::PgcEnd);
+        link = PlayCells(m);
         break;
       case Go::Command: {
         NavNext end;
@@ -516,10 +612,13 @@ NavNext Walk(Machine& m, Link link) {
   }
 }
 
-Machine Fresh(ImageRef vmg, int language) {
+// The registers as libdvdnav starts them: First Play commands test the
+// language, country, region and player's abilities.
+Machine Fresh(ImageRef vmg, const ChapterIndex* chapters, int language) {
   Machine m{};
   m.vmg = vmg;
-  m.sprm[kMenuLanguage] = uint16_t(language);
+  m.chapters = chapters;
+  m.sprm[kMenuLanguage] = uint16_t(language ? language : kEnglish);
   m.sprm[1] = 15;
   m.sprm[2] = 62;
   m.sprm[3] = 1;
@@ -527,15 +626,22 @@ Machine Fresh(ImageRef vmg, int language) {
   m.sprm[kTitleInSet] = 1;
   m.sprm[kPartNumber] = 1;
   m.sprm[8] = 1 << 10;
-  m.sprm[13] = 15;
+  m.sprm[12] = 'U' << 8 | 'S';  // parental country
+  m.sprm[13] = 15;              // parental level
+  m.sprm[14] = 0x100;           // video preference: pan and scan
+  m.sprm[15] = 0x7CFC;          // every audio kind
+  m.sprm[16] = kEnglish;        // audio language
+  m.sprm[18] = kEnglish;        // sub-picture language
+  m.sprm[20] = 1;               // region mask: region free
   m.steps = kStepLimit;
   return m;
 }
 
 // Title n's end: as a viewer who picked it once First Play had run (its
 // pre commands set registers; a jump among them is not taken, as players
-// do when a title is chosen), its cells played, its last chain ending.
-bool ToTitleEnd(Machine& m, int n, NavNext* end) {
+// do when a title is chosen), its cells played, its last cell's command
+// run: *start is where the walk goes on from there.
+bool ToTitleEnd(Machine& m, int n, NavNext* end, Link* start) {
   if (!SetTitle(m, n)) {
     *end = Fault(FaultKind::Other, "title %d has no program chain", n);
     return false;
@@ -548,6 +654,9 @@ bool ToTitleEnd(Machine& m, int n, NavNext* end) {
     return false;
   }
   m.endingTitle = n;
+  int cells = Image(m).data[m.pgc + kPgcCellCount];
+  m.cell = cells > 0 ? cells - 1 : 0;
+  *start = PlayCells(m);
   return true;
 }
 
@@ -573,8 +682,9 @@ NavNext Preview(const Machine& from, int title, Machine* after, long& budget) {
     m.steps = allowed;
     m.draws = draws;
     NavNext end{};
-    bool placed = title ? ToTitleEnd(m, title, &end) : ToFirstPlay(m, &end);
-    if (placed) end = Walk(m, To(title ? Go::PgcEnd : Go::PgcStart));
+    Link start = To(Go::PgcStart);
+    bool placed = title ? ToTitleEnd(m, title, &end, &start) : ToFirstPlay(m, &end);
+    if (placed) end = Walk(m, start);
     if (m.steps < 0 && allowed < kStepLimit) end = Fault(FaultKind::Other, "%s", tooLong);
     if (run == 0 && after) *after = m;
     long used = allowed - (m.steps > 0 ? m.steps : 0);
@@ -615,6 +725,30 @@ bool CanReach(const NavNext& next, int title) {
          (next.titles[title / 64] >> (title % 64)) & 1;
 }
 
+std::string NextWords(const NavNext& next) {
+  switch (next.kind) {
+    case NextKind::Title:
+      return "title " + std::to_string(next.title);
+    case NextKind::Random: {
+      std::string words = "a random title of";
+      for (int t = 1; t <= kMaxTitles; ++t)
+        if (CanReach(next, t)) words += " " + std::to_string(t);
+      return words;
+    }
+    case NextKind::Menu:
+      if (next.vmgm) return "menu VMGM " + std::to_string(next.pgc);
+      return "menu VTSM " + std::to_string(next.pgc) + " of title set " + std::to_string(next.titleSet);
+    case NextKind::Stop:
+      return "stop";
+    case NextKind::Repeat:
+      return "repeats title chain " + std::to_string(next.pgc) +
+             (Disc.TitleSetCount > 1 ? " of title set " + std::to_string(next.titleSet) : "");
+    case NextKind::Fault:
+      break;
+  }
+  return std::string("fault: ") + next.reason;
+}
+
 int MenuLanguages(ImageRef vmg, int* codes, int capacity) {
   MenuTable table;
   ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table);
@@ -625,9 +759,13 @@ int MenuLanguages(ImageRef vmg, int* codes, int capacity) {
 }
 
 void PreviewDisc(ImageRef vmg, int language, NavPreview* out) {
-  if (language == 0) MenuLanguages(vmg, &language, 1);
-  out->language = language;
-  Machine fresh = Fresh(vmg, language);
+  // Built once here, so that finding a chain's title costs the same at
+  // every step of every walk.
+  static ChapterIndex chapters;
+  BuildChapterIndex(vmg, &chapters);
+  int first = 0;
+  out->language = MenuLanguages(vmg, &first, 1) > 0 ? (language ? language : kEnglish) : 0;
+  Machine fresh = Fresh(vmg, &chapters, language);
   Machine started = fresh;
   long budget = kDiscSteps;
   out->start = Preview(fresh, 0, &started, budget);

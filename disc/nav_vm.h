@@ -11,11 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 
-enum class NextKind : uint8_t { Title, Random, Menu, Stop, Fault };
+enum class NextKind : uint8_t { Title, Random, Menu, Stop, Fault, Repeat };
 enum class FaultKind : uint8_t { None, JumpTT, MissingMenu, Other };
 
 struct NavNext {
@@ -24,17 +25,20 @@ struct NavNext {
   uint64_t titles[2];  // Random: bit t % 64 of word t / 64 for each title t it can reach
   bool vmgm;           // Menu: in the video manager, else in title set `titleSet`
   int titleSet;
-  int pgc;  // Menu: the chain's number in its language unit
+  int pgc;  // Menu: the chain's number in its language unit; Repeat: the title
+            // chain that plays over and over (named by `title`, 0 none)
   FaultKind fault;
   char reason[96];  // Fault
 };
 
 bool CanReach(const NavNext& next, int title);
+// "title 2", "menu VMGM 1", "stop", ...
+std::string NextWords(const NavNext& next);
 
 // The menu language the walks use: a language code ('e' << 8 | 'n'), or 0
-// for the first language unit of the video manager menus.
+// for a player's own ("en"; a disc without it shows its first unit).
 struct NavPreview {
-  int language;  // the code in use, 0 when the disc has no menu language units
+  int language;  // the player's menu language, 0 when the disc has no menu language units
   NavNext start;
   int titleCount;
   NavNext after[kMaxTitles];  // after[t] for title t + 1

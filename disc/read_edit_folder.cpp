@@ -29,11 +29,14 @@ void FileFault(ReadFault* fault, int file, const char* format, const char* fileN
 
 // Information file n is read from its BUP once its IFO has failed.
 bool UseBackup[kMaxTitleSets + 1];
+// Where the information files are read from: the edit folder, or a backup
+// of it checked against the edit folder's video files.
+const char* InfoFolder = Disc.EditFolder;
 
 // Reads information file n whole into IfoStore behind the file before it.
 bool ReadIfo(int n, ReadFault* fault) {
   char name[kPathCapacity];
-  InfoFileName(name, n, UseBackup[n]);
+  InfoFileName(name, n, UseBackup[n], InfoFolder);
   std::FILE* f = platform::OpenFile(name, "rb");
   if (!f) {
     FileFault(fault, -1, "%sが存在しません.", name);
@@ -123,7 +126,7 @@ bool ReadFiles(ReadFault* fault) {
   int declared = ReadBe16(Disc.IfoStore + kTitleSetCountField);
   if (declared < 1 || declared > kMaxTitleSets) {
     char name[kPathCapacity];
-    InfoFileName(name, 0, UseBackup[0]);
+    InfoFileName(name, 0, UseBackup[0], InfoFolder);
     FileFault(fault, 0, "%sが異常です（タイトルセット数が異常です）.", name);
     return false;
   }
@@ -150,7 +153,7 @@ bool ReadFiles(ReadFault* fault) {
   ImageRef vmg = StoredVmgRef();
   int64_t titles = TableOffset(vmg, kVmgTtSrptSector);
   Disc.TitleCount = titles < 0 ? 0 : ReadBe16(vmg.data + titles);
-  return CheckDiscTables(fault) && CheckSectorFields(fault);
+  return CheckReadDisc(fault);
 }
 
 // Where `folder`'s video object files differ from those read: a missing,
@@ -215,6 +218,14 @@ void TellAboutBackup(int n, const ReadFault& ifoFault) {
 }  // namespace
 
 void FailureEnding() { ClearDisc(); }
+
+bool ReadInfoFilesFrom(const char* infoFolder, ReadFault* fault) {
+  std::memset(UseBackup, 0, sizeof UseBackup);
+  InfoFolder = infoFolder;
+  bool read = ReadFiles(fault);
+  InfoFolder = Disc.EditFolder;
+  return read;
+}
 
 bool HoldsDiscRead(const char* folder) {
   char name[kPathCapacity];

@@ -1,6 +1,8 @@
 // Checking the edit folder and reading its information files into Disc.
 #pragma once
 
+#include "disc/read_error.h"
+
 enum ReadOutcome {
   FolderRejected,  // not a full path, or no such folder; EditFolder unchanged
   FilesRejected,   // EditFolder replaced, but a file was missing or faulty
@@ -9,6 +11,12 @@ enum ReadOutcome {
 
 // Shows every failure through the message seam, then leaves no disc loaded.
 ReadOutcome ReadEditFolder(const char* editFolderText);
+
+// Reads the information files of `infoFolder` (ending in a backslash) into
+// Disc beside the video files of Disc.EditFolder, with every check of a
+// folder read but no BUP to fall back on and nothing shown: false with the
+// first fault. What a backup without a record must pass to be trusted.
+bool ReadInfoFilesFrom(const char* infoFolder, ReadFault* fault);
 
 // Drops the loaded disc: counts and file tables to 0, images kept.
 void FailureEnding();

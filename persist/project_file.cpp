@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "author/file_set_writer.h"
+#include "author/written_parts.h"
 #include "disc/disc_check.h"
 #include "disc/disc_state.h"
 #include "disc/menu_units.h"
@@ -120,11 +121,19 @@ bool TakeStaged(std::size_t got) {
     ShowError(text);
     return false;
   }
-  // The images must hold together as when a folder is read; that check
-  // works on Disc, so the staged state goes in and comes out again if refused.
+  // The images must pass every check a folder read makes of them; those
+  // checks work on Disc, so the staged state goes in and comes out again if
+  // refused. Execute then writes them only where they equal the folder's.
   SwapStaged();
-  if (Disc.TitleCount > 0 && !CheckDiscTables()) {
+  ReadFault fault;
+  if (Disc.TitleCount > 0 && !CheckReadDisc(&fault)) {
     SwapStaged();
+    ShowError(fault.text);
+    return false;
+  }
+  if (Disc.TitleCount > 0 && !PreparedTableIsStoredOnes()) {
+    SwapStaged();
+    ShowError("プロジェクトの内容が異常です（メニューテーブル）.");
     return false;
   }
   return true;

@@ -37,8 +37,10 @@ bool FindEntry(const char* path, uint32_t mask, DirEntry* entry);
 // Calls `visit` for every entry matching a pattern such as "X:\dir\*.*"
 // ("*" and "*.*" list everything; '*' and '?' work elsewhere too, letters
 // without regard to case) whose attributes fit `mask`. "." and ".." are never
-// visited, nor names without a Shift-JIS spelling. Entries come in the order
-// of their Shift-JIS bytes. Returns the number of entries visited.
+// visited. A name without a Shift-JIS spelling comes as its short (8.3) name
+// on Windows, where the volume has short names; otherwise it is left out.
+// Entries come in the order of their Shift-JIS bytes. Returns the number of
+// entries visited.
 using VisitEntry = void (*)(const DirEntry& entry, void* context);
 int ListFolder(const char* pattern, uint32_t mask, VisitEntry visit, void* context);
 
@@ -78,6 +80,11 @@ bool RemoveFolder(const char* path);                  // an empty folder
 bool RenameFolder(const char* from, const char* to);  // fails when `to` exists
 bool SyncFolder(const char* path);                    // make renames inside it durable
 
+// The folder a path names once symbolic links (junctions on Windows) are
+// followed, in the drive form, keeping a trailing backslash; false (with
+// `out` empty) when it does not exist or has no such form.
+bool RealFolderPath(const char* path, char* out, std::size_t capacity);
+
 // Fault injection for tests. While a check is installed, each call above
 // that changes the file system or writes (OpenFile, WriteBytes, CloseFile,
 // FlushToDisk, ReplaceFile, RemoveFile, MakeFolder, RemoveFolder,
@@ -108,7 +115,8 @@ void* MessageBoxContext();
 bool SjisToUtf8(const char* sjis, char* out, std::size_t capacity);
 
 // A path as the user knows it, in UTF-8, for messages: the host's own name
-// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows.
+// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows
+// with short (8.3) names spelled out in full.
 // Falls back to the plain conversion for names outside any drive.
 bool DisplayPath(const char* path, char* out, std::size_t capacity);
 bool Utf8ToSjis(const char* utf8, char* out, std::size_t capacity);

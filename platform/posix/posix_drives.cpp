@@ -221,6 +221,12 @@ bool DrivePath(const char* hostPath, char* out, std::size_t capacity) {
   return DriveForm(static_cast<char>('A' + best), path, bestLength, trailingSlash, out, capacity);
 }
 
+bool RealFolderPath(const char* path, char* out, std::size_t capacity) {
+  std::string host;
+  if (capacity > 0) out[0] = '\0';
+  return ToHostName(path, &host) && IsFolder(host) && DrivePath(host.c_str(), out, capacity);
+}
+
 int DriveType(char letter) {
   int drive = DriveIndex(letter);
   if (drive < 0 || !Drives().mapped[drive]) return 1;

@@ -28,4 +28,27 @@ bool CurrentDirectory(char letter, char* out, std::size_t capacity) {
   return true;
 }
 
+bool RealFolderPath(const char* path, char* out, std::size_t capacity) {
+  if (capacity > 0) out[0] = '\0';
+  std::wstring wide;
+  if (!WidePath(path, &wide)) return false;
+  const bool trailing = !wide.empty() && wide.back() == L'\\';
+  HANDLE folder = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  wchar_t resolved[MAX_PATH + 8];
+  const DWORD length = GetFinalPathNameByHandleW(folder, resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
+  CloseHandle(folder);
+  if (length == 0 || length >= MAX_PATH + 8) return false;
+  // "\\?\D:\..." for a drive; a share ("\\?\UNC\...") has no drive form.
+  std::wstring real(resolved, length);
+  if (real.compare(0, 4, L"\\\\?\\") == 0) real.erase(0, 4);
+  if (real.size() < 3 || real[1] != L':') return false;
+  if (trailing && real.back() != L'\\') real += L'\\';
+  std::string sjis;
+  if (!FromWide(kShiftJisCodePage, real.c_str(), real.size(), &sjis) || sjis.size() >= capacity) return false;
+  std::memcpy(out, sjis.c_str(), sjis.size() + 1);
+  return true;
+}
+
 }  // namespace platform

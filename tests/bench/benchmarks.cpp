@@ -56,6 +56,32 @@ void PlainIfoAccess(const std::string& host, bool copy, bool flush) {
   }
 }
 
+// The preview of 99 titles of 100 chapters, each chapter its own chain and
+// every chain ending in a link to a chain of no title that links to itself:
+// finding a chain's title must not cost a walk of every chapter.
+void PreviewOfLongTitles() {
+  testdisc::DiscSpec layout = testdisc::SimpleDisc(99, 1);
+  const int chapters = 100, loop = chapters + 1;
+  for (testdisc::Title& title : layout.vmg.titles) title.chapters = chapters;
+  for (testdisc::VtsSpec& vts : layout.titleSets) {
+    vts.titlePgcs.assign(loop, testdisc::Pgc{{}, {testdisc::C("20 04 00 00 00 00 00 65")}});  // LinkPGCN 101
+    vts.chapters = {{}};
+    for (int k = 1; k <= chapters; ++k) vts.chapters[0].push_back(k);
+  }
+  testdisc::LoadDisc(layout);
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    ImageRef vts = VtsImageRef(n);
+    int64_t table = TableOffset(vts, kVtsPgcitSector);
+    for (int k = 1; PgcOffset(vts, table, k) >= 0; ++k) VtsImage(n)[PgcOffset(vts, table, k) + 3] = 1;
+  }
+  static NavPreview preview;
+  double time = MedianMicroseconds(5, [] { PreviewDisc(StoredVmgRef(), 0, &preview); });
+  std::printf(
+      "preview, 99 titles of 100 chapters ending in a looping chain: median %.0f us (goal 50000); "
+      "after title 1: %s\n",
+      time, preview.after[0].kind == NextKind::Repeat ? "repeats" : "not a repeat");
+}
+
 }  // namespace
 
 int main() {
@@ -96,6 +122,7 @@ int main() {
   std::printf("preview, %d titles as read: median %.0f us\n", Disc.TitleCount, asRead);
   std::printf("preview, endless random play (99 draws per end): median %.0f us, %d faults\n", random, faults);
 
+  PreviewOfLongTitles();
   if (GetInfo("B:\\", 0, 0) != FolderRead) return 1;
   Disc.PresetIndex = 3;
   ApplyBatchPreset();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,8 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Restore needs a backup, an answer, and a folder still holding the disc the
-// backup came from.
-TEST(ApplyRestore, RefusesWithoutABackupAnAnswerOrTheSameDisc) {
+// Restore needs a backup and an answer.
+TEST(ApplyRestore, RefusesWithoutABackupOrAnAnswer) {
   TempFolder folder;
   const std::string copy = CopyOfDisc(folder, "sample");
   ProgramRun run = Reelwrite({"restore", copy, "--yes"});
@@ -27,13 +28,85 @@ TEST(ApplyRestore, RefusesWithoutABackupAnAnswerOrTheSameDisc) {
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
   EXPECT_EQ(Differences(ReadFolder(copy), patched), Names{});
-  for (const auto& f : ReadFolder(copy)) std::remove((copy + "/" + f.first).c_str());
-  for (const auto& f : ReadFolder(AuthoredDisc("menus2vts")))
-    folder.WriteFile("VIDEO_TS/" + f.first, f.second);
-  run = Reelwrite({"restore", copy, "--yes"});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("作られたものでない"), std::string::npos) << run.err;
-  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), Names{});
+}
+
+// A backup serves the disc it was taken from and no other, whichever way the
+// folder is named; one of files an earlier execute changed says so.
+TEST(ApplyRestore, ABackupServesItsOwnDiscOnly) {
+  const std::string otherDisc = "このフォルダのディスクから作られたものではありません";
+  struct Step {
+    std::vector<std::string> args;  // "@" stands for the disc's folder, "@root" for its parent
+    int exit;
+    std::string said;
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const TempFolder&)> prepare;
+    std::vector<Step> steps;
+    const char* backup;  // the one backup there is
+    const char* of;      // the authored disc whose IFO files it holds; null: the disc's at the start
+  } cases[] = {
+      {"another disc copied over an applied one",
+       [](const TempFolder& f) {
+         ASSERT_EQ(Reelwrite({"apply", CopyOfDisc(f, "sample"), "--preset", "3", "--yes"}).exit, 0);
+         for (const auto& [name, bytes] : ReadFolder(AuthoredDisc("menus2vts")))
+           f.WriteFile("VIDEO_TS/" + name, bytes);
+       },
+       {{{"apply", "@", "--random", "--yes"}, 1, otherDisc},
+        {{"apply", "@", "--yes"}, 1, otherDisc},
+        {{"restore", "@", "--yes"}, 1, otherDisc}},
+       "ORIGINAL_IFO",
+       "sample"},
+      {"a patched disc copied elsewhere",
+       [](const TempFolder& f) {
+         TempFolder first;
+         ASSERT_EQ(Reelwrite({"apply", CopyOfDisc(first, "sample"), "--random", "--yes"}).exit, 0);
+         f.MakeDir("VIDEO_TS");
+         for (const auto& [name, bytes] : ReadFolder(first.HostName("VIDEO_TS")))
+           f.WriteFile("VIDEO_TS/" + name, bytes);
+       },
+       {{{"apply", "@", "--random", "--yes"},
+         0,
+         "the IFOs here were already changed by Reelwrite; the backup keeps them as they are now"},
+        {{"restore", "@", "--yes"}, 0, "変更済みの状態に戻りました"}},
+       "ORIGINAL_IFO",
+       nullptr},
+      {"a VIDEO_TS that is a link, given both ways",
+       [](const TempFolder& f) {
+         CopyOfDisc(f, "sample");
+         std::filesystem::rename(f.HostName("VIDEO_TS"), f.HostName("real"));
+         std::filesystem::create_directory_symlink("real", f.HostName("VIDEO_TS"));
+       },
+       {{{"apply", "@root", "--preset", "3", "--yes"}, 0, "ORIGINAL_IFO_real"},
+        {{"apply", "@", "--preset", "1", "--yes"}, 0, ""},
+        {{"restore", "@", "--yes"}, 0, "ORIGINAL_IFO_real"}},
+       "ORIGINAL_IFO_real",
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    c.prepare(folder);
+    const std::string disc = folder.HostName("VIDEO_TS");
+    const FolderFiles start = ReadFolder(disc);
+    for (const Step& step : c.steps) {
+      std::vector<std::string> args = step.args;
+      for (std::string& a : args) a = a == "@" ? disc : a == "@root" ? folder.host() : a;
+      ProgramRun run = Reelwrite(args);
+      EXPECT_EQ(run.exit, step.exit) << args[0] << "\n" << run.err;
+      EXPECT_NE(run.err.find(step.said), std::string::npos) << args[0] << "\n" << run.err;
+    }
+    // Refused, or restored: the disc is as it was.
+    EXPECT_EQ(Differences(ReadFolder(disc), start), Names{});
+    FolderFiles original = c.of ? ReadFolder(AuthoredDisc(c.of), true) : start;
+    for (auto f = original.begin(); f != original.end();)
+      f = f->first.find(".VOB") != std::string::npos ? original.erase(f) : std::next(f);
+    EXPECT_EQ(Differences(ReadFolder(folder.HostName(c.backup), true), original), Names{});
+    int backups = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder.host()))
+      backups += e.path().filename().string().rfind("ORIGINAL_IFO", 0) == 0;
+    EXPECT_EQ(backups, 1);
+  }
 }
 
 // Burnt as most burning programs do it (genisoimage -dvd-video of the parent
@@ -67,8 +140,7 @@ TEST(ApplyRestore, AnOptionSwitchedOffWithoutABackupIsRefused) {
   ASSERT_EQ(Reelwrite({"apply", copy, "--random", "--yes"}).exit, 0);
   ProgramRun info = Reelwrite({"info", copy, "--json"});
   EXPECT_NE(info.out.find("\"first_play\": \"random\""), std::string::npos) << info.out;
-  ASSERT_EQ(std::rename(folder.HostName("ORIGINAL_IFO").c_str(), folder.HostName("moved").c_str()),
-            0);
+  ASSERT_EQ(std::rename(folder.HostName("ORIGINAL_IFO").c_str(), folder.HostName("moved").c_str()), 0);
   const FolderFiles patched = ReadFolder(copy);
   ProgramRun run = Reelwrite({"apply", copy, "--preset", "3", "--yes"});
   EXPECT_EQ(run.exit, 1);

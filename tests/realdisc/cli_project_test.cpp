@@ -3,10 +3,17 @@
 // Folders under any host path, and the one disc a project may be written to.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "disc/byte_order.h"
+#include "disc/ifo_tables.h"
 #include "tests/realdisc/disc_fixture.h"
 
 namespace {
@@ -52,6 +59,78 @@ TEST(CliProject, AProjectIsNeverWrittenIntoAnotherDisc) {
   EXPECT_NE(run.err.find("情報取得したディスクと異なります"), std::string::npos) << run.err;
   EXPECT_EQ(Differences(ReadFolder(other), ReadFolder(AuthoredDisc("postcmds"))), std::vector<std::string>{});
   EXPECT_FALSE(b.Exists("ORIGINAL_IFO"));
+}
+
+// Information file n as a project file stores it.
+ImageRef StoredImage(std::string& project, int n) {
+  int32_t offset, size;
+  std::memcpy(&offset, &project[580 + 4 * n], 4);
+  std::memcpy(&size, &project[980 + 4 * n], 4);
+  return ImageRef{reinterpret_cast<uint8_t*>(&project[4201292 + offset]), size};
+}
+uint8_t* At(std::string& project, int n, int64_t offset) {
+  return const_cast<uint8_t*>(StoredImage(project, n).data) + offset;
+}
+int64_t FirstPgc(ImageRef vts) { return PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), 1); }
+
+// A project writes only what an execute of the disc would write: its images
+// pass a folder read's checks, and each must equal the folder's file outside
+// what execute writes; a command in a slot execute writes is replaced. A
+// refused project changes nothing.
+TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
+  // Its menu table grows by a sector: what follows it moves.
+  TempFolder a('D');
+  const std::string direct = CopyOfDisc(a, "langunits");
+  const std::string saved = a.HostName("edit.prj");
+  ASSERT_EQ(Reelwrite({"project", "save", direct, saved, "--preset", "playall-stop"}).exit, 0);
+  ASSERT_EQ(Reelwrite({"apply", direct, "--preset", "playall-stop", "--yes"}).exit, 0);
+  const FolderFiles patched = ReadFolder(direct);
+  std::string good;
+  good.assign(std::istreambuf_iterator<char>(*std::make_unique<std::ifstream>(saved, std::ios::binary)), {});
+  struct Case {
+    const char* name;
+    std::function<void(std::string&)> change;
+    const char* said;  // null: written as a direct apply writes
+  } cases[] = {
+      {"a cell's first sector",
+       [](std::string& p) {
+         ImageRef vts = StoredImage(p, 1);
+         int64_t pgc = FirstPgc(vts);
+         At(p, 1, pgc + ReadBe16(vts.data + pgc + 0xE8) + 8)[2] ^= 0x10;
+       },
+       "VTS_01_0.IFO"},
+      {"a byte of VIDEO_TS.IFO execute never writes", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; },
+       "VIDEO_TS.IFO"},
+      {"the prepared menu table's language", [](std::string& p) { p[2104140 + 8] ^= 1; }, "メニューテーブル"},
+      {"a sector field", [](std::string& p) { At(p, 1, kVtsLastSector)[3] ^= 1; }, "VTS_01_0.IFO"},
+      {"a post command execute writes",
+       [](std::string& p) {
+         At(p, 1, FirstPostCommand(StoredImage(p, 1), FirstPgc(StoredImage(p, 1))))[1] ^= 3;
+       },
+       nullptr},
+      {"none, into the folder it patched, without its backup", [](std::string&) {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder b('E');
+    const std::string later = CopyOfDisc(b, "langunits");
+    std::string project = good;
+    c.change(project);
+    b.WriteFile("edit.prj", project);
+    if (!c.said) {
+      ProgramRun first = Reelwrite({"project", "apply", b.HostName("edit.prj"), later, "--yes"});
+      ASSERT_EQ(first.exit, 0) << first.err;
+      std::filesystem::remove_all(b.HostName("ORIGINAL_IFO"));
+    }
+    const FolderFiles before = ReadFolder(later);
+    ProgramRun run = Reelwrite({"project", "apply", b.HostName("edit.prj"), later, "--yes", "--no-backup"});
+    EXPECT_EQ(run.exit, c.said ? 1 : 0) << run.err;
+    EXPECT_EQ(Differences(ReadFolder(later), c.said ? before : patched), std::vector<std::string>{});
+    if (c.said) {
+      EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+      EXPECT_FALSE(b.Exists("ORIGINAL_IFO"));
+    }
+  }
 }
 
 // A folder under a name code page 932 cannot spell, or deeper than Windows

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -95,4 +96,34 @@ std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b)
   for (const auto& f : b)
     if (a.count(f.first) == 0) names.push_back(f.first);
   return names;
+}
+
+std::string JudgeAfter(const std::string& folder, const std::string& lang, int title) {
+  std::vector<std::string> args = {"nav_trace", folder, "--max-titles", title ? "2" : "1"};
+  if (title) args.insert(args.end(), {"--title", std::to_string(title)});
+  if (*lang.c_str()) args.insert(args.end(), {"--lang", lang});
+  ProgramRun run = RunProgram(args);
+  std::istringstream out(run.out);
+  std::string line;
+  for (int skip = title ? 1 : 0; skip >= 0; --skip)
+    if (!std::getline(out, line)) line.clear();
+  if (run.exit > 2 || line.rfind("ERROR", 0) == 0 || line == "LIMIT") return "ABORT";
+  return line;
+}
+
+bool Agrees(const NavNext& next, const std::string& judged) {
+  switch (next.kind) {
+    case NextKind::Title:
+    case NextKind::Random:
+      return judged.rfind("TITLE ", 0) == 0 && CanReach(next, std::stoi(judged.substr(6)));
+    case NextKind::Menu:
+      return judged == "MENU";
+    case NextKind::Stop:
+      return judged == "STOP";
+    case NextKind::Fault:
+      return judged == "ABORT";
+    case NextKind::Repeat:  // the title starting again each time round, or playback without end
+      return judged == "ABORT" || (next.title && judged == "TITLE " + std::to_string(next.title));
+  }
+  return false;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "disc/nav_vm.h"
 #include "tests/unit/temp_folder.h"
 
 struct ProgramRun {
@@ -40,3 +41,12 @@ FolderFiles ReadFolder(const std::string& folder, bool ifoOnly = false);
 
 // The names of the files whose bytes differ, or that only one side holds.
 std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b);
+
+// nav_trace's line after the title it was asked to play (0: its first line),
+// in the menu language `lang` ("" for the player's own); "ABORT" where
+// libdvdnav failed or went round without end.
+std::string JudgeAfter(const std::string& folder, const std::string& lang, int title);
+
+// Our preview's answer in the judge's words; a random end matches any title
+// it can reach.
+bool Agrees(const NavNext& next, const std::string& judged);

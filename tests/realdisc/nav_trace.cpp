@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
     return Fail(nav);
 
   // A title starts when its domain is entered, when another title follows,
-  // or when the first cell of its chain plays again (a repeat, or a jump to
-  // the same title).
+  // or when the first cell of its first chapter plays again (a repeat, or a
+  // jump to the same title); a chapter in a chain of its own is no new start.
   bool domainEntered = true, pressedInCell = false;
   int32_t lastTitle = 0;
   long titlesStarted = 0;
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         } else if (dvdnav_is_domain_vts(nav)) {
           int32_t title = 0, part = 0;
           if (dvdnav_current_title_info(nav, &title, &part) != DVDNAV_STATUS_OK) return Fail(nav);
-          if (domainEntered || title != lastTitle || cell->cellN == 1) {
+          if (domainEntered || title != lastTitle || (cell->cellN == 1 && part == 1)) {
             std::printf("TITLE %d\n", title);
             lastTitle = title;
             if (++titlesStarted >= options.maxTitles) return End(nav, nullptr, 0);

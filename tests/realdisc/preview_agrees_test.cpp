@@ -19,36 +19,6 @@
 
 namespace {
 
-// nav_trace's line after the title it was asked to play (0: its first line).
-std::string JudgeAfter(const std::string& folder, const std::string& lang, int title) {
-  std::vector<std::string> args = {"nav_trace", folder, "--max-titles", title ? "2" : "1"};
-  if (title) args.insert(args.end(), {"--title", std::to_string(title)});
-  if (*lang.c_str()) args.insert(args.end(), {"--lang", lang});
-  ProgramRun run = RunProgram(args);
-  std::istringstream out(run.out);
-  std::string line;
-  for (int skip = title ? 1 : 0; skip >= 0; --skip)
-    if (!std::getline(out, line)) line.clear();
-  if (run.exit > 2 || line.rfind("ERROR", 0) == 0 || line == "LIMIT") return "ABORT";
-  return line;
-}
-
-// The machine's answer in the judge's words; a random end matches any title it can reach.
-bool Agrees(const NavNext& next, const std::string& judged) {
-  switch (next.kind) {
-    case NextKind::Title:
-    case NextKind::Random:
-      return judged.rfind("TITLE ", 0) == 0 && CanReach(next, std::stoi(judged.substr(6)));
-    case NextKind::Menu:
-      return judged == "MENU";
-    case NextKind::Stop:
-      return judged == "STOP";
-    case NextKind::Fault:
-      return judged == "ABORT";
-  }
-  return false;
-}
-
 // A disc, and the menu language after a blank (none: the player's default, the first unit).
 class PreviewAgrees : public ::testing::TestWithParam<std::string> {};
 

@@ -165,35 +165,46 @@ TEST_F(MenuTableTest, EveryUnitHoldsTheDispatcherUnderOneNumber) {
   EXPECT_EQ(TableEnd(), expectedAt - 1);
 }
 
+// Ours only by every byte we write and where we put it; a chain of the disc's
+// own that merely begins like one keeps its place and bytes, and the disc
+// gets a dispatcher as one never patched does.
 TEST_F(MenuTableTest, DispatcherLeftByAnEarlierRunGivesBackRegisterAndDestinations) {
   Pgc plain = DispatcherChain(5, {3, 1, 2});
-  Pgc notAJump = plain, random = plain, wrongPartner = plain;
+  Pgc notAJump = plain, random = plain, wrongPartner = plain, withPost = plain;
   notAJump.pre[2][1] = 0x02;
   random.pre[0] = C("78 00 00 05 00 03 00 00");
   wrongPartner.pre[1][3] = 7;
+  withPost.post = {kExit};
   struct Case {
     const char* name;
     Pgc dispatcher;  // for three titles
     int reg;         // 0: not recognised
     std::vector<int> targets;
+    bool storedFirst = false;  // the last chain by number lies before the others
   } cases[] = {
       {"as execute writes it", plain, 5, {2, 0, 1}},
-      {"pair without a conditional jump", notAJump, 5, {0, 0, 1}},
       {"last jump to title 0", DispatcherChain(5, {3, 1, 0}), 5, {2, 0, 0}},
       {"random play", random, 5, {2, 0, 1}},
       {"register 15 pairs with 0", DispatcherChain(15, {2, 3, 1}), 15, {1, 2, 0}},
+      {"pair without a conditional jump", notAJump, 0, {0, 1, 0}},
       {"second register not the partner", wrongPartner, 0, {0, 1, 0}},
-      // Replaced by one sized for today's titles; the last title's jump is
-      // read where a three-title dispatcher has it.
-      {"written for four titles", DispatcherChain(5, {3, 1, 2, 1}), 5, {2, 0, 2}},
+      {"a post command", withPost, 0, {0, 1, 0}},
+      {"written for four titles", DispatcherChain(5, {3, 1, 2, 1}), 0, {0, 1, 0}},
+      {"stored before the unit's other chains", plain, 0, {0, 1, 0}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::memset(&Disc, 0, sizeof Disc);
     DiscSpec d = Titles(3, kCallsThree);
     d.vmg.menus = {UnitWithChains("en", 2)};
-    d.vmg.menus[0].pgcs.push_back(c.dispatcher);
-    LoadDisc(d);
+    d.vmg.menus[0].pgcs.insert(c.storedFirst ? d.vmg.menus[0].pgcs.begin() + 1 : d.vmg.menus[0].pgcs.end(),
+                               c.dispatcher);
+    BuiltDisc b = BuildDisc(d);
+    if (c.storedFirst) {  // chain 2 by number is stored last
+      uint8_t* pointers = b.vmg.Ptr("lu 1") + 8;
+      std::swap_ranges(pointers + 8, pointers + 16, pointers + 16);
+    }
+    LoadDisc(b);
     DeriveActionsFromDisc(PrepareMenuTable());
 
     int number = c.reg ? 3 : 4;
@@ -202,7 +213,13 @@ TEST_F(MenuTableTest, DispatcherLeftByAnEarlierRunGivesBackRegisterAndDestinatio
     EXPECT_EQ(Disc.MenuRegister, c.reg);
     EXPECT_EQ(Targets(), c.targets);
     EXPECT_EQ(At(Chain(Unit(0), number), 292), EmptyDispatcher(3));
-    EXPECT_EQ(Chain(Unit(0), 3), Chain(Unit(0), 2) + 0xFC);  // in the old one's place
+    if (!c.storedFirst) {
+      EXPECT_EQ(Chain(Unit(0), 3), Chain(Unit(0), 2) + 0xFC);  // in the old one's place
+    }
+    if (!c.reg) {
+      const Cmd first = c.dispatcher.pre[0];
+      EXPECT_EQ(At(Chain(Unit(0), 3) + 0xF4, 8), Bytes(first.begin(), first.end()));
+    }
     EXPECT_EQ(Unit(0) + UnitEnd(Unit(0)) + 1, Chain(Unit(0), number) + 292);
     EXPECT_EQ(Table() + TableEnd(), Unit(0) + UnitEnd(Unit(0)));
     EXPECT_EQ(Disc.ActionKind[0], c.reg ? JumpTitle : MenuPgc);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"
 
@@ -39,25 +40,31 @@ TEST(BackupFolderOf, IsTheEditFoldersSibling) {
   }
 }
 
-// C:\DISC\VIDEO_TS holding IFO and BUP files (one named in lower case) and a VOB.
+// C:\DISC\VIDEO_TS holding a disc (its BUP named in lower case) with a VOB.
 class OriginalBackupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_.MakeDir("DISC");
     folder_.MakeDir("DISC/VIDEO_TS");
-    for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(5000, byte));
-    folder_.WriteFile("DISC/VIDEO_TS/VTS_01_1.VOB", Bytes(100, 0x77));
+    testdisc::DiscSpec disc = testdisc::SimpleDisc(1, 2);
+    disc.titleSets[0].titleVobBytes = {3 * 2048};
+    testdisc::WriteDisc(folder_.HostName("DISC/VIDEO_TS"), disc);
+    std::filesystem::rename(folder_.HostName("DISC/VIDEO_TS/VTS_01_0.BUP"),
+                            folder_.HostName("DISC/VIDEO_TS/vts_01_0.bup"));
+    for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "vts_01_0.bup"})
+      kFiles.emplace_back(name, folder_.ReadFile(std::string("DISC/VIDEO_TS/") + name));
+  }
+  void WriteFiles(const std::string& into) {
+    for (const auto& [name, bytes] : kFiles) folder_.WriteFile(into + "/" + name, bytes);
   }
 
   void ExpectBackupHolds() {
-    for (const auto& [name, byte] : kFiles) {
-      EXPECT_EQ(folder_.ReadFile("DISC/ORIGINAL_IFO/" + name), Bytes(5000, byte)) << name;
-    }
+    for (const auto& [name, bytes] : kFiles)
+      EXPECT_EQ(folder_.ReadFile("DISC/ORIGINAL_IFO/" + name), bytes) << name;
     EXPECT_FALSE(folder_.Exists("DISC/ORIGINAL_IFO/VTS_01_1.VOB"));
   }
 
-  const std::vector<std::pair<std::string, uint8_t>> kFiles = {
-      {"VIDEO_TS.IFO", 1}, {"VIDEO_TS.BUP", 2}, {"VTS_01_0.IFO", 3}, {"vts_01_0.bup", 4}};
+  std::vector<std::pair<std::string, Bytes>> kFiles;
   TempFolder folder_;
 };
 
@@ -75,17 +82,17 @@ TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
       std::filesystem::remove_all(folder_.HostName(std::string("DISC/") + gone));
     if (older) {
       folder_.MakeDir(made);
-      for (const auto& [name, byte] : kFiles) folder_.WriteFile(made + "/" + name, Bytes(5000, byte));
+      WriteFiles(made);
     } else {
       folder_.MakeDir("DISC/ORIGINAL_IFO.rwtmp");
       folder_.WriteFile("DISC/ORIGINAL_IFO.rwtmp/VIDEO_TS.IFO", "half");
     }
-    for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(5000, byte));
+    WriteFiles("DISC/VIDEO_TS");
     MessageRecorder messages;
     for (int run = 0; run < 2; ++run) {
       ASSERT_TRUE(older || EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
-      for (const auto& [name, byte] : kFiles)
-        folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(7000, byte + 0x40));
+      for (const auto& [name, bytes] : kFiles)
+        folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(7000, bytes[9]));
     }
     char found[260];
     ASSERT_TRUE(FindOriginalBackup("C:\\DISC\\VIDEO_TS", found, sizeof found));
@@ -93,9 +100,8 @@ TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
 
     ASSERT_TRUE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS"));
 
-    for (const auto& [name, byte] : kFiles) {
-      EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), Bytes(5000, byte)) << name;
-    }
+    for (const auto& [name, bytes] : kFiles)
+      EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/" + name), bytes) << name;
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{
                                     "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: " +
                                     folder_.HostName(made)});
@@ -108,39 +114,70 @@ TEST_F(OriginalBackupTest, IsMadeOnceAndRestoredAsItWas) {
 }
 
 // Restore refuses, changing nothing, a backup that is missing, empty, too
-// large to list, damaged, or taken from another disc than the one now there.
-TEST_F(OriginalBackupTest, RestoreRefusesWhatItCannotTrust) {
+// large to list, or fails its record: taken from another disc than the one
+// now there, changed since, or without a record and not this disc's. Apply
+// neither uses nor replaces one that fails its record: it asks to go on
+// without a backup, and saying no leaves everything as it was.
+TEST_F(OriginalBackupTest, ABackupIsUsedOnlyForItsOwnDisc) {
   const std::string backup = folder_.HostName("DISC/ORIGINAL_IFO");
-  const std::string mismatch =
-      "バックアップはこのフォルダのディスクから作られたものでないか, 欠けているため復元できません.\n" +
-      backup;
-  const std::pair<std::function<void()>, std::string> cases[] = {
-      {[] {}, "元のIFOファイルのバックアップがありません.\n" + backup},
-      {[this] { folder_.MakeDir("DISC/ORIGINAL_IFO"); }, "バックアップにIFOファイルがありません."},
-      {[this] {
+  const std::string otherDisc = "バックアップはこのフォルダのディスクから作られたものではありません.";
+  const std::string changed = "バックアップのファイルが作られたときから変わっているか, 欠けています.";
+  const std::string unproven =
+      "記録のない古いバックアップで, そのIFOファイルがこのフォルダのディスクと合いません.";
+  auto write = [this](const char* name, Bytes bytes) { return [=] { folder_.WriteFile(name, bytes); }; };
+  Bytes flipped = kFiles[2].second;
+  flipped[0x100] ^= 1;
+  struct Case {
+    bool made;  // by apply, before the change
+    std::function<void()> change;
+    std::string fault;  // restore's message, or what apply asks about
+  } cases[] = {
+      {false, [] {}, "元のIFOファイルのバックアップがありません.\n" + backup},
+      {false, [this] { folder_.MakeDir("DISC/ORIGINAL_IFO"); }, "バックアップにIFOファイルがありません."},
+      {false,
+       [this] {
          folder_.MakeDir("DISC/ORIGINAL_IFO");
          for (int i = 0; i < 257; ++i)
            folder_.WriteFile("DISC/ORIGINAL_IFO/" + std::to_string(i) + ".IFO", "x");
        },
        "バックアップのファイルが多すぎるか, 名前が長すぎるため復元できません."},
-      {[this] { folder_.WriteFile("DISC/VIDEO_TS/VTS_01_1.VOB", Bytes(200, 0x77)); }, mismatch},
-      {[this] { folder_.WriteFile("DISC/VIDEO_TS/VTS_01_2.VOB", Bytes(200, 0x77)); }, mismatch},
-      {[this] { folder_.WriteFile("DISC/ORIGINAL_IFO/VTS_01_0.IFO", Bytes(4000, 3)); }, mismatch},
+      {true, write("DISC/VIDEO_TS/VTS_01_1.VOB", Bytes(4096, 0x77)), otherDisc},
+      {true, write("DISC/VIDEO_TS/VTS_01_2.VOB", Bytes(2048, 0x77)), otherDisc},
+      {true, write("DISC/ORIGINAL_IFO/VTS_01_0.IFO", Bytes(4096, 3)), changed},
+      {true, write("DISC/ORIGINAL_IFO/VTS_01_0.IFO", flipped), changed},
+      {false,
+       [this] {
+         folder_.MakeDir("DISC/ORIGINAL_IFO");
+         testdisc::DiscSpec other = testdisc::SimpleDisc(1, 3);
+         other.titleSets[0].titleVobBytes = {5 * 2048};
+         testdisc::BuiltDisc built = testdisc::BuildDisc(other);
+         folder_.WriteFile("DISC/ORIGINAL_IFO/VIDEO_TS.IFO", built.vmg.bytes);
+         folder_.WriteFile("DISC/ORIGINAL_IFO/VTS_01_0.IFO", built.vts[0].bytes);
+       },
+       unproven},
   };
-  for (const auto& [damage, message] : cases) {
-    SCOPED_TRACE(message);
-    std::system(("rm -rf '" + backup + "'").c_str());
-    if (message == mismatch) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    std::filesystem::remove_all(backup);
+    WriteFiles("DISC/VIDEO_TS");
+    if (c.made) {
       MessageRecorder quiet;
       ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
     }
-    damage();
-    for (const auto& [name, byte] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(10, byte));
-    MessageRecorder messages;
+    c.change();
+    for (const auto& [name, bytes] : kFiles) folder_.WriteFile("DISC/VIDEO_TS/" + name, Bytes(10, bytes[9]));
+    const auto before = folder_.Tree();
+    MessageRecorder messages({platform::kOkAnswer, platform::kNoAnswer});
     EXPECT_FALSE(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].text, message);
-    EXPECT_EQ(folder_.ReadFile("DISC/VIDEO_TS/VIDEO_TS.IFO"), Bytes(10, 1));
+    const bool failsItsRecord = c.fault == otherDisc || c.fault == changed || c.fault == unproven;
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{failsItsRecord ? c.fault + " 復元できません.\n" + backup : c.fault});
+    if (failsItsRecord) {
+      EXPECT_FALSE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+      ASSERT_EQ(messages.messages().size(), 2u);
+      EXPECT_EQ(messages.messages()[1].text.find(c.fault), messages.messages()[1].text.find('\n') + 1);
+    }
+    EXPECT_TRUE(folder_.Tree() == before);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "disc/disc_state.h"
+#include "tests/unit/ifo_builder.h"
 
 namespace {
 
@@ -18,8 +19,9 @@ class PresetsTest : public ::testing::Test {
  protected:
   void SetUp() override { std::memset(&Disc, 0, sizeof Disc); }
 
+  // A disc of `titles` titles whose ends can all be changed.
   void Apply(int titles, int preset) {
-    Disc.TitleCount = titles;
+    testdisc::LoadDisc(testdisc::SimpleDisc(1, titles));
     Disc.PresetIndex = preset;
     std::fill_n(Disc.ActionKind, 100, Command);
     std::fill_n(Disc.ActionTarget, 100, -1);

@@ -1,13 +1,11 @@
-#include "cli/warnings.h"
+#include "actions/playback_warnings.h"
 
 #include <cstring>
 
 #include "actions/title_action.h"
-#include "cli/console.h"
-#include "cli/describe.h"
-#include "cli/trace.h"
 #include "disc/command_decoder.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 #include "disc/title_info.h"
 
 namespace {
@@ -22,8 +20,8 @@ void RegisterWarning(std::vector<std::string>& out) {
   for (int g : {r, q})
     if (clash & (1u << g)) named += (named.empty() ? "GPRM " : " and GPRM ") + std::to_string(g);
   out.push_back("the disc's own commands use " + named +
-                ", which the dispatcher will overwrite; its menus may then go astray (choose another pair "
-                "with --register)");
+                ", which the dispatcher will overwrite; its menus may then go astray (choose another "
+                "register pair)");
 }
 
 std::string Consequence(const NavPreview* after, int t) {
@@ -67,30 +65,23 @@ bool MissingMenuWarning(int t, const NavPreview* after, std::vector<std::string>
   return true;
 }
 
-// The title's end chain as read: no post command to replace, or one that
-// goes on to a chain no title starts with (the rest of this title). False
-// when the choice cannot be written at all.
-bool EndChainWarnings(int t, std::vector<std::string>& out) {
+// The title's end chain as read goes on to a chain no title starts with (the
+// rest of this title), which a new end cuts off.
+void CutOffWarning(int t, std::vector<std::string>& out) {
   TitleChain chain;
-  if (!FindTitleChain(StoredVmgRef(), t, &chain)) return false;
+  if (!FindTitleChain(StoredVmgRef(), t, &chain)) return;
   ImageRef vts = VtsImageRef(chain.titleSet);
   int64_t post = FirstPostCommand(vts, chain.pgc);
-  if (post < 0) {
-    out.push_back(TitleName(t) + "'s program chain has no post command: its end stays as authored");
-    return false;
-  }
   NavCommand c;
-  if (!DecodeNavCommand(vts.data + post, &c) || c.then != NavOp::LinkPGCN ||
+  if (post < 0 || !DecodeNavCommand(vts.data + post, &c) || c.then != NavOp::LinkPGCN ||
       int(c.args[0]) == chain.pgcNumber)
-    return true;
+    return;
   for (int other = 0; other < Disc.TitleCount; ++other) {  // the start of a title: the disc's own jump
     TitleSummary row = TitleSummaryOf(other);
-    if (row.titleSet == chain.titleSet && ChapterPgcNumber(vts, row.titleInSet, 1) == int(c.args[0]))
-      return true;
+    if (row.titleSet == chain.titleSet && ChapterPgcNumber(vts, row.titleInSet, 1) == int(c.args[0])) return;
   }
   out.push_back(TitleName(t) + " goes on to program chain " + std::to_string(c.args[0]) +
                 " of its title after its last chapter; its new end cuts that off");
-  return true;
 }
 
 void PreviewWarnings(const NavPreview& after, const std::vector<bool>& menuWarned,
@@ -115,15 +106,18 @@ std::vector<std::string> PlaybackWarnings(const NavPreview* after) {
   std::vector<std::string> out;
   std::vector<bool> menuWarned(Disc.TitleCount > 0 ? Disc.TitleCount : 0);
   RegisterWarning(out);
-  for (int t = 0; t < Disc.TitleCount; ++t)
-    if (Disc.ActionKind[t] != Unchanged && EndChainWarnings(t, out))
+  static TitleEnds ends;
+  FindTitleEnds(StoredVmgRef(), &ends);
+  for (int t = 0; t < ends.count; ++t) {
+    char why[256];
+    FixedEndWords(t, ends.title[t], why, sizeof why);
+    if (*why) {
+      out.push_back(std::string(why) + ": its end stays as authored");
+    } else if (Disc.ActionKind[t] != Unchanged) {
+      CutOffWarning(t, out);
       menuWarned[t] = MissingMenuWarning(t, after, out);
+    }
+  }
   if (after) PreviewWarnings(*after, menuWarned, out);
   return out;
-}
-
-std::vector<std::string> PrintWarnings(const NavPreview* after) {
-  std::vector<std::string> warnings = PlaybackWarnings(after);
-  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
-  return warnings;
 }

@@ -1,0 +1,140 @@
+#include "disc/title_end.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "disc/chapter_index.h"
+#include "disc/command_decoder.h"
+#include "disc/title_chain.h"
+
+namespace {
+
+// A chapter a title plays on through: the post commands of its chain run in
+// the middle of that title.
+struct PassedSlot {
+  uint8_t titleSet;
+  uint8_t title;  // the disc's number
+  uint16_t part;
+  int64_t slot;
+};
+
+struct Scratch {
+  ChapterIndex index;
+  int count;
+  PassedSlot passed[kMaxIndexedChapters];
+};
+Scratch scratch;
+
+bool SlotBefore(const PassedSlot& a, const PassedSlot& b) {
+  return a.titleSet != b.titleSet ? a.titleSet < b.titleSet : a.slot < b.slot;
+}
+
+void CollectPassedSlots(ImageRef vmg) {
+  BuildChapterIndex(vmg, &scratch.index);
+  scratch.count = 0;
+  for (int i = 0; i < scratch.index.count; ++i) {
+    const ChapterEntry& e = scratch.index.entries[i];
+    int title = DiscTitle(scratch.index, e.titleSet, e.titleInSet);
+    if (e.pgcNumber == e.lastPgc || title == 0) continue;
+    ImageRef vts = VtsImageRef(e.titleSet);
+    int64_t slot = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), e.pgcNumber));
+    if (slot >= 0) scratch.passed[scratch.count++] = PassedSlot{e.titleSet, uint8_t(title), e.part, slot};
+  }
+  std::sort(scratch.passed, scratch.passed + scratch.count, SlotBefore);
+}
+
+// The last cell's command leaves the chain (a link, jump or call, taken or
+// not), so the chain's post commands may never run.
+bool LeavesByCellCommand(ImageRef vts, int64_t pgc) {
+  int64_t command = CellCommandOffset(vts, pgc, vts.data[pgc + kPgcCellCount]);
+  NavCommand c;
+  if (command < 0 || !DecodeNavCommand(vts.data + command, &c)) return false;
+  return c.then != NavOp::None && c.then != NavOp::Goto && c.then != NavOp::Break &&
+         c.then != NavOp::SetTmpPML && c.then != NavOp::LinkNoLink;
+}
+
+TitleEnd EndOf(ImageRef vmg, int t) {
+  TitleChain chain;
+  TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0};
+  if (!FindTitleChain(vmg, t, &chain)) return end;
+  ImageRef vts = VtsImageRef(chain.titleSet);
+  end.titleSet = chain.titleSet;
+  end.pgcNumber = chain.pgcNumber;
+  end.slot = FirstPostCommand(vts, chain.pgc);
+  if (LeavesByCellCommand(vts, chain.pgc)) {
+    end.fixed = EndFixed::CellCommand;
+  } else if (end.slot < 0) {
+    end.fixed = EndFixed::NoPostCommand;
+  } else {
+    PassedSlot key{uint8_t(chain.titleSet), 0, 0, end.slot};
+    const PassedSlot* found =
+        std::lower_bound(scratch.passed, scratch.passed + scratch.count, key, SlotBefore);
+    bool passed = found != scratch.passed + scratch.count && !SlotBefore(key, *found);
+    end.fixed = passed ? EndFixed::PlayedThrough : EndFixed::No;
+    if (passed) {
+      end.other = found->title;
+      end.part = found->part;
+    }
+  }
+  return end;
+}
+
+}  // namespace
+
+void FindTitleEnds(ImageRef vmg, TitleEnds* out) {
+  CollectPassedSlots(vmg);
+  out->count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
+  for (int t = 0; t < out->count; ++t) out->title[t] = EndOf(vmg, t);
+}
+
+void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) {
+  int n = t + 1;
+  switch (end.fixed) {
+    case EndFixed::No:
+      std::snprintf(out, capacity, "%s", "");
+      break;
+    case EndFixed::NoChain:
+      std::snprintf(out, capacity, "title %d has no program chain", n);
+      break;
+    case EndFixed::CellCommand:
+      std::snprintf(out, capacity,
+                    "title %d ends with a cell command of program chain %d, before its post commands", n,
+                    end.pgcNumber);
+      break;
+    case EndFixed::NoPostCommand:
+      std::snprintf(out, capacity, "title %d's program chain has no post command", n);
+      break;
+    case EndFixed::PlayedThrough:
+      std::snprintf(out, capacity,
+                    "title %d's end is also the end of chapter %d of title %d, which plays on through it", n,
+                    end.part, end.other);
+      break;
+  }
+}
+
+void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity) {
+  int n = t + 1;
+  const char* keep = "\n非更新にしてください.";
+  switch (end.fixed) {
+    case EndFixed::No:
+      std::snprintf(out, capacity, "%s", "");
+      break;
+    case EndFixed::NoChain:
+      std::snprintf(out, capacity, "タイトル%dにはPGCがないため, 終了動作を変更できません.%s", n, keep);
+      break;
+    case EndFixed::CellCommand:
+      std::snprintf(out, capacity, "タイトル%dはセルコマンドで終わるため, 終了動作を変更できません.%s", n,
+                    keep);
+      break;
+    case EndFixed::NoPostCommand:
+      std::snprintf(out, capacity, "タイトル%dのPGCにはポストコマンドがないため, 終了動作を変更できません.%s",
+                    n, keep);
+      break;
+    case EndFixed::PlayedThrough:
+      std::snprintf(out, capacity,
+                    "タイトル%dの終わりはタイトル%dのチャプター%dの終わりでもあるため, "
+                    "タイトル%dの終了動作を変更できません（タイトル%dの再生が途切れます）.%s",
+                    n, end.other, end.part, n, end.other, keep);
+      break;
+  }
+}

@@ -1,0 +1,192 @@
+// Discs laid out as other authors lay them: a chain that is more than one
+// title's end, a menu chain that begins like our dispatcher, a First Play
+// that tests the player's registers. Each is read by libdvdread as laid out;
+// each command either refuses with a message and changes nothing, or writes
+// a disc libdvdread reads and libdvdnav plays as our preview says.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "actions/get_info.h"
+#include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+#include "disc/nav_vm.h"
+#include "platform/platform.h"
+#include "tests/realdisc/disc_fixture.h"
+#include "tests/realdisc/relayout.h"
+#include "tests/unit/message_recorder.h"
+
+namespace {
+
+using testdisc::C;
+
+const testdisc::Cmd kExit = C("30 01 00 00 00 00 00 00");
+const testdisc::Cmd kLinkPgc3 = C("20 04 00 00 00 00 00 03");
+
+// nomenu re-laid as a series disc: title 1 plays chains 1, 2, 3 as its
+// chapters (Play All), titles 2 and 3 are chains 2 and 3 alone.
+void PlayAll(const std::string& copy) {
+  SetChapters(copy, {{1, 2, 3}, {2}, {3}});
+  IfoFile vts(copy, "VTS_01_0");
+  vts.SetPost(vts.TitlePgc(1), C("20 04 00 00 00 00 00 02"));
+  vts.SetPost(vts.TitlePgc(2), kLinkPgc3);
+  vts.Save();
+}
+
+// nomenu's chain 1 takes its commands from chain 2's command table.
+void SharedCommandTable(const std::string& copy) {
+  IfoFile vts(copy, "VTS_01_0");
+  std::size_t one = vts.TitlePgc(1), two = vts.TitlePgc(2);
+  vts.Put16(one + kPgcCommandTableOffset,
+            int(two + std::size_t(vts.Be16(two + kPgcCommandTableOffset)) - one));
+  vts.Save();
+}
+
+// nomenu's title 1 ends with a cell command that links to title 3's chain;
+// its post command never runs.
+void CellCommandEnd(const std::string& copy) {
+  IfoFile vts(copy, "VTS_01_0");
+  std::size_t at = vts.MakeRoom(vts.Table(kVtsPgcitSector), 0, 24);
+  vts.GiveCommands(vts.TitlePgc(1), at, {}, {kExit}, {kLinkPgc3});
+  vts.Save();
+}
+
+// A French menu chain of langunits (chain k of the last language unit) that
+// begins "g3 = s4; g4 = 1" as our dispatcher does, cells and all; with
+// `first`, its search pointer trades places with the last chain's, so that
+// the last chain by number is stored before the others.
+void LooksLikeDispatcher(const std::string& copy, int k, bool first) {
+  IfoFile vmg(copy, "VIDEO_TS");
+  std::size_t unit = vmg.MenuUnit(2), pgc = vmg.MenuPgc(2, k);
+  std::size_t at = vmg.MakeRoom(vmg.Table(kVmgMenuPgciUtSector), unit, 32);
+  vmg.GiveCommands(pgc, at, {C("61 00 00 03 00 84 00 00"), C("71 00 00 04 00 01 00 00")}, {vmg.Post(pgc)});
+  auto pointer = [&](int n) { return vmg.bytes.begin() + long(unit + 8 * std::size_t(n)); };
+  if (first) std::swap_ranges(pointer(k), pointer(k + 1), pointer(3));
+  vmg.Save();
+}
+void LookalikeLast(const std::string& copy) { LooksLikeDispatcher(copy, 3, false); }
+void LookalikeFirst(const std::string& copy) { LooksLikeDispatcher(copy, 1, true); }
+
+// nomenu's First Play starts title 3 on a player of every region, with every
+// audio kind, in the United States (as libdvdnav starts), else title 1.
+void RegionFirstPlay(const std::string& copy) {
+  IfoFile vmg(copy, "VIDEO_TS");
+  std::size_t pgc = vmg.FirstPlay();
+  vmg.GiveCommands(pgc, pgc + 0x100,
+                   {C("00 B1 00 94 00 01 00 05"),   // if (SPRM 20 != 1) Goto 5
+                    C("00 B1 00 8F 7C FC 00 05"),   // if (SPRM 15 != 0x7CFC) Goto 5
+                    C("00 B1 00 8C 55 53 00 05"),   // if (SPRM 12 != "US") Goto 5
+                    C("30 02 00 00 00 03 00 00"),   // JumpTT 3
+                    C("30 02 00 00 00 01 00 00")},  // JumpTT 1
+                   {});
+  vmg.Save();
+}
+
+// The preview of the disc in `copy` against libdvdnav, from the start and
+// after each title but `unnamed`: libdvdnav names a chain by the first title
+// that has it, so where a title's end goes on to a chain two titles share,
+// its trace cannot say which one plays.
+void ExpectPreviewAgrees(const std::string& copy, const std::string& lang, int unnamed) {
+  std::memset(&Disc, 0, sizeof Disc);
+  char drivePath[kPathCapacity];
+  ASSERT_TRUE(platform::DrivePath(copy.c_str(), drivePath, sizeof drivePath));
+  MessageRecorder messages;
+  ASSERT_EQ(GetInfo(drivePath, 0, 0), FolderRead);
+  static NavPreview preview;
+  PreviewDisc(StoredVmgRef(), lang.empty() ? 0 : (lang[0] << 8 | lang[1]), &preview);
+  for (int t = 0; t <= preview.titleCount; ++t) {
+    if (t == unnamed) continue;
+    const NavNext& next = t ? preview.after[t - 1] : preview.start;
+    const std::string judged = JudgeAfter(copy, lang, t);
+    EXPECT_TRUE(Agrees(next, judged))
+        << (t ? "after title " + std::to_string(t) : "start") << ": ours " << int(next.kind) << " "
+        << next.title << " " << next.pgc << " " << next.reason << ", libdvdnav " << judged;
+  }
+}
+
+TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
+  const struct {
+    const char* name;
+    const char* disc;
+    void (*edit)(const std::string& copy);
+    std::vector<std::string> args;  // of apply
+    const char* said;               // a refusal (nothing written) or a warning; "" for neither
+    bool refused;
+    const char* lang;
+  } cases[] = {
+      // After title 2, chain 3 plays: title 3's first chapter, title 1's last.
+      {"play all: a chapter's own title",
+       "nomenu",
+       PlayAll,
+       {"--title", "2=stop"},
+       "タイトル2の終わりはタイトル1のチャプター2の終わりでもあるため",
+       true,
+       ""},
+      {"play all: a preset",
+       "nomenu",
+       PlayAll,
+       {"--preset", "6"},
+       "title 2's end is also the end of chapter 2 of title 1, which plays on through it: its end stays as "
+       "authored",
+       false,
+       ""},
+      {"play all: the title playing through",
+       "nomenu",
+       PlayAll,
+       {"--title", "1=stop", "--title", "3=stop"},
+       "",
+       false,
+       ""},
+      {"shared command table: two ends",
+       "nomenu",
+       SharedCommandTable,
+       {"--title", "1=stop", "--title", "2=repeat"},
+       "タイトル1とタイトル2は同じPGCで終わるため",
+       true,
+       ""},
+      {"shared command table: one end", "nomenu", SharedCommandTable, {"--preset", "6"}, "", false, ""},
+      {"cell command end: asked",
+       "nomenu",
+       CellCommandEnd,
+       {"--title", "1=stop"},
+       "タイトル1はセルコマンドで終わるため",
+       true,
+       ""},
+      {"cell command end: a preset",
+       "nomenu",
+       CellCommandEnd,
+       {"--preset", "6"},
+       "title 1 ends with a cell command of program chain 1, before its post commands",
+       false,
+       ""},
+      {"dispatcher lookalike stored last", "langunits", LookalikeLast, {"--preset", "3"}, "", false, "fr"},
+      {"dispatcher lookalike stored first", "langunits", LookalikeFirst, {"--preset", "3"}, "", false, "fr"},
+      {"First Play testing the region", "nomenu", RegionFirstPlay, {"--preset", "2"}, "", false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    const std::string copy = CopyOfDisc(folder, c.disc);
+    c.edit(copy);
+    ASSERT_EQ(RunProgram({"dvdread_list", copy}).exit, 0) << "the layout itself";
+    ExpectPreviewAgrees(copy, c.lang, c.edit == PlayAll ? 2 : -1);
+    const FolderFiles before = ReadFolder(copy);
+
+    std::vector<std::string> apply = {"apply", copy, "--yes", "--no-backup"};
+    apply.insert(apply.end(), c.args.begin(), c.args.end());
+    ProgramRun run = Reelwrite(apply);
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    if (c.refused) {
+      EXPECT_EQ(run.exit, 1);
+      EXPECT_EQ(Differences(ReadFolder(copy), before), std::vector<std::string>{});
+      continue;
+    }
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(RunProgram({"dvdread_list", copy}).exit, 0) << "as written";
+    ExpectPreviewAgrees(copy, c.lang, c.edit == PlayAll ? 2 : -1);
+  }
+}
+
+}  // namespace
