@@ -130,7 +130,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   // Before the folder is compared or copied into a backup: a write cut off
   // there is finished first.
   if (!RecoverInterruptedWrite(work) || !HoldsDiscRead(work) || !StoredImagesFitFolder(work) ||
-      !CheckVideoManagerPatch() || !CheckFixedEnds() || !CheckSharedChains())
+      !CheckVideoManagerPatch(work) || !CheckFixedEnds() || !CheckSharedChains())
     return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
