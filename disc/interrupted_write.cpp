@@ -82,7 +82,7 @@ Recovery RecoverFileSet(const char* folder) {
 
 bool RecoverInterruptedWrite(const char* folder) {
   Recovery done = RecoverFileSet(folder);
-  const char* said = nullptr;
+  const char* said = "";
   switch (done) {
     case Recovery::kNothing:
       return true;
