@@ -22,11 +22,15 @@ std::string WithoutBlanks(std::string text) {
 // so the dispatcher takes g3 and g4. Keys and their order are fixed; the
 // blanks between them are not.
 TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
-  TempFolder folder;
+  TempFolder outer;  // a backslash in a Linux folder's name
+  outer.MakeDir("a\\b");
+  TempFolder folder('C', outer.HostName("a\\b").c_str());
   const std::string copy = CopyOfDisc(folder, "menus2vts");
   ProgramRun run = Reelwrite({"info", copy, "--json"});
   ASSERT_EQ(run.exit, 0) << run.err;
-  const std::string expected = R"({"folder": ")" + copy + R"(", "title_count": 3, "title_set_count": 2,
+  std::string escaped = copy;
+  escaped.insert(escaped.find('\\'), "\\");
+  const std::string expected = R"({"folder": ")" + escaped + R"(", "title_count": 3, "title_set_count": 2,
     "menu_register": 3, "menu_pgc_number": 2, "first_play": "disc", "titles": [
     {"title": 1, "title_set": 1, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "command",
      "target": 1, "command": "30 03 00 00 00 02 00 00", "menu": 0,
@@ -58,7 +62,8 @@ TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
        {"    1  30 03 00 00 00 02 00 00  ->  30 08 00 02 01 C0 00 00\n",
         "    2  30 08 00 00 01 83 00 00  ->  30 08 00 02 01 C0 00 00\n",
         "    3  30 01 00 00 00 00 00 00  ->  30 01 00 00 00 00 00 00\n", "\nVIDEO_TS.IFO ", "\nVTS_01_0.IFO ",
-        "\nVTS_02_0.IFO ", "after title 2   menu VTSM 1 of title set 1      ->  title 3\n"}) {
+        "\nVTS_02_0.IFO ", "after title 2   menu VTSM 1 of title set 1      ->  title 3\n",
+        "\nafter title 3 "}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
   }
   EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), std::vector<std::string>{});
@@ -100,6 +105,8 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
        {"--title", "1=command:20 04 00 00 00 00 00 09"},
        "after title 1, playback ends in a fault players abort on: LinkPGCN 9"},
       {kBuilt, {"--preset", "6"}, "title 1 goes on to program chain 3 of its title after its last chapter"},
+      // Also where the new end calls a menu the disc lacks.
+      {kBuilt, {"--title", "1=command:30 08 00 00 01 87 00 00"}, "title 1 goes on to program chain 3"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.disc) + " " + ::testing::PrintToString(c.args));

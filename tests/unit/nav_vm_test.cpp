@@ -58,12 +58,22 @@ TEST(NavVmTest, RandomDrawsLoopsAndFaults) {
        "30 02 00 00 00 01 00 00",
        "JumpTT 4: the disc has 3 titles",
        "JumpTT 1 from a title or title set menu"},
+      // g0 = random(2); if (g0 > 2) Goto 4; JumpTT 2; JumpTT 3
+      {{"78 00 00 00 00 02 00 00", "00 D1 00 00 00 02 00 04", "30 02 00 00 00 02 00 00",
+        "30 02 00 00 00 03 00 00"},
+       "30 01 00 00 00 00 00 00",
+       "title 2",
+       "stop"},
+      // JumpSS to title set 1's chapter menu (as title 3), which stops.
+      {{"30 06 00 03 01 87 00 00"}, "30 01 00 00 00 00 00 00", "stop", "stop"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.start);
     DiscSpec d = SimpleDisc(1, 3);
     d.vmg.firstPlay = Pgc{};
     d.titleSets[0].chapters = c.chapters;
+    d.titleSets[0].menus = {
+        LanguageUnit{"en", 0x80, {Pgc{{}, {C("30 01 00 00 00 00 00 00")}, {}, false, 0x87}}}};
     for (const char* command : c.firstPlay) d.vmg.firstPlay->pre.push_back(C(command));
     d.titleSets[0].titlePgcs[0].post = {C(c.title1Post)};
     d.titleSets[0].titlePgcs.push_back(Pgc{{}, {C("20 04 00 00 00 00 00 05")}});
