@@ -187,7 +187,10 @@ class FaultInjection : public ::testing::Test {
       told = told || m.style == 48;
       toldSuccess = toldSuccess || m.text.rfind(op.done, 0) == 0;
     }
-    bool honest = asAfter ? succeeded && toldSuccess : !succeeded && told && !toldSuccess;
+    // A failed close may have lost a file's last bytes: only a run that went on without its backup
+    // (the files that failed) may end well.
+    bool honest = asAfter ? succeeded && toldSuccess && !(plan.failedCall == "close" && !kept.empty())
+                          : !succeeded && told && !toldSuccess;
     bool mixed = !(asBefore || asAfter) || !backupWholeOrAbsent || !nothingElse || !honest;
     if (mixed) {
       ADD_FAILURE() << op.name << ": fault at call " << failAt << " (" << plan.failedCall << " "

@@ -112,6 +112,7 @@ TEST(PlatformDrives, MapsDrivePathsToHostNamesAndBack) {
   }
   EXPECT_EQ(h + "/b", HostOf("c:\\a\\..\\..\\.\\b"));  // never climbs out of the drive
   EXPECT_EQ("C:\\x", DriveOf(h + "/a/../x"));
+  EXPECT_EQ('Z', DriveOf(h + "b")[0]);  // beside the drive's folder, not in it
   EXPECT_EQ("<none>", DriveOf(h + "/한"));
   EXPECT_EQ("<none>", DriveOf(h + "/back\\slash"));
   for (const char* path : {"DVD\\VIDEO_TS", "\\\\server\\share\\x", "C:DVD", "Q:\\x", ""}) {
