@@ -50,15 +50,20 @@ TEST(CliProject, SavedEditAppliedElsewhereWritesWhatApplyWrites) {
 }
 
 TEST(CliProject, AProjectIsNeverWrittenIntoAnotherDisc) {
-  TempFolder a, b;
+  TempFolder a;
   const std::string project = a.HostName("edit.prj");
   ASSERT_EQ(Reelwrite({"project", "save", CopyOfDisc(a, "sample"), project, "--preset", "1"}).exit, 0);
-  const std::string other = CopyOfDisc(b, "postcmds");
-  ProgramRun run = Reelwrite({"project", "apply", project, other, "--yes"});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("情報取得したディスクと異なります"), std::string::npos) << run.err;
-  EXPECT_EQ(Differences(ReadFolder(other), ReadFolder(AuthoredDisc("postcmds"))), std::vector<std::string>{});
-  EXPECT_FALSE(b.Exists("ORIGINAL_IFO"));
+  for (const std::string disc : {"postcmds", "sample"}) {  // the same disc with a VOB part added
+    TempFolder b;
+    const std::string other = CopyOfDisc(b, disc);
+    if (disc == "sample") b.WriteFile("VIDEO_TS/VTS_01_2.VOB", "");
+    ProgramRun run = Reelwrite({"project", "apply", project, other, "--yes"});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("情報取得したディスクと異なります"), std::string::npos) << run.err;
+    EXPECT_EQ(Differences(ReadFolder(other, true), ReadFolder(AuthoredDisc(disc), true)),
+              std::vector<std::string>{});
+    EXPECT_FALSE(b.Exists("ORIGINAL_IFO"));
+  }
 }
 
 // Information file n as a project file stores it.

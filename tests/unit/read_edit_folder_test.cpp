@@ -69,7 +69,8 @@ TEST_F(ReadFolder, ReadsEveryFileAndMeasuresTheVobs) {
   DiscSpec d = SimpleDisc(3, 2);
   d.vmg.menuVobBytes = 10 * 2048 + 5;
   d.titleSets[0].titleVobBytes = {2048 * 100, 2048 * 7};
-  d.titleSets[2].titleVobBytes = {2048 * 3};
+  d.titleSets[2].titleVobBytes = {2048 * 3, 2048, 2048, 2048, 2048,
+                                  2048,     2048, 2048, 2048};  // the most parts
   d.titleSets[2].menuVobBytes = 2048 * 4;
   BuiltDisc b = BuildDisc(d);
   WriteDisc(Dvd(), b);
@@ -91,12 +92,12 @@ TEST_F(ReadFolder, ReadsEveryFileAndMeasuresTheVobs) {
               (std::vector<int32_t>{100, 7}));
     EXPECT_EQ(Disc.VobSectors[31], 3);
     EXPECT_EQ(std::vector<int32_t>(Disc.TitleVobCount, Disc.TitleVobCount + 4),
-              (std::vector<int32_t>{2, 0, 1, 0}));
+              (std::vector<int32_t>{2, 0, 9, 0}));
     EXPECT_EQ(std::vector<int32_t>(Disc.TitleVobBase, Disc.TitleVobBase + 5),
-              (std::vector<int32_t>{0, 0, 107, 107, 110}));
+              (std::vector<int32_t>{0, 0, 107, 107, 118}));
     int64_t info = (10 * 2048 + 5 + 2048 * 4 + 2 * int64_t(store.size())) / 2048;
     EXPECT_EQ(std::vector<int32_t>(Disc.TitleVobSectors, Disc.TitleVobSectors + 4),
-              (std::vector<int32_t>{int32_t(info), 107, 0, 3}));
+              (std::vector<int32_t>{int32_t(info), 107, 0, 11}));
     EXPECT_EQ(Disc.MenuVobSize[0] + Disc.MenuVobSize[1] + Disc.MenuVobSize[3], 14 * 2048 + 5);
   }
 }
