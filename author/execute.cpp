@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "author/command_table_growth.h"
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
@@ -109,7 +110,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   }
 
   if (!HoldsDiscRead(work) || !StoredImagesFitFolder(work) || !CheckVideoManagerPatch() ||
-      !CheckFixedEnds() || !CheckSharedChains())
+      !CheckFixedEnds() || !CheckSharedChains() || !CheckCommandTableGrowth())
     return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
@@ -133,6 +134,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   ClearReadOnly(Disc.EditFolder);
 
   Busy = 1;
+  GrowCommandTables();
   if (!PatchVideoManager()) {
     Busy = 0;
     return ExecuteRefused;

@@ -60,6 +60,11 @@ void WriteTitleSetSectors(int v) {
 
 }  // namespace
 
+bool ActionWritesEnd(int j) {
+  uint8_t command[8];
+  return CommandForAction(j, 1, command);
+}
+
 bool EndCommandFor(int j, unsigned char out[8]) {
   TitleChain chain;
   int64_t slot = -1;
@@ -77,10 +82,20 @@ bool CheckSharedChains() {
     int64_t& slot = slots[j];
     slot = -1;
     written[j] = WrittenPostSlot(vmg, j, &chains[j], &slot);
+    // A chain without a post command is told apart by where it starts; the
+    // one it gets is shared as much.
+    if (!written[j] && chains[j].pgc >= 0) {
+      written[j] = true;
+      slot = -1 - chains[j].pgc;
+    }
     if (!written[j]) continue;
     // A title whose action leaves the command ends as the chain does now.
-    if (!CommandForAction(j, chains[j].titleInSet, ends[j]))
-      std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
+    if (!CommandForAction(j, chains[j].titleInSet, ends[j])) {
+      if (slot >= 0)
+        std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
+      else
+        std::memset(ends[j], 0xFF, 8);  // no command: the chain ends as authored
+    }
     for (int i = 0; i < j; ++i) {
       // Chains whose command tables are one table share their post commands
       // as much as titles ending in one chain do.

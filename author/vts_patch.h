@@ -11,6 +11,9 @@ bool CheckSharedChains();
 // is not to leave it: false, after a message saying why. Runs before
 // anything is patched.
 bool CheckFixedEnds();
+// Whether title j's (0-based) action writes its end: every kind but
+// Unchanged.
+bool ActionWritesEnd(int j);
 // The first post command that title j (0-based) gets for its action; false
 // when nothing would be written: the action leaves the command as it is, or
 // the title is out of range or its program chain has no post command.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "actions/title_action.h"
+#include "author/command_table_growth.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "cli/console.h"
@@ -39,21 +40,30 @@ long CountChanged(const uint8_t* before, long beforeSize, const uint8_t* after, 
 
 }  // namespace
 
+// Where each information file lay in IfoStore as read, and its size.
+static int32_t ReadOffset[kMaxTitleSets + 1], ReadSize[kMaxTitleSets + 1];
+
 bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look) {
-  // The title set images are patched in place, so keep the bytes as read to
-  // compare against and to put back afterwards.
+  // The title set images are patched (and may grow) in place, so keep the
+  // bytes as read to compare against and to put back afterwards.
   std::vector<uint8_t> asRead(
       Disc.IfoStore, Disc.IfoStore + Disc.IfoOffset[Disc.TitleSetCount] + Disc.IfoSize[Disc.TitleSetCount]);
+  std::memcpy(ReadOffset, Disc.IfoOffset, sizeof ReadOffset);
+  std::memcpy(ReadSize, Disc.IfoSize, sizeof ReadSize);
   platform::MessageBoxHandler shown = nullptr;
   void* shownContext = platform::MessageBoxContext();
   if (quiet)
     shown = platform::SetMessageBoxHandler([](const char*, const char*, int, void*) { return 7; }, nullptr);
-  bool patched = CheckFixedEnds() && CheckSharedChains() && PatchVideoManager();
+  bool patched = CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth();
+  if (patched) GrowCommandTables();
+  patched = patched && PatchVideoManager();
   if (patched) {
     PatchTitleSets();
     look(asRead.data());
   }
   if (quiet) platform::SetMessageBoxHandler(shown, shownContext);
+  std::memcpy(Disc.IfoOffset, ReadOffset, sizeof ReadOffset);
+  std::memcpy(Disc.IfoSize, ReadSize, sizeof ReadSize);
   std::memcpy(Disc.IfoStore, asRead.data(), asRead.size());
   std::memcpy(Disc.VmgImage, Disc.IfoStore, Disc.IfoSize[0]);
   Disc.VmgSize = Disc.IfoSize[0];
@@ -90,7 +100,14 @@ bool PrintDryRun() {
     PrintUtf8(stdout, line);
     for (int n = 1; n <= Disc.TitleSetCount; ++n) {
       std::snprintf(line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
-                    CountChanged(asRead + Disc.IfoOffset[n], Disc.IfoSize[n], VtsImage(n), Disc.IfoSize[n]));
+                    CountChanged(asRead + ReadOffset[n], ReadSize[n], VtsImage(n), Disc.IfoSize[n]));
+      PrintUtf8(stdout, line);
+    }
+    for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+      int sectors = (Disc.IfoSize[n] - ReadSize[n]) / kSectorSize;
+      if (sectors <= 0) continue;
+      std::snprintf(line, sizeof line, "VTS_%02d_0.IFO grows by %d sector%s (its BUP the same)\n", n, sectors,
+                    sectors == 1 ? "" : "s");
       PrintUtf8(stdout, line);
     }
   });

@@ -26,6 +26,10 @@ constexpr int kVtsTitleVobsSector = 0xC4;
 constexpr int kVtsPttSrptSector = 0xC8;     // VTS_PTT_SRPT
 constexpr int kVtsPgcitSector = 0xCC;       // VTS_PGCIT
 constexpr int kVtsMenuPgciUtSector = 0xD0;  // VTSM_PGCI_UT
+// Every table of a title set's information file that has a sector field:
+// VTS_PTT_SRPT, VTS_PGCIT, VTSM_PGCI_UT, VTS_TMAPTI, VTSM_C_ADT,
+// VTSM_VOBU_ADMAP, VTS_C_ADT, VTS_VOBU_ADMAP.
+constexpr int kVtsTableSectors[8] = {0xC8, 0xCC, 0xD0, 0xD4, 0xD8, 0xDC, 0xE0, 0xE4};
 
 // Program chain.
 constexpr int kPgcProgramCount = 2;
@@ -38,6 +42,9 @@ constexpr int kPgcProgramMapOffset = 0xE6;
 constexpr int kPgcCellPlaybackOffset = 0xE8;
 constexpr int kPgcCellPositionOffset = 0xEA;
 constexpr int kPgcHeaderSize = 0xEC;
+// The offsets of a chain's parts from its start, 0 where it has none.
+constexpr int kPgcPartOffsets[4] = {kPgcCommandTableOffset, kPgcProgramMapOffset, kPgcCellPlaybackOffset,
+                                    kPgcCellPositionOffset};
 constexpr int kCommandSize = 8;
 
 // Tables of search pointers (VTS_PGCIT, a menu table, one of its language

@@ -53,6 +53,21 @@ bool LeavesByCellCommand(ImageRef vts, int64_t pgc) {
          c.then != NavOp::SetTmpPML && c.then != NavOp::LinkNoLink;
 }
 
+// A title that plays chain `pgcNumber` of set v as a chapter other than its
+// last, found in the chapter index; false when none does.
+bool PlayedOnThrough(int v, int pgcNumber, TitleEnd* end) {
+  const ChapterEntry *first, *last;
+  ChaptersOfPgc(scratch.index, v, pgcNumber, &first, &last);
+  for (const ChapterEntry* e = first; e != last; ++e) {
+    int title = DiscTitle(scratch.index, e->titleSet, e->titleInSet);
+    if (e->pgcNumber == e->lastPgc || title == 0) continue;
+    end->other = title;
+    end->part = e->part;
+    return true;
+  }
+  return false;
+}
+
 TitleEnd EndOf(ImageRef vmg, int t) {
   TitleChain chain;
   TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0};
@@ -64,7 +79,13 @@ TitleEnd EndOf(ImageRef vmg, int t) {
   if (LeavesByCellCommand(vts, chain.pgc)) {
     end.fixed = EndFixed::CellCommand;
   } else if (end.slot < 0) {
-    end.fixed = EndFixed::NoPostCommand;
+    // A post command added to a chain another title plays on through would
+    // end that title there.
+    end.fixed = EndFixed::No;
+    CommandTable table;
+    ReadCommandTable(vts, chain.pgc, &table);
+    if (table.pre + table.post + table.cell >= kMaxChainCommands) end.fixed = EndFixed::FullCommandTable;
+    if (PlayedOnThrough(chain.titleSet, chain.pgcNumber, &end)) end.fixed = EndFixed::PlayedThrough;
   } else {
     PassedSlot key{uint8_t(chain.titleSet), 0, 0, end.slot};
     const PassedSlot* found =
@@ -101,8 +122,10 @@ void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) 
                     "title %d ends with a cell command of program chain %d, before its post commands", n,
                     end.pgcNumber);
       break;
-    case EndFixed::NoPostCommand:
-      std::snprintf(out, capacity, "title %d's program chain has no post command", n);
+    case EndFixed::FullCommandTable:
+      std::snprintf(out, capacity,
+                    "title %d's program chain has no post command and no room for one (%d commands)", n,
+                    kMaxChainCommands);
       break;
     case EndFixed::PlayedThrough:
       std::snprintf(out, capacity,
@@ -110,6 +133,11 @@ void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) 
                     end.part, end.other);
       break;
   }
+}
+
+const char* EndWritingWords(const TitleEnd& end) {
+  if (end.fixed != EndFixed::No) return "";
+  return end.slot < 0 ? "added post command" : "post command 1";
 }
 
 void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity) {
@@ -126,9 +154,11 @@ void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity
       std::snprintf(out, capacity, "タイトル%dはセルコマンドで終わるため, 終了動作を変更できません.%s", n,
                     keep);
       break;
-    case EndFixed::NoPostCommand:
-      std::snprintf(out, capacity, "タイトル%dのPGCにはポストコマンドがないため, 終了動作を変更できません.%s",
-                    n, keep);
+    case EndFixed::FullCommandTable:
+      std::snprintf(out, capacity,
+                    "タイトル%dのPGCにはポストコマンドがなく, コマンドが上限の%d個あるため, "
+                    "終了動作を変更できません.%s",
+                    n, kMaxChainCommands, keep);
       break;
     case EndFixed::PlayedThrough:
       std::snprintf(out, capacity,

@@ -53,6 +53,23 @@ void CellCommandEnd(const std::string& copy) {
   vts.Save();
 }
 
+// nomenu's chains without command tables, as authors write a chain that
+// only plays; with `filled`, VTS_PGCIT's end address takes its sector up to
+// the last four bytes, so that any command added crosses into the next.
+void NoCommandTables(const std::string& copy, bool filled) {
+  IfoFile vts(copy, "VTS_01_0");
+  for (int k = 1; k <= 3; ++k) vts.Put16(vts.TitlePgc(k) + kPgcCommandTableOffset, 0);
+  std::size_t table = vts.Table(kVtsPgcitSector);
+  if (filled) vts.Put32(table + 4, uint32_t((table / 2048 + 1) * 2048 - 4 - 1 - table));
+  vts.Save();
+}
+void NoCommandTable(const std::string& copy) { NoCommandTables(copy, false); }
+void FilledPgcTable(const std::string& copy) { NoCommandTables(copy, true); }
+
+// postcmds as dvdauthor wrote it: title 4's chain (an empty <post>) has a
+// command table without post commands, its program map right behind it.
+void AsAuthored(const std::string&) {}
+
 // A French menu chain of langunits (chain k of the last language unit) that
 // begins "g3 = s4; g4 = 1" as our dispatcher does, cells and all; with
 // `first`, its search pointer trades places with the last chain's, so that
@@ -115,6 +132,8 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     const char* said;               // a refusal (nothing written) or a warning; "" for neither
     bool refused;
     const char* lang;
+    const char* plays = "";  // libdvdnav's trace after apply, where it is one line each
+    int grows = 0;           // sectors VTS_01_0.IFO grows by
   } cases[] = {
       // After title 2, chain 3 plays: title 3's first chapter, title 1's last.
       {"play all: a chapter's own title",
@@ -164,6 +183,31 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
       {"dispatcher lookalike stored last", "langunits", LookalikeLast, {"--preset", "3"}, "", false, "fr"},
       {"dispatcher lookalike stored first", "langunits", LookalikeFirst, {"--preset", "3"}, "", false, "fr"},
       {"First Play testing the region", "nomenu", RegionFirstPlay, {"--preset", "2"}, "", false, ""},
+      {"no command table",
+       "nomenu",
+       NoCommandTable,
+       {"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop"},
+       "",
+       false,
+       "",
+       "TITLE 1\nTITLE 3\nTITLE 2\nSTOP\n"},
+      {"no post command",
+       "postcmds",
+       AsAuthored,
+       {"--title", "3=jump:4", "--title", "4=stop"},
+       "",
+       false,
+       "",
+       "MENU\nTITLE 1\nTITLE 2\nTITLE 3\nTITLE 4\nSTOP\n"},
+      {"a command table crossing into the next sector",
+       "nomenu",
+       FilledPgcTable,
+       {"--title", "1=jump:2", "--title", "2=jump:3", "--title", "3=stop"},
+       "",
+       false,
+       "",
+       "TITLE 1\nTITLE 2\nTITLE 3\nSTOP\n",
+       1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -174,7 +218,7 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     ExpectPreviewAgrees(copy, c.lang, c.edit == PlayAll ? 2 : -1);
     const FolderFiles before = ReadFolder(copy);
 
-    std::vector<std::string> apply = {"apply", copy, "--yes", "--no-backup"};
+    std::vector<std::string> apply = {"apply", copy, "--yes"};
     apply.insert(apply.end(), c.args.begin(), c.args.end());
     ProgramRun run = Reelwrite(apply);
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
@@ -186,6 +230,15 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(RunProgram({"dvdread_list", copy}).exit, 0) << "as written";
     ExpectPreviewAgrees(copy, c.lang, c.edit == PlayAll ? 2 : -1);
+    if (*c.plays) {
+      EXPECT_EQ(RunProgram({"nav_trace", copy}).out, c.plays);
+    }
+    const FolderFiles once = ReadFolder(copy);
+    EXPECT_EQ(once.at("VTS_01_0.IFO").size(), before.at("VTS_01_0.IFO").size() + 2048u * unsigned(c.grows));
+    EXPECT_EQ(Reelwrite(apply).exit, 0);
+    EXPECT_EQ(Differences(ReadFolder(copy), once), std::vector<std::string>{}) << "applied again";
+    EXPECT_EQ(Reelwrite({"restore", copy, "--yes"}).exit, 0);
+    EXPECT_EQ(Differences(ReadFolder(copy), before), std::vector<std::string>{}) << "restored";
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "author/command_table_growth.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
@@ -164,5 +165,65 @@ TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneMustEndAlike)
     EXPECT_EQ(post("pgc 3 post"), (Bytes{0x30, 0x01, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(post("pgc 1 post")[5], 0x01);  // title 2's first chain goes on to its second as it was
     EXPECT_EQ(post("pgc 2 post")[1], c.kinds[1] == Stop ? 0x01 : 0x08);
+  }
+}
+
+namespace {
+
+// What a chain plays and its commands before the post commands: all that
+// must come through a growing command table as it was.
+Bytes ChainParts(int v, int k) {
+  ImageRef vts = VtsImageRef(v);
+  int64_t pgc = PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), k);
+  EXPECT_GE(pgc, 0);
+  if (pgc < 0) return {};
+  const uint8_t* p = vts.data + pgc;
+  int cells = p[kPgcCellCount];
+  Bytes parts(p + ReadBe16(p + kPgcProgramMapOffset),
+              p + ReadBe16(p + kPgcProgramMapOffset) + p[kPgcProgramCount]);
+  parts.insert(parts.end(), p + ReadBe16(p + kPgcCellPlaybackOffset),
+               p + ReadBe16(p + kPgcCellPlaybackOffset) + 24 * cells);
+  parts.insert(parts.end(), p + ReadBe16(p + kPgcCellPositionOffset),
+               p + ReadBe16(p + kPgcCellPositionOffset) + 4 * cells);
+  CommandTable table;
+  EXPECT_TRUE(ReadCommandTable(vts, pgc, &table));
+  if (table.present)
+    parts.insert(parts.end(), vts.data + table.offset + 8, vts.data + table.offset + 8 + 8 * table.pre);
+  return parts;
+}
+
+}  // namespace
+
+// Title 2's chain has a command table without post commands, title 3's none;
+// each gets a post command, the chains behind them and title set 2 behind
+// set 1 move, and a chain already holding as many commands as a chain may
+// is refused.
+TEST(VtsPatch, ChainsWithoutAPostCommandGetOneUpToTheLimitOfCommands) {
+  for (int pre : {0, 127, 128}) {
+    SCOPED_TRACE(pre);
+    DiscSpec layout = TwoTitleSets();
+    layout.titleSets[0].titlePgcs[1].pre.assign(std::size_t(pre), C("00 00 00 00 00 00 00 01"));
+    Load(layout);
+    for (int j = 0; j < 6; ++j) Disc.ActionKind[j] = Stop;
+    MessageRecorder messages;
+    ASSERT_EQ(CheckFixedEnds(), pre < 128);
+    if (pre == 128) {
+      EXPECT_NE(messages.messages().at(0).text.find("コマンドが上限の128個"), std::string::npos);
+      continue;
+    }
+    std::vector<Bytes> before;
+    for (int v = 1; v <= 2; ++v)
+      for (int k = 1; k <= 3; ++k) before.push_back(ChainParts(v, k));
+    ASSERT_TRUE(CheckCommandTableGrowth());
+    GrowCommandTables();
+    PatchTitleSets();
+    for (int v = 1, i = 0; v <= 2; ++v)
+      for (int k = 1; k <= 3; ++k, ++i) {
+        EXPECT_EQ(ChainParts(v, k), before[std::size_t(i)]) << v << " " << k;
+        ImageRef vts = VtsImageRef(v);
+        int64_t post = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), k));
+        ASSERT_GE(post, 0);
+        EXPECT_EQ(Bytes(vts.data + post, vts.data + post + 8), (Bytes{0x30, 0x01, 0, 0, 0, 0, 0, 0}));
+      }
   }
 }
