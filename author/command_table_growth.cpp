@@ -120,6 +120,22 @@ void AddPostCommand(int v, int64_t pgc) {
   WriteBe16(header + kCommandTableEnd, ReadBe16(header + kCommandTableEnd) + kCommandSize);
 }
 
+// The last cell of the chain at `pgc` gets a cell command of its own,
+// behind the table's others.
+void AddCellCommand(int v, int64_t pgc) {
+  CommandTable table;
+  ReadCommandTable(VtsImageRef(v), pgc, &table);
+  InsertIntoPgcit(
+      v, table.offset + kTableHeaderSize + int64_t(kCommandSize) * (table.pre + table.post + table.cell),
+      kCommandSize);
+  uint8_t* header = VtsImage(v) + table.offset;
+  WriteBe16(header + 4, table.cell + 1);
+  WriteBe16(header + kCommandTableEnd, ReadBe16(header + kCommandTableEnd) + kCommandSize);
+  ImageRef vts = VtsImageRef(v);
+  int64_t entry = CellPlaybackEntry(vts, pgc, vts.data[pgc + kPgcCellCount]);
+  VtsImage(v)[entry + kCellCommandNumber] = uint8_t(table.cell + 1);
+}
+
 }  // namespace
 
 bool CheckCommandTableGrowth() {
@@ -143,11 +159,14 @@ void GrowCommandTables() {
   for (int j = 0; j < Ends.count; ++j) {
     if (!Grows(j)) continue;
     // Found again: an earlier title's growth may have moved the chain, or
-    // given it its post command already when both end in it.
+    // given it its slot already when both end in it.
     TitleChain chain;
-    if (!FindTitleChain(VmgImageRef(), j, &chain) ||
-        FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc) >= 0)
-      continue;
-    AddPostCommand(chain.titleSet, chain.pgc);
+    if (!FindTitleChain(VmgImageRef(), j, &chain)) continue;
+    EndSlot end = FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc);
+    if (end.slot >= 0) continue;
+    if (end.cellCommand > 0)
+      AddCellCommand(chain.titleSet, chain.pgc);
+    else
+      AddPostCommand(chain.titleSet, chain.pgc);
   }
 }

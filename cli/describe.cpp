@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "actions/title_action.h"
+#include "cli/dry_run.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
@@ -54,7 +55,9 @@ std::vector<EndWords> TitleEndWords() {
   for (int t = 0; t < ends.count; ++t) {
     char words[256];
     FixedEndWords(t, ends.title[t], words, sizeof words);
-    out.push_back(EndWords{words, EndWritingWords(ends.title[t])});
+    char written[64];
+    EndWritingWords(ends.title[t], written, sizeof written);
+    out.push_back(EndWords{words, written});
   }
   return out;
 }
@@ -187,6 +190,9 @@ std::string DescribeJson(const std::string& folder, const std::vector<std::strin
   }
   out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "],\n \"warnings\": [";
   for (std::size_t i = 0; i < warnings.size(); ++i) out += (i ? ", " : "") + JsonString(warnings[i]);
+  out += "],\n \"grows\": [";
+  const std::vector<std::string>& grows = PatchGrowth();
+  for (std::size_t i = 0; i < grows.size(); ++i) out += (i ? ", " : "") + JsonString(grows[i]);
   out += "]}\n";
   return out;
 }

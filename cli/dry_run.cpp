@@ -42,6 +42,21 @@ long CountChanged(const uint8_t* before, long beforeSize, const uint8_t* after, 
 
 // Where each information file lay in IfoStore as read, and its size.
 static int32_t ReadOffset[kMaxTitleSets + 1], ReadSize[kMaxTitleSets + 1];
+static std::vector<std::string> Growth;
+
+const std::vector<std::string>& PatchGrowth() { return Growth; }
+
+static void NoteGrowth() {
+  Growth.clear();
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    int sectors = (Disc.IfoSize[n] - ReadSize[n]) / kSectorSize;
+    if (sectors <= 0) continue;
+    char line[64];
+    std::snprintf(line, sizeof line, "VTS_%02d_0.IFO grows by %d sector%s", n % 100, sectors,
+                  sectors == 1 ? "" : "s");
+    Growth.push_back(line);
+  }
+}
 
 bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look) {
   // The title set images are patched (and may grow) in place, so keep the
@@ -59,6 +74,7 @@ bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRea
   patched = patched && PatchVideoManager();
   if (patched) {
     PatchTitleSets();
+    NoteGrowth();
     look(asRead.data());
   }
   if (quiet) platform::SetMessageBoxHandler(shown, shownContext);
@@ -103,13 +119,7 @@ bool PrintDryRun() {
                     CountChanged(asRead + ReadOffset[n], ReadSize[n], VtsImage(n), Disc.IfoSize[n]));
       PrintUtf8(stdout, line);
     }
-    for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-      int sectors = (Disc.IfoSize[n] - ReadSize[n]) / kSectorSize;
-      if (sectors <= 0) continue;
-      std::snprintf(line, sizeof line, "VTS_%02d_0.IFO grows by %d sector%s (its BUP the same)\n", n, sectors,
-                    sectors == 1 ? "" : "s");
-      PrintUtf8(stdout, line);
-    }
+    for (const std::string& grows : Growth) PrintUtf8(stdout, grows + " (its BUP the same)\n");
   });
 }
 

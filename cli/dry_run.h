@@ -19,6 +19,10 @@ bool PrintDryRun();
 // False when the patch refused; its message is shown unless `quiet`.
 bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look);
 
+// What the last patch in memory grew, one line a file ("VTS_01_0.IFO grows
+// by 1 sector"); empty before any.
+const std::vector<std::string>& PatchGrowth();
+
 // The playback preview of the disc as execute would leave it (menus in the
 // first language unit); false, quietly, when the patch would refuse.
 bool PreviewPatched(NavPreview* out);

@@ -107,6 +107,12 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc);
 // leaves the image.
 int64_t CellCommandOffset(ImageRef image, int64_t pgc, int cell);
 
+// The playback entry of cell `cell` (1-based) of a program chain: its offset,
+// or -1 when the chain has no such cell or the entry leaves the image.
+int64_t CellPlaybackEntry(ImageRef image, int64_t pgc, int cell);
+// In such an entry, the number of the cell command that runs after the cell.
+constexpr int kCellCommandNumber = 3;
+
 // The first cell of program `program` (1-based) of a program chain, from its
 // program map; 0 when the chain has no such program or the map leaves the
 // image.

@@ -68,23 +68,43 @@ bool PlayedOnThrough(int v, int pgcNumber, TitleEnd* end) {
   return false;
 }
 
+// Whether a cell other than the last of the chain at `pgc` runs command n
+// of the command table at `table`: in this chain, or in another that
+// shares the table.
+bool CellCommandShared(ImageRef vts, int64_t pgc, int64_t table, int n) {
+  int64_t pgcit = TableOffset(vts, kVtsPgcitSector);
+  for (int k = 1; k <= PgcCount(vts, pgcit); ++k) {
+    int64_t other = PgcOffset(vts, pgcit, k);
+    CommandTable commands;
+    if (other < 0 || !ReadCommandTable(vts, other, &commands) || commands.offset != table) continue;
+    int cells = vts.data[other + kPgcCellCount];
+    for (int cell = 1; cell <= cells; ++cell) {
+      int64_t entry = CellPlaybackEntry(vts, other, cell);
+      if ((other != pgc || cell != cells) && entry >= 0 && vts.data[entry + kCellCommandNumber] == n)
+        return true;
+    }
+  }
+  return false;
+}
+
 TitleEnd EndOf(ImageRef vmg, int t) {
   TitleChain chain;
-  TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0};
+  TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0, 0};
   if (!FindTitleChain(vmg, t, &chain)) return end;
   ImageRef vts = VtsImageRef(chain.titleSet);
   end.titleSet = chain.titleSet;
   end.pgcNumber = chain.pgcNumber;
-  end.slot = FirstPostCommand(vts, chain.pgc);
-  if (LeavesByCellCommand(vts, chain.pgc)) {
-    end.fixed = EndFixed::CellCommand;
-  } else if (end.slot < 0) {
-    // A post command added to a chain another title plays on through would
-    // end that title there.
+  EndSlot at = FindEndSlot(vts, chain.pgc);
+  end.slot = at.slot;
+  end.cellCommand = at.cellCommand;
+  if (end.slot < 0 || end.cellCommand > 0) {
+    // A command added to a chain another title plays on through, or a cell
+    // command changed that it plays on by, would end that title there.
     end.fixed = EndFixed::No;
     CommandTable table;
     ReadCommandTable(vts, chain.pgc, &table);
-    if (table.pre + table.post + table.cell >= kMaxChainCommands) end.fixed = EndFixed::FullCommandTable;
+    if (end.slot < 0 && table.pre + table.post + table.cell >= kMaxChainCommands)
+      end.fixed = EndFixed::FullCommandTable;
     if (PlayedOnThrough(chain.titleSet, chain.pgcNumber, &end)) end.fixed = EndFixed::PlayedThrough;
   } else {
     PassedSlot key{uint8_t(chain.titleSet), 0, 0, end.slot};
@@ -102,6 +122,17 @@ TitleEnd EndOf(ImageRef vmg, int t) {
 
 }  // namespace
 
+EndSlot FindEndSlot(ImageRef vts, int64_t pgc) {
+  if (!LeavesByCellCommand(vts, pgc)) return EndSlot{FirstPostCommand(vts, pgc), 0};
+  int cells = vts.data[pgc + kPgcCellCount];
+  int n = vts.data[CellPlaybackEntry(vts, pgc, cells) + kCellCommandNumber];
+  CommandTable table;
+  ReadCommandTable(vts, pgc, &table);
+  // A command other cells run stays theirs: this cell gets one of its own.
+  int64_t slot = CellCommandShared(vts, pgc, table.offset, n) ? -1 : CellCommandOffset(vts, pgc, cells);
+  return EndSlot{slot, n};
+}
+
 void FindTitleEnds(ImageRef vmg, TitleEnds* out) {
   CollectPassedSlots(vmg);
   out->count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
@@ -117,15 +148,11 @@ void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) 
     case EndFixed::NoChain:
       std::snprintf(out, capacity, "title %d has no program chain", n);
       break;
-    case EndFixed::CellCommand:
-      std::snprintf(out, capacity,
-                    "title %d ends with a cell command of program chain %d, before its post commands", n,
-                    end.pgcNumber);
-      break;
     case EndFixed::FullCommandTable:
       std::snprintf(out, capacity,
-                    "title %d's program chain has no post command and no room for one (%d commands)", n,
-                    kMaxChainCommands);
+                    "title %d's end needs a command added to its program chain, which already holds the %d a "
+                    "chain may have",
+                    n, kMaxChainCommands);
       break;
     case EndFixed::PlayedThrough:
       std::snprintf(out, capacity,
@@ -135,9 +162,15 @@ void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) 
   }
 }
 
-const char* EndWritingWords(const TitleEnd& end) {
-  if (end.fixed != EndFixed::No) return "";
-  return end.slot < 0 ? "added post command" : "post command 1";
+void EndWritingWords(const TitleEnd& end, char* out, std::size_t capacity) {
+  if (end.fixed != EndFixed::No)
+    std::snprintf(out, capacity, "%s", "");
+  else if (end.cellCommand > 0 && end.slot >= 0)
+    std::snprintf(out, capacity, "cell command %d", end.cellCommand);
+  else if (end.cellCommand > 0)
+    std::snprintf(out, capacity, "added cell command");
+  else
+    std::snprintf(out, capacity, "%s", end.slot < 0 ? "added post command" : "post command 1");
 }
 
 void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity) {
@@ -150,15 +183,12 @@ void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity
     case EndFixed::NoChain:
       std::snprintf(out, capacity, "タイトル%dにはPGCがないため, 終了動作を変更できません.%s", n, keep);
       break;
-    case EndFixed::CellCommand:
-      std::snprintf(out, capacity, "タイトル%dはセルコマンドで終わるため, 終了動作を変更できません.%s", n,
-                    keep);
-      break;
     case EndFixed::FullCommandTable:
-      std::snprintf(out, capacity,
-                    "タイトル%dのPGCにはポストコマンドがなく, コマンドが上限の%d個あるため, "
-                    "終了動作を変更できません.%s",
-                    n, kMaxChainCommands, keep);
+      std::snprintf(
+          out, capacity,
+          "タイトル%dの終了動作にはPGCにコマンドを追加する必要がありますが, コマンドが上限の%d個あるため, "
+          "終了動作を変更できません.%s",
+          n, kMaxChainCommands, keep);
       break;
     case EndFixed::PlayedThrough:
       std::snprintf(out, capacity,

@@ -1,9 +1,11 @@
-// Whether a title's end can be changed by writing the first post command of
-// the chain it ends in, and if not, why. Writing that command is exactly
-// one title's end only when the chain's last cell does not leave by a cell
-// command first, and no title plays on through those commands (as a chapter
-// other than its last, or through another chain that shares its command
-// table). A chain without a post command gets one: its command table grows.
+// Whether a title's end can be changed, where it is written, and if not,
+// why. A title ends with the first post command of its last chain, or with
+// the command of that chain's last cell where that leaves the chain first.
+// Writing it is exactly one title's end only when no title plays on through
+// it (as a chapter other than its last, or through another chain that
+// shares its command table). A chain without a post command gets one, and
+// a last cell whose command other cells run too gets one of its own: the
+// command table grows.
 #pragma once
 
 #include <cstddef>
@@ -12,19 +14,29 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 
-enum class EndFixed : uint8_t { No, NoChain, CellCommand, FullCommandTable, PlayedThrough };
+enum class EndFixed : uint8_t { No, NoChain, FullCommandTable, PlayedThrough };
 
 // The format's limit of commands in one chain's command table.
 constexpr int kMaxChainCommands = 128;
 
+// Where the end of a title whose last chapter's chain is at `pgc` is
+// written: the command of the chain's last cell when that leaves the chain
+// (its post commands never run), else the chain's first post command.
+struct EndSlot {
+  int64_t slot;     // -1: none yet; the command table grows to hold it
+  int cellCommand;  // the number of the last cell's command when it is the end, else 0
+};
+EndSlot FindEndSlot(ImageRef vts, int64_t pgc);
+
 struct TitleEnd {
   EndFixed fixed;
   int titleSet;
-  int pgcNumber;  // the chain of its last chapter
-  int64_t slot;   // its first post command in the set's image, -1 none:
-                  // the command table grows to hold one
-  int other;      // PlayedThrough: the disc's number of the title that plays on
-  int part;       // through it as this chapter
+  int pgcNumber;    // the chain of its last chapter
+  int64_t slot;     // where its end is written in the set's image (see
+                    // EndSlot), -1: the command table grows to hold it
+  int cellCommand;  // as EndSlot's
+  int other;        // PlayedThrough: the disc's number of the title that plays on
+  int part;         // through it as this chapter
 };
 
 struct TitleEnds {
@@ -41,8 +53,9 @@ void FindTitleEnds(ImageRef vmg, TitleEnds* out);
 void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity);
 
 // How the end of a title that can be changed is written, in words for the
-// command line ("post command 1", "added post command").
-const char* EndWritingWords(const TitleEnd& end);
+// command line ("post command 1", "added post command", "cell command 3");
+// "" for a title that cannot be changed.
+void EndWritingWords(const TitleEnd& end, char* out, std::size_t capacity);
 
 // The refusal shown when a change to such a title was asked for.
 void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity);

@@ -70,6 +70,19 @@ void FilledPgcTable(const std::string& copy) { NoCommandTables(copy, true); }
 // command table without post commands, its program map right behind it.
 void AsAuthored(const std::string&) {}
 
+// CellCommandEnd, and title 2's chain takes title 1's command table, its
+// last cell running the same cell command.
+void SharedCellCommand(const std::string& copy) {
+  CellCommandEnd(copy);
+  IfoFile vts(copy, "VTS_01_0");
+  std::size_t one = vts.TitlePgc(1), two = vts.TitlePgc(2);
+  vts.Put16(two + kPgcCommandTableOffset,
+            int(one + std::size_t(vts.Be16(one + kPgcCommandTableOffset)) - two));
+  std::size_t cells = two + std::size_t(vts.Be16(two + kPgcCellPlaybackOffset));
+  vts.bytes.at(cells + 24 * (vts.bytes.at(two + kPgcCellCount) - 1u) + kCellCommandNumber) = 1;
+  vts.Save();
+}
+
 // A French menu chain of langunits (chain k of the last language unit) that
 // begins "g3 = s4; g4 = 1" as our dispatcher does, cells and all; with
 // `first`, its search pointer trades places with the last chain's, so that
@@ -166,20 +179,27 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
        true,
        ""},
       {"shared command table: one end", "nomenu", SharedCommandTable, {"--preset", "6"}, "", false, ""},
-      {"cell command end: asked",
-       "nomenu",
-       CellCommandEnd,
-       {"--title", "1=stop"},
-       "タイトル1はセルコマンドで終わるため",
-       true,
-       ""},
+      // Title 1's last cell links to title 3's chain; it alone runs that
+      // command, which takes the new end.
+      {"cell command end", "nomenu", CellCommandEnd, {"--title", "1=stop"}, "", false, "", "TITLE 1\nSTOP\n"},
       {"cell command end: a preset",
        "nomenu",
        CellCommandEnd,
-       {"--preset", "6"},
-       "title 1 ends with a cell command of program chain 1, before its post commands",
+       {"--preset", "2"},
+       "",
        false,
-       ""},
+       "",
+       "TITLE 1\nTITLE 2\nTITLE 3\nSTOP\n"},
+      // Title 2's last cell runs it too: title 1's cell gets a command of
+      // its own, title 2's keeps the old one, rewritten.
+      {"cell command shared",
+       "nomenu",
+       SharedCellCommand,
+       {"--title", "1=jump:2", "--title", "2=stop"},
+       "",
+       false,
+       "",
+       "TITLE 1\nTITLE 2\nSTOP\n"},
       {"dispatcher lookalike stored last", "langunits", LookalikeLast, {"--preset", "3"}, "", false, "fr"},
       {"dispatcher lookalike stored first", "langunits", LookalikeFirst, {"--preset", "3"}, "", false, "fr"},
       {"First Play testing the region", "nomenu", RegionFirstPlay, {"--preset", "2"}, "", false, ""},
@@ -218,7 +238,7 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     ExpectPreviewAgrees(copy, c.lang, c.edit == PlayAll ? 2 : -1);
     const FolderFiles before = ReadFolder(copy);
 
-    std::vector<std::string> apply = {"apply", copy, "--yes"};
+    std::vector<std::string> apply = {"apply", copy, "--yes", "--json"};
     apply.insert(apply.end(), c.args.begin(), c.args.end());
     ProgramRun run = Reelwrite(apply);
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
@@ -235,7 +255,11 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     }
     const FolderFiles once = ReadFolder(copy);
     EXPECT_EQ(once.at("VTS_01_0.IFO").size(), before.at("VTS_01_0.IFO").size() + 2048u * unsigned(c.grows));
-    EXPECT_EQ(Reelwrite(apply).exit, 0);
+    const bool saidGrowth = run.out.find("\"VTS_01_0.IFO grows by 1 sector\"") != std::string::npos;
+    EXPECT_EQ(saidGrowth, c.grows == 1) << run.out;
+    run = Reelwrite(apply);
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_NE(run.out.find("\"grows\": []"), std::string::npos) << run.out;
     EXPECT_EQ(Differences(ReadFolder(copy), once), std::vector<std::string>{}) << "applied again";
     EXPECT_EQ(Reelwrite({"restore", copy, "--yes"}).exit, 0);
     EXPECT_EQ(Differences(ReadFolder(copy), before), std::vector<std::string>{}) << "restored";

@@ -37,7 +37,7 @@ TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
     {"title": 3, "title_set": 2, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "stop",
      "target": 1, "command": "30 01 00 00 00 00 00 00", "menu": 0,
      "command_text": "Exit", "fixed_end": "", "end_written": "post command 1"}],
-    "registers_used": [1, 2], "warnings": []})";
+    "registers_used": [1, 2], "warnings": [], "grows": []})";
   EXPECT_EQ(WithoutBlanks(run.out), WithoutBlanks(expected)) << run.out;
   EXPECT_EQ(run.out.back(), '\n');
   // In words: a menu only for menu calls, the command beside its hex.
