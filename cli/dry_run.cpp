@@ -16,6 +16,7 @@
 #include "disc/ifo_tables.h"
 #include "disc/nav_vm.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 #include "platform/platform.h"
 
 namespace {
@@ -24,8 +25,9 @@ std::string FirstPostText(int t) {
   TitleChain chain;
   if (!FindTitleChain(StoredVmgRef(), t, &chain)) return "(no program chain)";
   ImageRef vts = VtsImageRef(chain.titleSet);
-  int64_t post = FirstPostCommand(vts, chain.pgc);
-  if (post < 0) return "(no post command)";
+  EndSlot end = FindEndSlot(vts, chain.pgc);
+  int64_t post = end.slot;
+  if (post < 0) return end.cellCommand > 0 ? "(a shared cell command)" : "(no post command)";
   char text[24];
   FormatCommandText(vts.data + post, text);
   return text;
