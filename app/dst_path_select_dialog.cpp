@@ -7,6 +7,7 @@
 #include "disc/sjis_text.h"
 #include "persist/program_paths.h"
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 #include "res/resource.h"
 
 namespace {
@@ -26,17 +27,43 @@ constexpr LPARAM kParentEntry = -1;
 
 bool IsParent(const char* name) { return std::strcmp(name, "..") == 0; }
 
-struct Listing {
-  std::vector<std::string>* names;
-  std::size_t longest;
-};
-
 void AddFolder(const platform::DirEntry& entry, void* context) {
-  if (!(entry.attributes & platform::kDirectory)) return;
-  Listing* listing = static_cast<Listing*>(context);
-  listing->names->push_back(entry.name);
-  std::size_t length = std::strlen(entry.name);
-  if (length > listing->longest) listing->longest = length;
+  if (entry.attributes & platform::kDirectory)
+    static_cast<std::vector<std::string>*>(context)->push_back(entry.name);
+}
+
+// A folder's name as the user knows it: an entry without a Shift-JIS
+// spelling comes by its short name, shown here in full.
+std::wstring ShownName(const char* folder, const std::string& name) {
+  if (IsParent(name.c_str())) return L"..";
+  const std::wstring full = platform::LongForm((folder + name).c_str());
+  return full.substr(full.find_last_of(L'\\') + 1);
+}
+
+// A path that does not fit `width` pixels loses characters from its middle,
+// as the static's own path ellipsis would, but the folder's own name stays:
+// the ellipsis keeps what follows the last backslash, which for a path
+// ending in one is nothing.
+std::wstring ShortenedInTheMiddle(HDC dc, const std::wstring& path, int width) {
+  auto fits = [dc, width](const std::wstring& text) {
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx <= width;
+  };
+  if (fits(path) || path.size() < 2) return path;
+  const std::size_t name = path.find_last_of(L'\\', path.size() - 2);
+  if (name == std::wstring::npos) return path;
+  const std::wstring kept = L"..." + path.substr(name);
+  std::size_t head = name;
+  while (head > 0 && !fits(path.substr(0, head) + kept)) --head;
+  return path.substr(0, head) + kept;
+}
+
+// Its width in half-width characters, as the list's extent counts them.
+std::size_t Width(const std::wstring& shown) {
+  std::string sjis;
+  return platform::FromWide(platform::kShiftJisCodePage, shown.c_str(), shown.size(), &sjis) ? sjis.size()
+                                                                                             : shown.size();
 }
 
 // An existing folder other than a drive root has a ".." entry.
@@ -82,20 +109,22 @@ void DstPathSelectDialog::List(const char* folder) {
     AddTrailingBackslash(shown);
   }
   std::memcpy(current_, shown, sizeof current_);
-  pathLine_.SetSjis(current_);
+  ShowPathLine();
 
-  Listing listing = {&names_, kNameWidth};
   std::string pattern = std::string(current_) + "*.*";
-  platform::ListFolder(pattern.c_str(), kListedEntries, AddFolder, &listing);
+  platform::ListFolder(pattern.c_str(), kListedEntries, AddFolder, &names_);
   if (HasParentEntry(current_)) names_.push_back("..");
+  std::size_t longest = kNameWidth;
   for (std::size_t i = 0; i < names_.size(); ++i) {
-    int at = folders_.AddSjis(names_[i].c_str());
+    const std::wstring name = ShownName(current_, names_[i]);
+    if (Width(name) > longest) longest = Width(name);
+    int at = folders_.AddWide(name);
     if (at >= 0) folders_.SetItemData(at, IsParent(names_[i].c_str()) ? kParentEntry : LPARAM(i));
   }
   folders_.Select(0);
   RECT client;
   GetClientRect(folders_.Handle(), &client);
-  folders_.SetHorizontalExtent(int((client.right - client.left) * long(listing.longest) / long(kNameWidth)));
+  folders_.SetHorizontalExtent(int((client.right - client.left) * long(longest) / long(kNameWidth)));
 
   int selected = 0;
   char drive[] = "A :";
@@ -103,7 +132,7 @@ void DstPathSelectDialog::List(const char* folder) {
     int type = platform::DriveType(letter);
     if (type < 2 || type > 6) continue;
     drive[0] = letter;
-    int at = drives_.AddSjis(drive);
+    int at = drives_.AddString(drive);
     if (letter == (current_[0] & ~0x20)) selected = at;
   }
   drives_.Select(selected);
@@ -139,7 +168,7 @@ void DstPathSelectDialog::ChangeDrive() {
     names_.clear();
     const char root[] = {letter, ':', '\\', '\0'};
     std::memcpy(current_, root, sizeof root);
-    pathLine_.SetSjis(current_);
+    ShowPathLine();
     return;
   }
   List(folder);
@@ -150,6 +179,18 @@ void DstPathSelectDialog::GoToRoot() {
   std::memcpy(root, current_, sizeof root);
   if (std::strlen(root) > 3) root[3] = '\0';
   List(root);
+}
+
+void DstPathSelectDialog::ShowPathLine() {
+  const std::wstring path = platform::LongForm(current_);
+  HWND line = pathLine_.Handle();
+  RECT room;
+  GetClientRect(line, &room);
+  HDC dc = GetDC(line);
+  HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(line, WM_GETFONT, 0, 0)));
+  pathLine_.SetWide(ShortenedInTheMiddle(dc, path, room.right - room.left));
+  SelectObject(dc, font);
+  ReleaseDC(line, dc);
 }
 
 void DstPathSelectDialog::Finish(int result) {

@@ -38,12 +38,15 @@ class DstPathSelectDialog : public winfw::Dialog {
   // Lists `folder` (the program's drive root when empty) and makes it the
   // folder shown.
   void List(const char* folder);
+  // The folder shown, short names spelled out, its own name always in sight.
+  void ShowPathLine();
   void Finish(int result);
 
   // The folder shown: the navigation works on these bytes, not on the
   // path line's text, so that no name goes through a conversion and back.
   char current_[kPathCapacity] = {};
-  // The folder list's names as found, by item data (the list sorts itself).
+  // The folder list's names as found (a name without a Shift-JIS spelling
+  // as its short name), by item data (the list sorts itself).
   std::vector<std::string> names_;
   winfw::TStatic pathLine_;
   winfw::TListBox folders_;

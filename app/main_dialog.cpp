@@ -16,6 +16,7 @@
 #include "persist/program_paths.h"
 #include "persist/project_file.h"
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 #include "res/resource.h"
 
 namespace {
@@ -52,9 +53,11 @@ constexpr std::size_t kFolderTextLimit = kPathCapacity - 2;
 MyDialog::MyDialog() : winfw::Dialog(IDD_MAIN, nullptr), editFolder_(this, IDC_EDIT_FOLDER), rows_(this) {}
 
 void MyDialog::SetupWindow() {
-  editFolder_.SetSjis(Disc.EditFolderText);
+  ShowEditFolder();
   rows_.Setup();
 }
+
+void MyDialog::ShowEditFolder() { editFolder_.SetWide(platform::LongForm(Disc.EditFolderText)); }
 
 bool MyDialog::Dispatch(int code, int id) {
   if (winfw::Route(this, kRoutes, code, id)) return true;
@@ -71,10 +74,15 @@ bool MyDialog::CommandEnabled(int id) {
 }
 
 bool MyDialog::ReadEditFolderBox(std::string* text, bool quiet) {
-  if (!editFolder_.ReadSjis(text)) {
+  const platform::EngineSpelling spelling = platform::EnginePathOf(editFolder_.Text(), text);
+  if (spelling == platform::EngineSpelling::kMissing || spelling == platform::EngineSpelling::kNoShortNames) {
     if (quiet) return false;
     platform::ShowMessage(
-        "編集ﾌｫﾙﾀﾞに Shift-JIS で表せない文字があります.\nその文字を含まないフォルダを指定してください.",
+        spelling == platform::EngineSpelling::kMissing
+            ? "編集ﾌｫﾙﾀﾞに Shift-JIS で表せない文字があり, そのフォルダも見つかりません.\n"
+              "存在するフォルダなら短い名前 (8.3形式) で開けます."
+            : "編集ﾌｫﾙﾀﾞに Shift-JIS で表せない文字があり, そのドライブには短い名前 "
+              "(8.3形式) もありません.\nShift-JIS で表せる名前のフォルダに移してから指定してください.",
         "エラー", platform::kWarningBox);
     return false;
   }
@@ -94,10 +102,10 @@ void MyDialog::GetInfo() {
   const int noMenu = rows_.NoMenuChecked() ? 1 : 0;
   const int randomPlay = rows_.RandomPlayChecked() ? 1 : 0;
   std::string text;
-  if (!ReadEditFolderBox(&text)) return;
+  const bool named = ReadEditFolderBox(&text);
   // The whole text goes to the read, which refuses one that is too long
   // rather than reading the folder a cut text would name.
-  const ReadOutcome outcome = ::GetInfo(text.c_str(), noMenu, randomPlay);
+  const ReadOutcome outcome = ::GetInfo(named ? text.c_str() : nullptr, noMenu, randomPlay);
   rows_.EnableDiscControls(outcome == FolderRead);
   rows_.ShowRows();
 }
@@ -160,7 +168,7 @@ void MyDialog::BrowseFolder() {
   const INT_PTR result = select.RunModal();
   if (result != IDOK && result != DstPathSelectDialog::kGetInfoResult) return;
   std::memcpy(Disc.EditFolderText, select.path, sizeof Disc.EditFolderText);
-  editFolder_.SetSjis(Disc.EditFolderText);
+  ShowEditFolder();
   if (result == DstPathSelectDialog::kGetInfoResult) GetInfo();
 }
 
@@ -170,7 +178,7 @@ void MyDialog::LoadProject() {
   MyFileOpenDialog open(this, data);
   if (open.Execute() != IDOK || !LoadProjectFile(data.fileName.c_str())) return;
   rows_.EnableDiscControls(Disc.TitleSetCount > 0 && Disc.TitleCount > 0);
-  editFolder_.SetSjis(Disc.EditFolderText);
+  ShowEditFolder();
   rows_.ShowRows();
 }
 

@@ -39,9 +39,12 @@ class MyDialog : public winfw::Dialog {
 
  private:
   // The edit box as Shift-JIS into `text`, and into the edit-folder text cut
-  // to 258 bytes on a character boundary. A character code page 932 cannot
-  // hold is reported (unless quiet) and gives false, leaving both as they were.
+  // to 258 bytes on a character boundary; a path without a Shift-JIS
+  // spelling as its short (8.3) path. A path that has neither is reported
+  // (unless quiet) and gives false, leaving both as they were.
   bool ReadEditFolderBox(std::string* text, bool quiet = false);
+  // The edit-folder text in the edit box, short names spelled out.
+  void ShowEditFolder();
   static const char* CollectForExecute(void* self);
 
   DialogColours colours_;

@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "author/command_table_growth.h"
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
+#include "author/patch_preview.h"
 #include "author/stored_images.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
@@ -17,12 +20,16 @@
 
 int Busy = 0;
 
+const char kPlaybackWarningsQuestion[] = "このまま書き込むと, プレーヤーの再生で次のことが起こります:";
+
 namespace {
 
 // The edit box holds at most 258 characters.
 constexpr std::size_t kMaxFolderText = 258;
 // The longest name written, for the path length check before anything happens.
 constexpr char kLongestName[] = "VTS_99_0.IFO";
+// A message box taller than the screen hides its buttons.
+constexpr std::size_t kShownWarnings = 10;
 
 void ShowError(const char* text) { platform::ShowMessage(text, "エラー", platform::kWarningBox); }
 bool Ask(const char* text) {
@@ -60,6 +67,17 @@ bool FolderExists(const char* path) {
          (entry.attributes & platform::kDirectory);
 }
 
+// Every warning of the chosen ends in one question; true when there are none.
+bool ConfirmPlaybackWarnings() {
+  const std::vector<std::string> warnings = PatchWarnings();
+  if (warnings.empty()) return true;
+  std::string text = std::string(kPlaybackWarningsQuestion) + "\n";
+  for (std::size_t i = 0; i < warnings.size() && i < kShownWarnings; ++i) text += "\n・" + warnings[i];
+  if (warnings.size() > kShownWarnings)
+    text += "\n（ほか" + std::to_string(warnings.size() - kShownWarnings) + "件）";
+  return Ask((text + "\n\n処理を継続しますか？").c_str());
+}
+
 bool WritePatchedFiles() {
   static PendingFile files[2 + 2 * kMaxTitleSets];
   static char names[2 + 2 * kMaxTitleSets][16];
@@ -84,9 +102,11 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     ShowError("情報取得が正常に行われていません.");
     return ExecuteRefused;
   }
-  if (!Ask("DVDイメージを更新します。\n実行しますか？")) return ExecuteRefused;
+  // The dialog is read back before the first question: what is refused or
+  // warned of before it is the dialog's choice.
   const char* editFolderText = collect(context);
-  if (editFolderText == nullptr) return ExecuteRefused;
+  if (editFolderText == nullptr || !CheckChosenEnds() || !ConfirmPlaybackWarnings()) return ExecuteRefused;
+  if (!Ask("DVDイメージを更新します。\n実行しますか？")) return ExecuteRefused;
 
   const char* tooLong = "編集フォルダのパスが長すぎます.\nもっと短いパスのフォルダを指定してください.";
   if (std::strlen(editFolderText) > kMaxFolderText) {

@@ -9,13 +9,17 @@ enum ExecuteOutcome {
   ExecuteSucceeded,
 };
 
-// Called once the user has agreed to update the disc, before the folder is
-// checked: the front end reads its rows and options back into Disc and
-// returns the edit-folder text, or null to stop (having said why).
+// Called before anything is asked: the front end reads its rows and options
+// back into Disc and returns the edit-folder text, or null to stop (having
+// said why). Execute then refuses a chosen end players cannot follow, asks
+// once about every playback warning (a question opening with
+// kPlaybackWarningsQuestion), and asks whether to update the disc.
 using CollectSettings = const char* (*)(void* context);
 ExecuteOutcome Execute(CollectSettings collect, void* context);
 // For a front end whose settings are in Disc already.
 ExecuteOutcome Execute(const char* editFolderText);
+
+extern const char kPlaybackWarningsQuestion[];
 
 // Busy while patching and writing; front ends ignore commands meanwhile.
 extern int Busy;

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "author/file_copy.h"
 #include "disc/disc_state.h"
+#include "disc/folder_listing.h"
 #include "platform/platform.h"
 
 namespace {
@@ -234,15 +236,9 @@ int CollectPatchedFiles(PendingFile* files, int capacity, char names[][16]) {
   for (int n = 0; n <= Disc.TitleSetCount; ++n) {
     const uint8_t* bytes = n == 0 ? Disc.VmgImage : VtsImage(n);
     int64_t size = n == 0 ? Disc.VmgSize : Disc.IfoSize[n];
-    static const char* const kExtensions[] = {"IFO", "BUP"};
-    for (const char* extension : kExtensions) {
-      if (n == 0) {
-        std::snprintf(names[k], 16, "VIDEO_TS.%s", extension);
-      } else {
-        // n is a title set number, 1 to 99; the modulo only tells the
-        // compiler so, which otherwise warns that the name might not fit.
-        std::snprintf(names[k], 16, "VTS_%02d_0.%s", n % 100, extension);
-      }
+    // Under the names the folder gave them when it was listed.
+    for (DiscFileKind kind : {DiscFileKind::Ifo, DiscFileKind::Bup}) {
+      DiscFileName(Disc.EditFolder, n, kind, 0, names[k], 16);
       files[k] = PendingFile{names[k], bytes, size};
       ++k;
     }

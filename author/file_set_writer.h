@@ -41,7 +41,8 @@ bool WriteFileSet(const char* folder, const PendingFile* files, int count,
 
 // The IFO and BUP files of the patched images, in the order they are written:
 // VIDEO_TS.IFO, VIDEO_TS.BUP, then VTS_nn_0.IFO and .BUP for n = 1..TitleSetCount.
-// `names` receives the file names the entries point at. Returns the number of
+// `names` receives the file names the entries point at, as the last listing
+// of the edit folder spelled them. Returns the number of
 // files, or -1 (nothing shown) when they do not fit `capacity` or a size or
 // offset in Disc leaves its image.
 int CollectPatchedFiles(PendingFile* files, int capacity, char names[][16]);

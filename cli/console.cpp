@@ -6,6 +6,8 @@
 
 #include <io.h>
 #include <shellapi.h>
+
+#include "platform/win32/wide_text.h"
 #define isatty _isatty
 #define fileno _fileno
 #else
@@ -20,6 +22,7 @@
 #include <cstring>
 #include <string>
 
+#include "author/execute.h"
 #include "author/original_backup.h"
 #include "platform/platform.h"
 
@@ -49,6 +52,9 @@ int ConsoleMessage(const char* text, const char* caption, int style, void*) {
     PrintUtf8(stderr, line + "\n");
     return platform::kOkAnswer;
   }
+  // Its lines went out as warnings before the first question, which decides.
+  if (std::strncmp(text, kPlaybackWarningsQuestion, std::strlen(kPlaybackWarningsQuestion)) == 0)
+    return platform::kYesAnswer;
   // A backup is a promise --yes does not give away.
   if (std::strncmp(text, kNoBackupQuestion, std::strlen(kNoBackupQuestion)) == 0) {
     PrintUtf8(stderr, line + (goOnWithoutBackupAnswer ? " -> yes (--no-backup)\n"
@@ -110,10 +116,22 @@ bool EngineFolder(const std::string& native, char* out, std::size_t capacity, st
     *reason = "the path is too long";
     return false;
   }
-  if (!platform::Utf16ToSjis(reinterpret_cast<const char16_t*>(full), out, capacity)) {
-    *reason = "the path is too long or has characters outside Shift-JIS";
+  std::string sjis;
+  switch (platform::EnginePathOf(full, &sjis)) {
+    case platform::EngineSpelling::kMissing:
+      *reason = "the path has characters outside Shift-JIS and names no folder that exists";
+      return false;
+    case platform::EngineSpelling::kNoShortNames:
+      *reason = "the path has characters outside Shift-JIS and its drive keeps no short (8.3) names";
+      return false;
+    default:
+      break;
+  }
+  if (sjis.size() >= capacity) {
+    *reason = "the path is too long";
     return false;
   }
+  std::memcpy(out, sjis.c_str(), sjis.size() + 1);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "actions/title_action.h"
-#include "cli/dry_run.h"
+#include "author/patch_preview.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/first_play.h"

@@ -6,18 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "actions/playback_warnings.h"
 #include "actions/title_action.h"
-#include "author/command_table_growth.h"
-#include "author/vmg_patch.h"
-#include "author/vts_patch.h"
+#include "author/patch_preview.h"
 #include "cli/console.h"
-#include "cli/trace.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/nav_vm.h"
 #include "disc/title_chain.h"
 #include "disc/title_end.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -41,52 +38,6 @@ long CountChanged(const uint8_t* before, long beforeSize, const uint8_t* after, 
 }
 
 }  // namespace
-
-// Where each information file lay in IfoStore as read, and its size.
-static int32_t ReadOffset[kMaxTitleSets + 1], ReadSize[kMaxTitleSets + 1];
-static std::vector<std::string> Growth;
-
-const std::vector<std::string>& PatchGrowth() { return Growth; }
-
-static void NoteGrowth() {
-  Growth.clear();
-  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    int sectors = (Disc.IfoSize[n] - ReadSize[n]) / kSectorSize;
-    if (sectors <= 0) continue;
-    char line[64];
-    std::snprintf(line, sizeof line, "VTS_%02d_0.IFO grows by %d sector%s", n % 100, sectors,
-                  sectors == 1 ? "" : "s");
-    Growth.push_back(line);
-  }
-}
-
-bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look) {
-  // The title set images are patched (and may grow) in place, so keep the
-  // bytes as read to compare against and to put back afterwards.
-  std::vector<uint8_t> asRead(
-      Disc.IfoStore, Disc.IfoStore + Disc.IfoOffset[Disc.TitleSetCount] + Disc.IfoSize[Disc.TitleSetCount]);
-  std::memcpy(ReadOffset, Disc.IfoOffset, sizeof ReadOffset);
-  std::memcpy(ReadSize, Disc.IfoSize, sizeof ReadSize);
-  platform::MessageBoxHandler shown = nullptr;
-  void* shownContext = platform::MessageBoxContext();
-  if (quiet)
-    shown = platform::SetMessageBoxHandler([](const char*, const char*, int, void*) { return 7; }, nullptr);
-  bool patched = CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth();
-  if (patched) GrowCommandTables();
-  patched = patched && PatchVideoManager();
-  if (patched) {
-    PatchTitleSets();
-    NoteGrowth();
-    look(asRead.data());
-  }
-  if (quiet) platform::SetMessageBoxHandler(shown, shownContext);
-  std::memcpy(Disc.IfoOffset, ReadOffset, sizeof ReadOffset);
-  std::memcpy(Disc.IfoSize, ReadSize, sizeof ReadSize);
-  std::memcpy(Disc.IfoStore, asRead.data(), asRead.size());
-  std::memcpy(Disc.VmgImage, Disc.IfoStore, Disc.IfoSize[0]);
-  Disc.VmgSize = Disc.IfoSize[0];
-  return patched;
-}
 
 bool PrintDryRun() {
   std::vector<std::string> before;
@@ -118,15 +69,11 @@ bool PrintDryRun() {
     PrintUtf8(stdout, line);
     for (int n = 1; n <= Disc.TitleSetCount; ++n) {
       std::snprintf(line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
-                    CountChanged(asRead + ReadOffset[n], ReadSize[n], VtsImage(n), Disc.IfoSize[n]));
+                    CountChanged(asRead + OffsetAsRead(n), SizeAsRead(n), VtsImage(n), Disc.IfoSize[n]));
       PrintUtf8(stdout, line);
     }
-    for (const std::string& grows : Growth) PrintUtf8(stdout, grows + " (its BUP the same)\n");
+    for (const std::string& grows : PatchGrowth()) PrintUtf8(stdout, grows + " (its BUP the same)\n");
   });
-}
-
-bool PreviewPatched(NavPreview* out) {
-  return WithPatchedImages(true, [&](const uint8_t*) { PreviewDisc(VmgImageRef(), 0, out); });
 }
 
 bool PreviewChoices(const ApplyOptions& options, NavPreview* after, bool* previewed, std::string* error) {
@@ -139,4 +86,10 @@ bool PreviewChoices(const ApplyOptions& options, NavPreview* after, bool* previe
     }
   }
   return true;
+}
+
+std::vector<std::string> PrintWarnings(const NavPreview* after) {
+  std::vector<std::string> warnings = PlaybackWarnings(after);
+  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
+  return warnings;
 }

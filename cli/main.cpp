@@ -10,13 +10,13 @@
 #include "actions/title_action.h"
 #include "author/execute.h"
 #include "author/original_backup.h"
+#include "author/patch_preview.h"
 #include "cli/apply_options.h"
 #include "cli/console.h"
 #include "cli/describe.h"
 #include "cli/dry_run.h"
 #include "cli/project_commands.h"
 #include "cli/trace.h"
-#include "cli/warnings.h"
 #include "cli/write_disc.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
@@ -160,7 +160,8 @@ int Apply(const std::vector<std::string>& args) {
   std::vector<std::string> warnings = PrintWarnings(previewed ? &after : nullptr);
   std::string shown = NativePath(folder);
   if (o.dryRun) {
-    if (!PrintDryRun()) return kExitRefused;
+    // What apply would refuse, a dry run refuses too.
+    if (!CheckChosenEnds() || !PrintDryRun()) return kExitRefused;
     if (o.json) PrintUtf8(stdout, DescribeJson(shown, warnings));
     return kExitOk;
   }

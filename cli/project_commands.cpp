@@ -2,11 +2,11 @@
 
 #include "actions/get_info.h"
 #include "author/execute.h"
+#include "author/patch_preview.h"
 #include "cli/apply_options.h"
 #include "cli/console.h"
 #include "cli/describe.h"
 #include "cli/dry_run.h"
-#include "cli/warnings.h"
 #include "cli/write_disc.h"
 #include "disc/disc_state.h"
 #include "persist/project_file.h"
@@ -83,6 +83,8 @@ int Apply(const std::vector<std::string>& args) {
   if (!LoadProjectFile(file)) return kExitRefused;
   if (paths.size() == 1 && Disc.EditFolderText[0] == '\0')
     return Usage("the project records no folder: give one after the file");
+  static NavPreview after;
+  PrintWarnings(PreviewPatched(&after) ? &after : nullptr);
   return WriteDisc(paths.size() == 2 ? folder : Disc.EditFolderText);
 }
 

@@ -6,8 +6,6 @@
 
 #include "disc/nav_vm.h"
 
-// "title 2", "menu VMGM 1", "stop", ...
-std::string NextWords(const NavNext& next);
 // "en"; "" when the disc has no menu language units.
 std::string LanguageName(int code);
 // 'e' << 8 | 'n' for "en"; -1 when the text is not two letters.

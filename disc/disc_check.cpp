@@ -144,26 +144,32 @@ bool CheckMenuTable(ImageRef vmg) {
       "メニューの言語ユニット%dのPGC情報が範囲外にあります",
       "メニューの言語ユニット%dのPGC%dが範囲外を指しています",
   };
-  MenuUnitCheck check = CheckMenuUnits(vmg, at);
+  int64_t dispatcher = kDispatcherBaseSize + 16 * int64_t(Disc.TitleCount);
+  MenuTable table;
+  ReadMenuTable(vmg, at, &table);
+  auto growth = [&table, dispatcher](int maxPgcs) {
+    return table.units * (8 + dispatcher) + int64_t(table.units) * maxPgcs * kPaddingChainSize;
+  };
+  // Each unit's end is looked for among all units, so their number is
+  // bounded before the units are walked, by the room each needs for a
+  // dispatcher alone.
+  bool fewUnits = table.size + growth(0) <= kMenuTableCapacity;
+  MenuUnitCheck check = fewUnits ? CheckMenuUnits(vmg, at) : MenuUnitCheck{MenuUnitFault::None, 0, 0};
   if (check.fault != MenuUnitFault::None) {
     ShowFault(0, faults[int(check.fault)], check.unit + 1, check.pgc);
     return false;
   }
-  MenuTable table;
-  ReadMenuTable(vmg, at, &table);
   int maxPgcs = 0;
-  for (int u = 0; u < table.units; ++u) {
+  for (int u = 0; u < table.units && fewUnits; ++u) {
     MenuUnit unit;
     ReadMenuUnit(vmg, table, u, &unit);
     if (unit.pgcs > maxPgcs) maxPgcs = unit.pgcs;
   }
-  int64_t dispatcher = kDispatcherBaseSize + 16 * int64_t(Disc.TitleCount);
-  int64_t growth = table.units * (8 + dispatcher) + int64_t(table.units) * maxPgcs * kPaddingChainSize;
-  if (table.size + growth > kMenuTableCapacity) {
+  if (table.size + growth(maxPgcs) > kMenuTableCapacity) {
     ShowFault(0, "メニュー情報が大きすぎます");
     return false;
   }
-  if (Disc.IfoSize[0] + growth + kSectorSlack > kVmgImageCapacity) {
+  if (Disc.IfoSize[0] + growth(maxPgcs) + kSectorSlack > kVmgImageCapacity) {
     ShowFault(0, "メニュー情報を加えると2MBを超えます");
     return false;
   }
@@ -193,55 +199,64 @@ bool CheckDiscTables(ReadFault* fault) {
 
 namespace {
 
-// One disagreement between a file of the folder and the field recording it.
-// `more` follows the file's name ("〜" for the title VOBs from part 1 on).
-void SectorFault(ReadFault* fault, const char* file, int n, int64_t recorded, int64_t found,
-                 const char* more = "") {
-  char name[kPathCapacity];
+// The VOB sets of information file n: the files holding each and the tables
+// that address sectors in it.
+struct VobSet {
+  int cellField, vobuField;
+  bool titles;  // VTS_nn_1.VOB on, else the menu VOB
+};
+
+int64_t SectorsHeld(int n, const VobSet& set) {
+  return set.titles ? Disc.TitleVobSectors[n] : int64_t(uint32_t(Disc.MenuVobSize[n])) / kSectorSize;
+}
+
+// Files that hold fewer sectors than the disc's own tables address: a part
+// missing, a VOB cut short, the IFOs copied without their VOBs.
+void MissingSectorsFault(ReadFault* fault, int n, const VobSet& set, int64_t addressed, int64_t held) {
+  char vob[kPathCapacity];
   char info[kPathCapacity];
-  FolderFile(name, file, n);
+  VobFileName(vob, n, set.titles ? 1 : 0);
   InfoFileName(info, n);
   const char* infoName = std::strrchr(info, '\\') ? std::strrchr(info, '\\') + 1 : info;
   char path[kMessagePathCapacity];
   fault->file = -1;
   std::snprintf(fault->text, sizeof fault->text,
-                "%s%sの大きさが%sの記録と合いません（記録%lldセクタ, ファイル%lldセクタ）. "
+                "%s%sが足りません（%sは%lldセクタ目まで参照していますが, ファイルは%lldセクタです）. "
                 "フォルダのファイルが欠けていないか確認してください.",
-                PathForMessage(name, path, sizeof path), more, infoName, (long long)recorded,
-                (long long)found);
+                PathForMessage(vob, path, sizeof path), set.titles ? "〜" : "", infoName,
+                (long long)addressed, (long long)held);
 }
-
-int64_t Field(int n, int offset) { return FieldValue(n == 0 ? StoredVmgRef() : VtsImageRef(n), offset); }
 
 }  // namespace
 
-bool CheckSectorFields(ReadFault* fault) {
+bool CheckVobsHoldAddressedSectors(ReadFault* fault) {
+  Reported = fault;
   for (int n = 0; n <= Disc.TitleSetCount; ++n) {
-    bool vmg = n == 0;
-    int64_t ifo = Disc.IfoSize[n] / kSectorSize;
-    int64_t menu = int64_t(uint32_t(Disc.MenuVobSize[n])) / kSectorSize;
-    int64_t titles = vmg ? 0 : Disc.TitleVobSectors[n];
-    int64_t ifoLast = Field(n, vmg ? kVmgIfoLastSector : kVtsIfoLastSector);
-    int64_t menuStart = Field(n, vmg ? kVmgMenuVobsSector : kVtsMenuVobsSector);
-    int64_t last = Field(n, vmg ? kVmgLastSector : kVtsLastSector);
-    // What the fields say each file holds.
-    int64_t recordedMenu =
-        menuStart == 0 ? 0 : (vmg ? last + 1 - 2 * (ifoLast + 1) : Field(n, kVtsTitleVobsSector) - menuStart);
-    int64_t recordedTitles = vmg ? 0 : last + 1 - 2 * (ifoLast + 1) - recordedMenu;
-    if (ifoLast + 1 != ifo) {
-      SectorFault(fault, vmg ? "%sVIDEO_TS.IFO" : "%sVTS_%02d_0.IFO", n, ifoLast + 1, ifo);
-    } else if (menuStart != 0 && menuStart != ifo) {
-      SectorFault(fault, vmg ? "%sVIDEO_TS.IFO" : "%sVTS_%02d_0.IFO", n, menuStart, ifo);
-    } else if (recordedMenu != menu) {
-      SectorFault(fault, vmg ? "%sVIDEO_TS.VOB" : "%sVTS_%02d_0.VOB", n, recordedMenu, menu);
-    } else if (recordedTitles != titles) {
-      SectorFault(fault, "%sVTS_%02d_1.VOB", n, recordedTitles, titles, "〜");
-    } else {
-      continue;
+    ImageRef image = n == 0 ? StoredVmgRef() : VtsImageRef(n);
+    const VobSet sets[] = {
+        n == 0 ? VobSet{kVmgMenuCellAddresses, kVmgMenuVobuAddresses, false}
+               : VobSet{kVtsMenuCellAddresses, kVtsMenuVobuAddresses, false},
+        {kVtsCellAddresses, kVtsVobuAddresses, true},
+    };
+    for (int i = 0; i < (n == 0 ? 1 : 2); ++i) {
+      const VobSet& set = sets[i];
+      AddressReach cells = CellAddressReach(image, set.cellField);
+      AddressReach vobus = VobuAddressReach(image, set.vobuField);
+      if (!cells.inside || !vobus.inside) {
+        ShowFault(n, "VOBのアドレス情報が範囲外にあります");
+        return false;
+      }
+      int64_t addressed = cells.sectors > vobus.sectors ? cells.sectors : vobus.sectors;
+      int64_t held = SectorsHeld(n, set);
+      if (addressed > held) {
+        MissingSectorsFault(fault, n, set, addressed, held);
+        return false;
+      }
     }
-    return false;
   }
   return true;
 }
 
-bool CheckReadDisc(ReadFault* fault) { return CheckDiscTables(fault) && CheckSectorFields(fault); }
+bool CheckReadDisc(ReadFault* fault) {
+  return CheckDiscTables(fault) && CheckVobsHoldAddressedSectors(fault);
+}

@@ -13,11 +13,15 @@
 // the menu table prepared from it will fit its buffers.
 bool CheckDiscTables(ReadFault* fault = nullptr);
 
-// The sector fields the information files hold must be what the files of
-// the folder give, as they are on a complete disc: execute recomputes them
-// from the files, and a folder with a VOB missing would get wrong addresses.
-// Runs after CheckDiscTables, with the VOB sizes measured.
-bool CheckSectorFields(ReadFault* fault);
+// Every sector the disc's own address tables (the cell address table and
+// the VOBU address map of each menu and title VOB set) name must lie in the
+// VOB files that hold that set: a part missing, a VOB cut short or a folder
+// of IFOs alone would otherwise be written with addresses into nothing.
+// Space the layout fields record beyond the files (padding before a BUP, a
+// small video manager set rounded up) is no fault: execute recomputes those
+// fields from the files. Runs after CheckDiscTables, with the VOB sizes
+// measured; `fault` receives the first fault.
+bool CheckVobsHoldAddressedSectors(ReadFault* fault);
 
 // Every check a folder read makes of the images in IfoStore, with the VOB
 // sizes measured: what images kept elsewhere (a project's) must pass too.

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "disc/disc_state.h"
+#include "disc/folder_listing.h"
 
 // `format` starts with %s for the folder; `numbers` fill the rest.
 template <typename... Numbers>
@@ -19,22 +20,18 @@ void FolderFile(char (&name)[kPathCapacity], const char* format, Numbers... numb
 }
 
 // Video object file k of title set n (k 0 holds the set's menus); set 0 has
-// only VIDEO_TS.VOB.
+// only VIDEO_TS.VOB. Spelled as the last listing of `folder` found it.
 inline void VobFileName(char (&name)[kPathCapacity], int n, int k, const char* folder = Disc.EditFolder) {
-  if (n == 0) {
-    FileIn(name, folder, "%sVIDEO_TS.VOB");
-  } else {
-    FileIn(name, folder, "%sVTS_%02d_%d.VOB", n, k);
-  }
+  char file[16];
+  DiscFileName(folder, n, DiscFileKind::Vob, k, file, sizeof file);
+  FileIn(name, folder, "%s%s", file);
 }
 
-// Information file n (0 VIDEO_TS.IFO, n VTS_nn_0.IFO), or its BUP.
+// Information file n (0 VIDEO_TS.IFO, n VTS_nn_0.IFO), or its BUP, spelled as
+// the last listing of `folder` found it.
 inline void InfoFileName(char (&name)[kPathCapacity], int n, bool backup = false,
                          const char* folder = Disc.EditFolder) {
-  const char* extension = backup ? "BUP" : "IFO";
-  if (n == 0) {
-    FileIn(name, folder, "%sVIDEO_TS.%s", extension);
-  } else {
-    FileIn(name, folder, "%sVTS_%02d_0.%s", n, extension);
-  }
+  char file[16];
+  DiscFileName(folder, n, backup ? DiscFileKind::Bup : DiscFileKind::Ifo, 0, file, sizeof file);
+  FileIn(name, folder, "%s%s", file);
 }

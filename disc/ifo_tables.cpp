@@ -9,6 +9,28 @@ constexpr int kTitleEntrySize = 12;
 constexpr int kTitleChaptersPointerSize = 4;
 constexpr int kChapterSize = 4;  // program chain number, program number
 constexpr int kCellPlaybackSize = 24;
+constexpr int kCellAddressHeaderSize = 8;  // VOB count, reserved, end address
+constexpr int kCellAddressSize = 12;       // VOB, cell, reserved, first sector, last sector
+constexpr int kVobuAddressHeaderSize = 4;  // end address
+constexpr int kVobuAddressSize = 4;        // first sector of a VOBU
+
+// The entries of an address table as libdvdread counts them: as many whole
+// entries as its end address leaves room for behind the header. Calls `each`
+// with every entry's offset in the image and returns the reach.
+template <typename Each>
+AddressReach WalkAddresses(ImageRef image, int field, int headerSize, int entrySize, Each each) {
+  if (FieldValue(image, field) == 0) return AddressReach{true, 0};
+  int64_t table = TableOffset(image, field);
+  if (table < 0) return AddressReach{false, 0};
+  int64_t size = int64_t(uint32_t(ReadBe32(image.data + table + headerSize - 4))) + 1;
+  if (size < headerSize || !SpanInside(image.size, table, size)) return AddressReach{false, 0};
+  AddressReach reach{true, 0};
+  for (int64_t at = table + headerSize; at + entrySize <= table + size; at += entrySize) {
+    int64_t needed = each(at) + 1;
+    if (needed > reach.sectors) reach.sectors = needed;
+  }
+  return reach;
+}
 
 // A slice of a buffer of `capacity` bytes, described by numbers that may
 // come from a project file: never let them reach outside the buffer.
@@ -32,6 +54,19 @@ int64_t TableOffset(ImageRef image, int field) {
   int64_t table = int64_t(sector) * kSectorSize;
   if (!SpanInside(image.size, table, kTableHeaderSize)) return -1;
   return table;
+}
+
+AddressReach CellAddressReach(ImageRef image, int field) {
+  return WalkAddresses(image, field, kCellAddressHeaderSize, kCellAddressSize, [&image](int64_t cell) {
+    int64_t first = uint32_t(ReadBe32(image.data + cell + 4));
+    int64_t last = uint32_t(ReadBe32(image.data + cell + 8));
+    return first > last ? first : last;
+  });
+}
+
+AddressReach VobuAddressReach(ImageRef image, int field) {
+  return WalkAddresses(image, field, kVobuAddressHeaderSize, kVobuAddressSize,
+                       [&image](int64_t vobu) { return int64_t(uint32_t(ReadBe32(image.data + vobu))); });
 }
 
 int64_t TitleEntryOffset(ImageRef vmg, int t) {

@@ -17,19 +17,27 @@ constexpr int kVmgMenuVobsSector = 0xC0;
 constexpr int kVmgTtSrptSector = 0xC4;      // TT_SRPT
 constexpr int kVmgMenuPgciUtSector = 0xC8;  // VMGM_PGCI_UT
 constexpr int kVmgFollowingTables[5] = {0xCC, 0xD0, 0xD4, 0xD8, 0xDC};
+constexpr int kVmgMenuCellAddresses = 0xD8;  // VMGM_C_ADT
+constexpr int kVmgMenuVobuAddresses = 0xDC;  // VMGM_VOBU_ADMAP
 
 // Fields of a title set's information (VTS_nn_0.IFO).
 constexpr int kVtsLastSector = 0x0C;
 constexpr int kVtsIfoLastSector = 0x1C;
 constexpr int kVtsMenuVobsSector = 0xC0;
 constexpr int kVtsTitleVobsSector = 0xC4;
-constexpr int kVtsPttSrptSector = 0xC8;     // VTS_PTT_SRPT
-constexpr int kVtsPgcitSector = 0xCC;       // VTS_PGCIT
-constexpr int kVtsMenuPgciUtSector = 0xD0;  // VTSM_PGCI_UT
+constexpr int kVtsPttSrptSector = 0xC8;      // VTS_PTT_SRPT
+constexpr int kVtsPgcitSector = 0xCC;        // VTS_PGCIT
+constexpr int kVtsMenuPgciUtSector = 0xD0;   // VTSM_PGCI_UT
+constexpr int kVtsMenuCellAddresses = 0xD8;  // VTSM_C_ADT
+constexpr int kVtsMenuVobuAddresses = 0xDC;  // VTSM_VOBU_ADMAP
+constexpr int kVtsCellAddresses = 0xE0;      // VTS_C_ADT
+constexpr int kVtsVobuAddresses = 0xE4;      // VTS_VOBU_ADMAP
 // Every table of a title set's information file that has a sector field:
 // VTS_PTT_SRPT, VTS_PGCIT, VTSM_PGCI_UT, VTS_TMAPTI, VTSM_C_ADT,
 // VTSM_VOBU_ADMAP, VTS_C_ADT, VTS_VOBU_ADMAP.
-constexpr int kVtsTableSectors[8] = {0xC8, 0xCC, 0xD0, 0xD4, 0xD8, 0xDC, 0xE0, 0xE4};
+constexpr int kVtsTableSectors[8] = {
+    kVtsPttSrptSector,     kVtsPgcitSector,       kVtsMenuPgciUtSector, 0xD4,
+    kVtsMenuCellAddresses, kVtsMenuVobuAddresses, kVtsCellAddresses,    kVtsVobuAddresses};
 
 // Program chain.
 constexpr int kPgcProgramCount = 2;
@@ -69,6 +77,20 @@ int64_t FieldValue(ImageRef image, int field);
 // The start of a table whose sector number is at `field`, or -1 when the
 // field is 0 or points outside the image.
 int64_t TableOffset(ImageRef image, int field);
+
+// How far into its VOB files an address table reaches: a cell address
+// table (C_ADT: each cell's first and last sector) or a VOBU address map
+// (each VOBU's first sector), at the sector in `field`. Sectors count from
+// the first sector of the VOB set the table describes. `sectors` is the
+// number of sectors the files must hold for every address to lie in them
+// (0 when the field is 0 or the table lists nothing); `inside` is false when
+// the table leaves the image or is shorter than its own header.
+struct AddressReach {
+  bool inside;
+  int64_t sectors;
+};
+AddressReach CellAddressReach(ImageRef image, int field);
+AddressReach VobuAddressReach(ImageRef image, int field);
 
 // The First Play program chain of a video manager image (byte address at
 // 0x84), or -1 when it has none or it leaves the image.

@@ -259,13 +259,21 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
     *called = number;
   }
 
+  // Each stored unit is written once, in the order its languages are
+  // listed; a language that shares another's unit points at that copy.
   int64_t w = headerSize;
   for (int u = 0; u < usable; ++u) {
+    uint8_t* offset = Disc.MenuTableImage + kTableHeaderSize + kSearchPointerSize * u + 4;
+    int same = FirstPointerToUnit(vmg, table, u);
+    if (same < u) {
+      std::memcpy(offset, Disc.MenuTableImage + kTableHeaderSize + kSearchPointerSize * same + 4, 4);
+      continue;
+    }
     UnitScan unit{};
     ScanUnit(vmg, table, u, &unit);
     int64_t size = WriteUnit(unit, number, w);
     if (size < 0) break;
-    WriteBe32(Disc.MenuTableImage + kTableHeaderSize + kSearchPointerSize * u + 4, int32_t(w));
+    WriteBe32(offset, int32_t(w));
     w += size;
   }
   WriteBe32(Disc.MenuTableImage + 4, int32_t(w - 1));

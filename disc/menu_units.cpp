@@ -14,6 +14,18 @@ int64_t UnitStart(ImageRef image, const MenuTable& table, int u) {
   return start >= PointersEnd(table.units) && start + kTableHeaderSize <= table.size ? start : -1;
 }
 
+// Where the unit stored at `start` ends: at the next unit stored behind it,
+// whichever pointer names that one, or at the table's end. Units may be
+// stored in any order, and several pointers may name one unit.
+int64_t UnitEnd(ImageRef image, const MenuTable& table, int64_t start) {
+  int64_t end = table.size;
+  for (int u = 0; u < table.units; ++u) {
+    int64_t other = UnitStart(image, table, u);
+    if (other > start && other < end) end = other;
+  }
+  return end;
+}
+
 }  // namespace
 
 MenuUnitFault ReadMenuTable(ImageRef image, int64_t table, MenuTable* out) {
@@ -30,8 +42,8 @@ MenuUnitFault ReadMenuUnit(ImageRef image, const MenuTable& table, int u, MenuUn
   *unit = MenuUnit{-1, -1, 0, 0};
   if (u < 0 || u >= table.units) return MenuUnitFault::UnitOutside;
   int64_t start = UnitStart(image, table, u);
-  int64_t end = u + 1 < table.units ? UnitStart(image, table, u + 1) : table.size;
-  if (start < 0 || end < start + kTableHeaderSize) return MenuUnitFault::UnitOutside;
+  if (start < 0) return MenuUnitFault::UnitOutside;
+  int64_t end = UnitEnd(image, table, start);
   *unit = MenuUnit{table.offset + PointersEnd(u), table.offset + start, end - start, 0};
   unit->pgcs = ReadBe16(image.data + unit->offset);
   if (unit->pgcs == 0) return MenuUnitFault::NoPgcs;
@@ -54,6 +66,14 @@ bool FindMenuUnit(ImageRef image, int64_t table, int code, MenuUnit* unit) {
       return true;
   }
   return ReadMenuUnit(image, t, 0, unit) == MenuUnitFault::None;
+}
+
+int FirstPointerToUnit(ImageRef image, const MenuTable& table, int u) {
+  int64_t start = UnitStart(image, table, u);
+  for (int j = 0; j < u; ++j) {
+    if (UnitStart(image, table, j) == start) return j;
+  }
+  return u;
 }
 
 MenuUnitCheck CheckMenuUnits(ImageRef image, int64_t table) {

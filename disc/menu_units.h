@@ -2,11 +2,12 @@
 // video manager, VTSM_PGCI_UT in a title set) and their program chains,
 // located the one way every reader and writer follows them.
 //
-// A unit is taken to run from its start to where the next unit begins (the
-// last to the table's end address), so the units must lie inside the table,
-// behind its search pointers and in search pointer order; a unit's chain
-// search pointers must lie inside it, and each chain must start inside it.
-// libdvdread reads the same tables with these bounds.
+// A unit is taken to run from its start to where the next unit stored behind
+// it begins (the last stored to the table's end address), so the units must
+// lie inside the table and behind its search pointers; they may be stored in
+// any order, and several language codes may point at one unit. A unit's
+// chain search pointers must lie inside it, and each chain must start inside
+// it. libdvdread reads the same tables with these bounds.
 #pragma once
 
 #include <cstdint>
@@ -25,10 +26,9 @@ constexpr uint8_t kUnitHasTitleMenu = 0x80;
 // What keeps a table or one of its units from being followed.
 enum class MenuUnitFault : uint8_t {
   None,
-  TableOutside,  // no table, or its end or its unit search pointers leave the image
-  UnitOutside,   // a unit starts among the search pointers, past the table's end, or before the previous one
-                 // ends
-  NoPgcs,        // a unit of no program chains
+  TableOutside,     // no table, or its end or its unit search pointers leave the image
+  UnitOutside,      // a unit starts among the search pointers or past the table's end
+  NoPgcs,           // a unit of no program chains
   PointersOutside,  // a unit's chain search pointers leave the unit
   PgcOutside,       // a chain starts outside its unit (or its header outside the image)
 };
@@ -60,6 +60,10 @@ int64_t MenuPgcOffset(ImageRef image, const MenuUnit& unit, int k);
 // The unit whose language code is `code` ('e' << 8 | 'n'), else the first,
 // as players choose. False when that unit cannot be followed.
 bool FindMenuUnit(ImageRef image, int64_t table, int code, MenuUnit* unit);
+
+// The first search pointer (0-based) that names the same stored unit as
+// pointer u: u itself unless an earlier language shares its unit.
+int FirstPointerToUnit(ImageRef image, const MenuTable& table, int u);
 
 // Every unit and every chain of the table at `table`: the first fault, with
 // the unit (0-based) and the chain (1-based) it lies in.

@@ -725,6 +725,30 @@ bool CanReach(const NavNext& next, int title) {
          (next.titles[title / 64] >> (title % 64)) & 1;
 }
 
+std::string NextWords(const NavNext& next) {
+  switch (next.kind) {
+    case NextKind::Title:
+      return "title " + std::to_string(next.title);
+    case NextKind::Random: {
+      std::string words = "a random title of";
+      for (int t = 1; t <= kMaxTitles; ++t)
+        if (CanReach(next, t)) words += " " + std::to_string(t);
+      return words;
+    }
+    case NextKind::Menu:
+      if (next.vmgm) return "menu VMGM " + std::to_string(next.pgc);
+      return "menu VTSM " + std::to_string(next.pgc) + " of title set " + std::to_string(next.titleSet);
+    case NextKind::Stop:
+      return "stop";
+    case NextKind::Repeat:
+      return "repeats title chain " + std::to_string(next.pgc) +
+             (Disc.TitleSetCount > 1 ? " of title set " + std::to_string(next.titleSet) : "");
+    case NextKind::Fault:
+      break;
+  }
+  return std::string("fault: ") + next.reason;
+}
+
 int MenuLanguages(ImageRef vmg, int* codes, int capacity) {
   MenuTable table;
   ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
@@ -31,6 +32,8 @@ struct NavNext {
 };
 
 bool CanReach(const NavNext& next, int title);
+// "title 2", "menu VMGM 1", "stop", ...
+std::string NextWords(const NavNext& next);
 
 // The menu language the walks use: a language code ('e' << 8 | 'n'), or 0
 // for a player's own ("en"; a disc without it shows its first unit).

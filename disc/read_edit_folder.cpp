@@ -7,6 +7,7 @@
 #include "disc/disc_check.h"
 #include "disc/disc_state.h"
 #include "disc/folder_files.h"
+#include "disc/folder_listing.h"
 #include "disc/ifo_tables.h"
 #include "disc/read_error.h"
 #include "disc/sjis_text.h"
@@ -42,6 +43,9 @@ bool ReadIfo(int n, ReadFault* fault) {
     FileFault(fault, -1, "%sが存在しません.", name);
     return false;
   }
+  // Read in one block straight into the store: a stream buffer would only
+  // copy the bytes once more (and cost a look at the file to size it).
+  std::setvbuf(f, nullptr, _IONBF, 0);
   if (n > 0) Disc.IfoOffset[n] = Disc.IfoOffset[n - 1] + Disc.IfoSize[n - 1];
   std::size_t room = std::size_t(kIfoStoreCapacity - Disc.IfoOffset[n]);
   std::size_t got = std::fread(Disc.IfoStore + Disc.IfoOffset[n], 1, room, f);
@@ -72,19 +76,19 @@ bool MeasureTitleVobs(int n, ReadFault* fault) {
   Disc.TitleVobSectors[n] = 0;
   Disc.TitleVobCount[n - 1] = 0;
   char name[kPathCapacity];
-  for (unsigned k = 1; k <= 9; ++k) {
-    VobFileName(name, n, int(k));
-    platform::DirEntry entry;
-    if (!platform::FindEntry(name, platform::kAnyFile, &entry)) break;
-    if (entry.size >> 32) {
+  for (int k = 1; k <= 9; ++k) {
+    ListedFile vob = FindListedFile(Disc.EditFolder, n, DiscFileKind::Vob, k);
+    if (!vob.found) break;
+    VobFileName(name, n, k);
+    if (vob.size >> 32) {
       FileFault(fault, -1, "%sのファイルサイズが異常です（4GB以上）.", name);
       return false;
     }
-    if (entry.size % kSectorSize) {
+    if (vob.size % kSectorSize) {
       FileFault(fault, -1, "%sのファイルサイズが異常です（2KBの整数倍でない）.", name);
       return false;
     }
-    int32_t sectors = int32_t(entry.size / kSectorSize);
+    int32_t sectors = int32_t(vob.size / kSectorSize);
     Disc.VobSectors[10 * n + k] = sectors;
     Disc.TitleVobSectors[n] += sectors;
     Disc.TitleVobCount[n - 1] += 1;
@@ -93,10 +97,8 @@ bool MeasureTitleVobs(int n, ReadFault* fault) {
 }
 
 // Low 32 bits of a menu VOB's size, 0 when absent.
-int32_t MenuVobSize(const char* name) {
-  platform::DirEntry entry;
-  if (!platform::FindEntry(name, platform::kAnyFile, &entry)) return 0;
-  return int32_t(uint32_t(entry.size));
+int32_t MenuVobSize(int n) {
+  return int32_t(uint32_t(FindListedFile(Disc.EditFolder, n, DiscFileKind::Vob, 0).size));
 }
 
 ReadOutcome Fail(ReadOutcome outcome) {
@@ -136,14 +138,11 @@ bool ReadFiles(ReadFault* fault) {
     Disc.TitleSetCount += 1;
   }
 
-  char name[kPathCapacity];
-  VobFileName(name, 0, 0);
-  Disc.MenuVobSize[0] = MenuVobSize(name);
+  Disc.MenuVobSize[0] = MenuVobSize(0);
   // Sizes are summed as the unsigned 32 bits they were stored from.
   int64_t menuVobBytes = uint32_t(Disc.MenuVobSize[0]);
   for (int n = 1; n <= Disc.TitleSetCount; ++n) {
-    VobFileName(name, n, 0);
-    Disc.MenuVobSize[n] = MenuVobSize(name);
+    Disc.MenuVobSize[n] = MenuVobSize(n);
     menuVobBytes += uint32_t(Disc.MenuVobSize[n]);
   }
   int64_t infoSectors = (menuVobBytes + 2 * int64_t(Disc.IfoSize[0])) / kSectorSize;
@@ -159,23 +158,25 @@ bool ReadFiles(ReadFault* fault) {
 // Where `folder`'s video object files differ from those read: a missing,
 // extra or resized file, or false when they are the same.
 bool FindVideoDifference(const char* folder, char (&name)[kPathCapacity]) {
+  ListDiscFolder(folder);
   for (int n = 0; n <= Disc.TitleSetCount; ++n) {
     // The parts read, and the one after them, which reading would have taken too.
     int parts = n == 0 ? 0 : Disc.TitleVobCount[n - 1];
     int last = n == 0 ? 0 : (parts < 9 ? parts + 1 : 9);
     for (int k = 0; k <= last; ++k) {
-      VobFileName(name, n, k, folder);
-      platform::DirEntry entry;
-      bool present = platform::FindEntry(name, platform::kAnyFile, &entry);
+      ListedFile vob = FindListedFile(folder, n, DiscFileKind::Vob, k);
       bool same;
       if (k == 0) {
-        same = (present ? int32_t(uint32_t(entry.size)) : 0) == Disc.MenuVobSize[n];
+        same = int32_t(uint32_t(vob.size)) == Disc.MenuVobSize[n];
       } else if (k <= parts) {
-        same = present && entry.size == uint64_t(uint32_t(Disc.VobSectors[10 * n + k])) * kSectorSize;
+        same = vob.found && vob.size == uint64_t(uint32_t(Disc.VobSectors[10 * n + k])) * kSectorSize;
       } else {
-        same = !present;
+        same = !vob.found;
       }
-      if (!same) return true;
+      if (!same) {
+        VobFileName(name, n, k, folder);
+        return true;
+      }
     }
   }
   return false;
@@ -184,9 +185,10 @@ bool FindVideoDifference(const char* folder, char (&name)[kPathCapacity]) {
 // True when the file's bytes are those of information file n as read.
 bool SameAsRead(const char* name, int n) {
   std::FILE* f = platform::OpenFile(name, "rb");
-  if (!f) return true;  // no BUP: execute writes one
+  if (!f) return true;
+  std::setvbuf(f, nullptr, _IONBF, 0);  // read in whole chunks, as the IFO was
   const uint8_t* read = Disc.IfoStore + Disc.IfoOffset[n];
-  uint8_t chunk[4096];
+  static uint8_t chunk[65536];
   int64_t at = 0;
   bool same = true;
   for (std::size_t got; same && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0; at += int64_t(got))
@@ -201,16 +203,17 @@ void TellAboutBackup(int n, const ReadFault& ifoFault) {
   char ifo[kPathCapacity], bup[kPathCapacity];
   InfoFileName(ifo, n);
   InfoFileName(bup, n, true);
+  // No BUP: execute writes one.
+  bool bupFound = FindListedFile(Disc.EditFolder, n, DiscFileKind::Bup).found;
+  if (!UseBackup[n] && (!bupFound || SameAsRead(bup, n))) return;
   char ifoPath[kMessagePathCapacity], bupPath[kMessagePathCapacity];
   PathForMessage(ifo, ifoPath, sizeof ifoPath);
   PathForMessage(bup, bupPath, sizeof bupPath);
   char text[kMessageCapacity + 2 * kMessagePathCapacity];
   if (UseBackup[n]) {
     std::snprintf(text, sizeof text, "%s\n代わりにバックアップの%sを読み込みました.", ifoFault.text, bupPath);
-  } else if (!SameAsRead(bup, n)) {
-    std::snprintf(text, sizeof text, "%sと%sの内容が異なります. %sを使います.", ifoPath, bupPath, ifoPath);
   } else {
-    return;
+    std::snprintf(text, sizeof text, "%sと%sの内容が異なります. %sを使います.", ifoPath, bupPath, ifoPath);
   }
   platform::ShowMessage(text, "情報", platform::kInformationBox);
 }
@@ -220,6 +223,7 @@ void TellAboutBackup(int n, const ReadFault& ifoFault) {
 void FailureEnding() { ClearDisc(); }
 
 bool ReadInfoFilesFrom(const char* infoFolder, ReadFault* fault) {
+  ListDiscFolder(Disc.EditFolder);  // the video files, as they are now
   std::memset(UseBackup, 0, sizeof UseBackup);
   InfoFolder = infoFolder;
   bool read = ReadFiles(fault);
@@ -266,6 +270,7 @@ ReadOutcome ReadEditFolder(const char* editFolderText) {
 
   std::memcpy(Disc.EditFolder, folder, folderLength + 1);
   ClearDisc();
+  ListDiscFolder(Disc.EditFolder);
 
   // A file that fails the checks is read again from its BUP, as players
   // fall back to it; each file once.
@@ -274,9 +279,7 @@ ReadOutcome ReadEditFolder(const char* editFolderText) {
   ReadFault fault;
   while (!ReadFiles(&fault)) {
     int n = fault.file;
-    char backup[kPathCapacity];
-    if (n >= 0) InfoFileName(backup, n, true);
-    if (n < 0 || UseBackup[n] || !platform::FindEntry(backup, platform::kAnyFile, nullptr)) {
+    if (n < 0 || UseBackup[n] || !FindListedFile(Disc.EditFolder, n, DiscFileKind::Bup).found) {
       // A BUP that fails as well: the IFO's own fault says what is wrong.
       return FailWith(n >= 0 && UseBackup[n] ? ifoFaults[n].text : fault.text, FilesRejected);
     }

@@ -37,8 +37,10 @@ bool FindEntry(const char* path, uint32_t mask, DirEntry* entry);
 // Calls `visit` for every entry matching a pattern such as "X:\dir\*.*"
 // ("*" and "*.*" list everything; '*' and '?' work elsewhere too, letters
 // without regard to case) whose attributes fit `mask`. "." and ".." are never
-// visited, nor names without a Shift-JIS spelling. Entries come in the order
-// of their Shift-JIS bytes. Returns the number of entries visited.
+// visited. A name without a Shift-JIS spelling comes as its short (8.3) name
+// on Windows, where the volume has short names; otherwise it is left out.
+// Entries come in the order of their Shift-JIS bytes. Returns the number of
+// entries visited.
 using VisitEntry = void (*)(const DirEntry& entry, void* context);
 int ListFolder(const char* pattern, uint32_t mask, VisitEntry visit, void* context);
 
@@ -57,7 +59,10 @@ int DriveType(char letter);
 // the drive's folder, else the drive's root.
 bool CurrentDirectory(char letter, char* out, std::size_t capacity);
 
-// fopen with a standard-library mode on a Shift-JIS path. Null for a folder,
+// fopen with a standard-library mode on a Shift-JIS path. On POSIX a name
+// is found in any case, except that a file being made (a writing mode, and
+// ReplaceFile's destination) whose name does not exist as spelled is made as
+// spelled. Null for a folder,
 // and for a read-only file in a writing mode (as on Windows, also for root on
 // POSIX; ReplaceFile and RemoveFile refuse read-only files the same way).
 std::FILE* OpenFile(const char* path, const char* mode);
@@ -113,7 +118,8 @@ void* MessageBoxContext();
 bool SjisToUtf8(const char* sjis, char* out, std::size_t capacity);
 
 // A path as the user knows it, in UTF-8, for messages: the host's own name
-// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows.
+// on POSIX ("/media/disc/VIDEO_TS/VIDEO_TS.IFO"), the drive form on Windows
+// with short (8.3) names spelled out in full.
 // Falls back to the plain conversion for names outside any drive.
 bool DisplayPath(const char* path, char* out, std::size_t capacity);
 bool Utf8ToSjis(const char* utf8, char* out, std::size_t capacity);

@@ -36,15 +36,7 @@ std::wstring TComboBox::ItemText(int index) const {
   return text;
 }
 
-void TListBox::AddString(const char* utf8) const {
-  Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(utf8).c_str()));
-}
-
-int TListBox::AddSjis(const char* sjis) const {
-  std::wstring wide;
-  if (!platform::ToWide(platform::kShiftJisCodePage, sjis, &wide)) return -1;
-  return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
-}
+int TListBox::AddString(const char* utf8) const { return AddWide(Wide(utf8)); }
 
 std::wstring TListBox::ItemText(int index) const {
   const LRESULT length = Send(LB_GETTEXTLEN, static_cast<WPARAM>(index));

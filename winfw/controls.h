@@ -20,6 +20,7 @@ class Control {
   void Enable(bool on) const { EnableWindow(Handle(), on ? TRUE : FALSE); }
   bool IsEnabled() const { return IsWindowEnabled(Handle()) != FALSE; }
   void SetText(const char* utf8) const { SetWindowTextW(Handle(), Wide(utf8).c_str()); }
+  void SetWide(const std::wstring& text) const { SetWindowTextW(Handle(), text.c_str()); }
   // False (and the text emptied) when the bytes are not Shift-JIS.
   bool SetSjis(const char* sjis) const;
   std::wstring Text() const;
@@ -75,10 +76,11 @@ class TComboBox : public Control {
 class TListBox : public Control {
  public:
   using Control::Control;
-  void AddString(const char* utf8) const;
-  // Where the entry went (a sorted list places it), or -1 when the bytes are
-  // not Shift-JIS.
-  int AddSjis(const char* sjis) const;
+  // Where the entry went (a sorted list places it).
+  int AddString(const char* utf8) const;
+  int AddWide(const std::wstring& text) const {
+    return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  }
   void SetItemData(int index, LPARAM data) const { Send(LB_SETITEMDATA, static_cast<WPARAM>(index), data); }
   LPARAM ItemData(int index) const { return Send(LB_GETITEMDATA, static_cast<WPARAM>(index)); }
   void Clear() const { Send(LB_RESETCONTENT); }

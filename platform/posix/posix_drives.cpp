@@ -152,7 +152,7 @@ std::string MatchCase(const std::string& folder, const std::string& rest) {
 
 }  // namespace
 
-bool ToHostName(const char* drivePath, std::string* host) {
+bool ToHostName(const char* drivePath, std::string* host, Spelling spelling) {
   int drive = DriveIndex(drivePath[0]);
   if (drive < 0 || drivePath[1] != ':' || (drivePath[2] != '\\' && drivePath[2] != '/')) return false;
   const DriveTable& drives = Drives();
@@ -167,7 +167,15 @@ bool ToHostName(const char* drivePath, std::string* host) {
   std::string rest = NormalizeAbsolute(utf8);
   *host = drives.folder[drive] + rest;
   struct stat info;
-  if (!rest.empty() && lstat(host->c_str(), &info) != 0) *host = MatchCase(drives.folder[drive], rest);
+  if (!rest.empty() && spelling != Spelling::AsSpelled && lstat(host->c_str(), &info) != 0) {
+    const std::size_t slash = rest.find_last_of('/');
+    const std::string parent = drives.folder[drive] + rest.substr(0, slash);
+    if (spelling == Spelling::AnyCase) {
+      *host = MatchCase(drives.folder[drive], rest);
+    } else if (lstat(parent.empty() ? "/" : parent.c_str(), &info) != 0) {
+      *host = MatchCase(drives.folder[drive], rest.substr(0, slash)) + rest.substr(slash);
+    }
+  }
   if (rest.empty() || trailingSlash) *host += '/';
   return true;
 }

@@ -3,6 +3,7 @@
 // ancestors: an entry carrying the hidden, system or directory bit is found
 // only when the mask asks for that bit.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -67,10 +68,11 @@ std::size_t NameOffset(const char* path) {
   return offset;
 }
 
-bool FillEntry(const std::string& host, const char* sjisName, const std::string& utf8Name, uint32_t mask,
-               DirEntry* entry) {
+// `folder` is an open folder the host name is relative to, or AT_FDCWD.
+bool FillEntry(int folder, const std::string& host, const char* sjisName, const std::string& utf8Name,
+               uint32_t mask, DirEntry* entry) {
   struct stat info;
-  if (stat(host.c_str(), &info) != 0) return false;
+  if (fstatat(folder, host.c_str(), &info, 0) != 0) return false;
   const uint32_t attributes = AttributesOf(info, utf8Name);
   if (!Fits(attributes, mask)) return false;
   if (std::strlen(sjisName) >= sizeof entry->name) return false;
@@ -107,7 +109,9 @@ std::vector<DirEntry> Collect(const char* pattern, uint32_t mask) {
     if (!Utf8ToSjis(utf8Name.c_str(), entry.name, sizeof entry.name)) continue;
     if (!everything && !Matches(namePattern, entry.name)) continue;
     const std::string sjisName = entry.name;
-    if (FillEntry(folder + utf8Name, sjisName.c_str(), utf8Name, mask, &entry)) entries.push_back(entry);
+    // Each entry by its name in the open folder: the folder's path is not
+    // walked again for every entry of a large folder.
+    if (FillEntry(dirfd(dir), utf8Name, sjisName.c_str(), utf8Name, mask, &entry)) entries.push_back(entry);
   }
   closedir(dir);
   std::sort(entries.begin(), entries.end(),
@@ -129,7 +133,7 @@ bool FindEntry(const char* path, uint32_t mask, DirEntry* entry) {
     std::string host;
     if (*name == '\0' || !ToHostName(path, &host)) return false;
     const std::size_t slash = host.find_last_of('/');
-    if (!FillEntry(host, name, host.substr(slash + 1), mask, &found)) return false;
+    if (!FillEntry(AT_FDCWD, host, name, host.substr(slash + 1), mask, &found)) return false;
   }
   if (entry != nullptr) *entry = found;
   return true;

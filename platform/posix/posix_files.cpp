@@ -35,16 +35,29 @@ bool SyncHostFolder(const std::string& folder) {
 std::FILE* OpenFile(const char* path, const char* mode) {
   if (FaultInjected("open", path)) return nullptr;
   std::string host;
-  if (!ToHostName(path, &host)) {
-    errno = ENOENT;
-    return nullptr;
-  }
+  const bool makes = std::strpbrk(mode, "wa") != nullptr;
   const bool writes = std::strpbrk(mode, "wa+") != nullptr;
-  if (writes && IsReadOnlyFile(host)) {
-    errno = EACCES;
-    return nullptr;
+  std::FILE* file = nullptr;
+  if (!writes) {
+    // A file read is mostly one a listing named as spelled: opened at once,
+    // and looked for in another spelling only when that fails.
+    if (!ToHostName(path, &host, Spelling::AsSpelled)) {
+      errno = ENOENT;
+      return nullptr;
+    }
+    file = std::fopen(host.c_str(), mode);
   }
-  std::FILE* file = std::fopen(host.c_str(), mode);
+  if (file == nullptr) {
+    if (!ToHostName(path, &host, makes ? Spelling::MadeAsSpelled : Spelling::AnyCase)) {
+      errno = ENOENT;
+      return nullptr;
+    }
+    if (writes && IsReadOnlyFile(host)) {
+      errno = EACCES;
+      return nullptr;
+    }
+    file = std::fopen(host.c_str(), mode);
+  }
   if (file == nullptr) return nullptr;
   // Windows will not open a folder as a file; Linux would, and fail later.
   struct stat info;
@@ -65,7 +78,7 @@ bool ReplaceFile(const char* from, const char* to) {
   if (FaultInjected("replace", to)) return false;
   std::string hostFrom;
   std::string hostTo;
-  if (!ToHostName(from, &hostFrom) || !ToHostName(to, &hostTo)) return false;
+  if (!ToHostName(from, &hostFrom) || !ToHostName(to, &hostTo, Spelling::MadeAsSpelled)) return false;
   if (IsReadOnlyFile(hostTo)) {
     errno = EACCES;
     return false;

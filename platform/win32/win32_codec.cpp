@@ -85,9 +85,63 @@ bool Utf16ToSjis(const char16_t* utf16, char* out, std::size_t capacity) {
 }  // namespace platform
 
 namespace platform {
+namespace {
+
+// GetShortPathNameW and GetLongPathNameW: the converted path, or empty.
+using PathConversion = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+std::wstring Converted(PathConversion convert, const std::wstring& path) {
+  const DWORD needed = convert(path.c_str(), nullptr, 0);
+  if (needed == 0) return std::wstring();
+  std::wstring out(needed, L'\0');
+  const DWORD length = convert(path.c_str(), &out[0], needed);
+  out.resize(length < needed ? length : 0);
+  return out;
+}
+
+}  // namespace
+
+EngineSpelling EnginePathOf(const std::wstring& path, std::string* sjis) {
+  if (FromWide(kShiftJisCodePage, path.c_str(), path.size(), sjis)) return EngineSpelling::kAsGiven;
+  std::wstring shortPath = Converted(GetShortPathNameW, path);
+  if (shortPath.empty()) {
+    // A file or folder about to be made: its folder's short path and its name.
+    const std::size_t slash = path.find_last_of(L'\\');
+    std::string name;
+    if (slash == std::wstring::npos || slash + 1 == path.size() ||
+        !FromWide(kShiftJisCodePage, path.c_str() + slash + 1, path.size() - slash - 1, &name))
+      return EngineSpelling::kMissing;
+    shortPath = Converted(GetShortPathNameW, path.substr(0, slash + 1));
+    if (shortPath.empty()) return EngineSpelling::kMissing;
+    if (shortPath.back() != L'\\') shortPath += L'\\';
+    shortPath += path.substr(slash + 1);
+  }
+  return FromWide(kShiftJisCodePage, shortPath.c_str(), shortPath.size(), sjis)
+             ? EngineSpelling::kShortened
+             : EngineSpelling::kNoShortNames;
+}
+
+std::wstring LongForm(const char* sjisPath) {
+  std::wstring wide;
+  if (!WidePath(sjisPath, &wide)) return std::wstring();
+  // A file that is not there (yet) has folders that are.
+  std::wstring head = wide, longPath;
+  while ((longPath = Converted(GetLongPathNameW, head)).empty()) {
+    const std::size_t slash =
+        head.size() < 2 ? std::wstring::npos : head.find_last_of(L'\\', head.size() - 2);
+    if (slash == std::wstring::npos) return wide;
+    head.resize(slash + 1);
+  }
+  longPath += wide.substr(head.size());
+  // The user's own spelling of long names stays; only short ones change.
+  return _wcsicmp(longPath.c_str(), wide.c_str()) == 0 ? wide : longPath;
+}
 
 bool DisplayPath(const char* path, char* out, std::size_t capacity) {
-  return SjisToUtf8(path, out, capacity);
+  const std::wstring wide = LongForm(path);
+  std::string utf8;
+  if (capacity > 0) out[0] = '\0';
+  if (path[0] == '\0') return capacity > 0;
+  return !wide.empty() && FromWide(CP_UTF8, wide.c_str(), wide.size(), &utf8) && CopyOut(utf8, out, capacity);
 }
 
 }  // namespace platform

@@ -20,15 +20,17 @@ bool IsDotName(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-// The entry in the seam's form; false when it does not fit the mask or its
-// name has no Shift-JIS spelling.
+// The entry in the seam's form, named by its short (8.3) name when its own
+// has no Shift-JIS spelling; false when it does not fit the mask or has no
+// name in Shift-JIS at all.
 bool ToEntry(const WIN32_FIND_DATAW& data, uint32_t mask, DirEntry* entry) {
   if (IsDotName(data.cFileName)) return false;
   const uint32_t attributes = data.dwFileAttributes;
   if ((attributes & kMaskedBits & ~mask) != 0) return false;
   std::string name;
-  if (!FromWide(kShiftJisCodePage, data.cFileName, std::wcslen(data.cFileName), &name) ||
-      name.size() >= sizeof entry->name) {
+  if ((!FromWide(kShiftJisCodePage, data.cFileName, std::wcslen(data.cFileName), &name) &&
+       !FromWide(kShiftJisCodePage, data.cAlternateFileName, std::wcslen(data.cAlternateFileName), &name)) ||
+      name.empty() || name.size() >= sizeof entry->name) {
     return false;
   }
   entry->attributes = attributes;

@@ -137,20 +137,20 @@ bool MenuItemEnabled(int command) {
   return (GetMenuState(file, UINT(command), MF_BYCOMMAND) & MF_GRAYED) == 0;
 }
 
-std::string CopyOfDisc(const char* layout) {
+std::string CopyOfDisc(const char* layout, const std::wstring& parent) {
   namespace fs = std::filesystem;
   static int copies = 0;
   const fs::path root = fs::temp_directory_path() / "reelwrite-gui";
   if (copies == 0) fs::remove_all(root);  // what an earlier run left
   const fs::path from = fs::path(DrivePath(REELWRITE_DISCS)) / layout / "VIDEO_TS";
-  const fs::path to = root / (std::string(layout) + std::to_string(++copies)) / "VIDEO_TS";
+  const fs::path to = root / (std::string(layout) + std::to_string(++copies)) / parent / "VIDEO_TS";
   fs::create_directories(to);
   fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  return to.string();
+  return Utf8(to.wstring());
 }
 
 std::string FileBytes(const std::string& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();

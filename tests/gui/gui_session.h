@@ -48,9 +48,10 @@ int Selection(int id);
 bool MenuItemEnabled(int command);
 
 // A fresh copy of an authored disc ("sample", "seven") in a temporary
-// folder; its VIDEO_TS folder in the drive form the program takes.
-std::string CopyOfDisc(const char* layout);
-// The bytes of a file named in the drive form.
+// folder, inside a folder named `parent` when given; its VIDEO_TS folder in
+// the drive form the program takes, in UTF-8.
+std::string CopyOfDisc(const char* layout, const std::wstring& parent = L"");
+// The bytes of a file named in the drive form (UTF-8).
 std::string FileBytes(const std::string& path);
 // Runs reelwrite-cli.exe with `arguments`; its exit code.
 int RunCli(const std::string& arguments);

@@ -2,8 +2,14 @@
 // The tests share one running program and run in this file's order.
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <string>
 #include <vector>
 
+#include "actions/title_action.h"
 #include "author/execute.h"
 #include "disc/disc_state.h"
 #include "persist/program_paths.h"
@@ -115,24 +121,33 @@ TEST_F(MainDialog, GetInfoShowsTheAuthoredDisc) {
 }
 
 TEST_F(MainDialog, FailedGetInfoEmptiesTheRowsAndKeepsTheOptions) {
-  MessageRecorder recorder;
-  GetInfoOn(CopyOfDisc("sample"));
-  Click(IDC_NO_MENU);
-  // A character Shift-JIS cannot hold is refused before any read: the disc stays.
-  SetText(IDC_EDIT_FOLDER, "Z:\\\xED\x95\x9C\\VIDEO_TS");
-  Press(IDC_GET_INFO);
-  ASSERT_EQ(recorder.messages().size(), 1u);
-  EXPECT_NE(recorder.messages()[0].text.find("Shift-JIS"), std::string::npos);
-  EXPECT_EQ(Text(IDC_TITLE_COUNT), " 3");
-
-  SetText(IDC_EDIT_FOLDER, "Z:\\no\\such\\VIDEO_TS");
-  Press(IDC_GET_INFO);
-  ASSERT_EQ(recorder.messages().size(), 2u);
-  EXPECT_EQ(recorder.messages()[1].caption, "エラー");
-  EXPECT_EQ(Text(IDC_TITLE_COUNT), " 0");
-  EXPECT_EQ(Labels(), std::vector<std::string>(5, "[ -- ]"));
-  for (int id : kDiscControls) EXPECT_FALSE(Enabled(id)) << id;
-  EXPECT_TRUE(Checked(IDC_NO_MENU));
+  // A folder without a disc, named by the user's name for it; one that is
+  // not there, also under a name Shift-JIS lacks, refused before any read.
+  const std::string empty = CopyOfDisc("sample", L"Am\u00e9lie");
+  std::filesystem::remove(std::filesystem::u8path(empty + "\\VIDEO_TS.IFO"));
+  const struct {
+    std::string folder, said;
+  } cases[] = {
+      {empty, empty + "\\VIDEO_TS.IFOが存在しません."},
+      {"Z:\\no\\such\\VIDEO_TS", "編集先フォルダが存在しません."},
+      {"Z:\\caf\xC3\xA9\\VIDEO_TS",
+       "編集ﾌｫﾙﾀﾞに Shift-JIS で表せない文字があり, そのフォルダも見つかりません."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    MessageRecorder recorder;
+    GetInfoOn(CopyOfDisc("sample"));
+    Click(IDC_NO_MENU);
+    SetText(IDC_EDIT_FOLDER, c.folder);
+    Press(IDC_GET_INFO);
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text.rfind(c.said, 0), 0u) << recorder.messages()[0].text;
+    EXPECT_EQ(recorder.messages()[0].caption, "エラー");
+    EXPECT_EQ(Text(IDC_TITLE_COUNT), " 0");
+    EXPECT_EQ(Labels(), std::vector<std::string>(5, "[ -- ]"));
+    for (int id : kDiscControls) EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Checked(IDC_NO_MENU));
+  }
 }
 
 TEST_F(MainDialog, PagingShowsFiveTitlesAtATimeAndKeepsEdits) {
@@ -197,54 +212,92 @@ TEST_F(MainDialog, PresetsFillEveryTitleFromTheSecondPage) {
   }
 }
 
+// Also in a folder whose name has no Shift-JIS spelling, which the window
+// and reelwrite-cli.exe reach by its short (8.3) path and show by its own.
 TEST_F(MainDialog, ExecuteWritesWhatTheCommandLineWrites) {
-  const std::string gui = CopyOfDisc("sample");
-  const std::string cli = CopyOfDisc("sample");
-  const std::string original = FileBytes(gui + "\\VTS_01_0.IFO");
-  MessageRecorder recorder;
-  GetInfoOn(gui);
-  Select(IDC_PRESET, 2);
-  Press(IDC_REFRESH);
-  Click(kRows[1].kinds[kCommand]);
-  SetText(kRows[1].text, "30 01 00 00 00 00 00 00");
-  Select(IDC_REGISTER, 3);
-  Press(IDC_EXECUTE);
-  ASSERT_EQ(recorder.messages().size(), 2u);
-  EXPECT_EQ(recorder.messages()[1].text, "正常終了しました.");
+  const char* const kFiles[] = {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP"};
+  std::vector<std::string> first;
+  for (const std::wstring parent : {L"", L"Am\u00e9lie"}) {
+    SCOPED_TRACE(Utf8(parent));
+    const std::string gui = CopyOfDisc("sample", parent);
+    const std::string cli = CopyOfDisc("sample", parent);
+    const std::string original = FileBytes(gui + "\\VTS_01_0.IFO");
+    MessageRecorder recorder;
+    GetInfoOn(gui);
+    ASSERT_EQ(Text(IDC_TITLE_COUNT), " 3");
+    EXPECT_EQ(std::string(Disc.EditFolderText).find("\xC3"), std::string::npos) << Disc.EditFolderText;
+    Select(IDC_PRESET, 2);
+    Press(IDC_REFRESH);
+    Click(kRows[1].kinds[kCommand]);
+    SetText(kRows[1].text, "30 01 00 00 00 00 00 00");
+    Select(IDC_REGISTER, 3);
+    Press(IDC_EXECUTE);
+    ASSERT_EQ(recorder.messages().size(), 2u);
+    EXPECT_EQ(recorder.messages()[1].text, "正常終了しました.");
 
-  ASSERT_EQ(RunCli("apply \"" + cli +
-                   "\" --preset playall-stop --title 2=command:3001000000000000 --register 3 --yes"),
-            0);
-  for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "VTS_01_0.BUP"}) {
-    EXPECT_EQ(FileBytes(gui + "\\" + name), FileBytes(cli + "\\" + name)) << name;
+    ASSERT_EQ(RunCli("apply \"" + cli +
+                     "\" --preset playall-stop --title 2=command:3001000000000000 --register 3 --yes"),
+              0);
+    EXPECT_NE(FileBytes(gui + "\\VTS_01_0.IFO"), original);
+    for (std::size_t i = 0; i < std::size(kFiles); ++i) {
+      const std::string bytes = FileBytes(gui + "\\" + kFiles[i]);
+      EXPECT_EQ(bytes, FileBytes(cli + "\\" + kFiles[i])) << kFiles[i];
+      if (first.size() == i) first.push_back(bytes);
+      EXPECT_EQ(bytes, first[i]) << kFiles[i] << " differs from the plain folder's";
+    }
   }
-  EXPECT_NE(FileBytes(gui + "\\VTS_01_0.IFO"), original);
 }
 
-TEST_F(MainDialog, ExecuteAsksAndCollectsTheDialogOnlyAfterTheFirstYes) {
-  const std::string folder = CopyOfDisc("sample");
+// The dialog is read back before anything is asked: what the rows choose is
+// refused, or warned of, before the first question.
+TEST_F(MainDialog, ExecuteReadsTheDialogBackAndWarnsOrRefusesBeforeTheFirstQuestion) {
+  const std::string folder = CopyOfDisc("seven");
   const std::string before = FileBytes(folder + "\\VIDEO_TS.IFO");
-  MessageRecorder recorder({7});
-  GetInfoOn(folder);
-  Click(kRows[0].kinds[kStop]);
-  Press(IDC_EXECUTE);  // No to the first question: nothing read back
-  EXPECT_EQ(Disc.ActionKind[0], Command);
-
-  struct Case {
-    bool noMenu, random;
-    const char* asked;  // start of the option question, the one answered No
+  auto options = [](bool noMenu, bool random) {
+    return [=] {
+      SetCheck(IDC_NO_MENU, noMenu);
+      SetCheck(IDC_RANDOM_PLAY, random);
+    };
   };
-  const Case cases[] = {
-      {true, false, "『メニューなし』"}, {false, true, "『ランダム再生』"}, {true, true, "『メニューなし』"}};
-  for (const Case& c : cases) {
-    MessageRecorder answers({6, 7});
-    if (Checked(IDC_NO_MENU) != c.noMenu) Click(IDC_NO_MENU);
-    if (Checked(IDC_RANDOM_PLAY) != c.random) Click(IDC_RANDOM_PLAY);
+  auto typedJumpTT = [] {
+    Click(kRows[0].kinds[kCommand]);
+    SetText(kRows[0].text, "30 02 00 00 00 03 00 00");
+  };
+  const std::string confirm = "DVDイメージを更新します。";
+  const std::string warned =
+      std::string(kPlaybackWarningsQuestion) +
+      "\n\n・title 1 ends with JumpTT outside the video manager, where players stop or abort "
+      "(JumpTT 3 from a title or title set menu)";
+  const struct {
+    std::function<void()> set;
+    std::deque<int> answers;
+    std::vector<std::string> starts;  // of the messages shown, the last answered No
+  } cases[] = {
+      {[] { Click(kRows[0].kinds[kStop]); }, {7}, {confirm}},
+      {options(true, false), {6, 7}, {confirm, "『メニューなし』"}},
+      {options(false, true), {6, 7}, {confirm, "『ランダム再生』"}},
+      {options(true, true), {6, 7}, {confirm, "『メニューなし』"}},
+      {typedJumpTT, {7}, {warned}},
+      {typedJumpTT, {6, 7}, {warned, confirm}},
+      {[] {
+         Click(kRows[0].kinds[kJump]);
+         Select(kRows[0].target, 49);
+       },
+       {},
+       {"タイトル01の終了時のジャンプ先, タイトル50はこのディスクにありません（タイトル数 7）."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.starts.back());
+    GetInfoOn(folder);
+    MessageRecorder answers(c.answers);
+    c.set();
     Press(IDC_EXECUTE);
-    ASSERT_EQ(answers.messages().size(), 2u);
-    EXPECT_EQ(answers.messages()[1].text.rfind(c.asked, 0), 0u) << answers.messages()[1].text;
+    ASSERT_EQ(answers.messages().size(), c.starts.size());
+    for (std::size_t i = 0; i < c.starts.size(); ++i) {
+      EXPECT_EQ(answers.messages()[i].text.rfind(c.starts[i], 0), 0u) << answers.messages()[i].text;
+    }
   }
-  EXPECT_EQ(Disc.ActionKind[0], Stop);
+  EXPECT_EQ(Disc.ActionKind[0], JumpTitle);  // read back before the refusal
   EXPECT_EQ(FileBytes(folder + "\\VIDEO_TS.IFO"), before);
 }
 

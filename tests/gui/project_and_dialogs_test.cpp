@@ -130,13 +130,17 @@ TEST(TitleInfo, ListsEveryTitleAndClosesWithBackOrEnter) {
   }
 }
 
+// A name code page 932 cannot spell.
+const wchar_t kAmelie[] = L"Am\u00e9lie";
+
 // A temporary tree seen through Z:, and the folder dialog opened on it.
 class FolderDialog : public ::testing::Test {
  protected:
   void SetUp() override {
     root = fs::path("Z:\\tmp") / ("reelwrite-folders-" + std::to_string(GetCurrentProcessId()));
     fs::remove_all(root);
-    for (const fs::path& p : {root / "A" / "B", root / fs::path(L"表") / "C", root / std::string(40, 'W')}) {
+    for (const fs::path& p : {root / "A" / "B", root / fs::path(L"表") / "C", root / std::string(40, 'W'),
+                              root / fs::path(kAmelie)}) {
       fs::create_directories(p);
     }
     App();
@@ -175,18 +179,27 @@ TEST_F(FolderDialog, NavigatesByClicksAndTheRootButton) {
     wchar_t text[16] = {};
     SendMessageW(drives, LB_GETTEXT, SendMessageW(drives, LB_GETCURSEL, 0, 0), LPARAM(text));
     drive = Utf8(text);
-    const std::vector<std::wstring> steps = {L"A", L"B", L"..", L"..", L"表", L"C", L"..", L"..", L"A"};
+    const std::vector<std::wstring> steps = {L"A",  L"B",  L"..",   L"..", L"表", L"C",
+                                             L"..", L"..", kAmelie, L"..", L"A"};
     for (const std::wstring& name : steps) seen.push_back(Enter(dialog, name));
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PATH_ROOT, BN_CLICKED), 0);
     seen.push_back(Text(IDC_PATH_LINE, dialog));
+    Enter(dialog, L"tmp");
+    Enter(dialog, root.filename().wstring());
+    seen.push_back(Enter(dialog, std::wstring(40, L'W')));  // too long for the line
     ClickIn(dialog, IDCANCEL);
   });
   Press(IDC_BROWSE);
 
-  const std::string r = Root();
-  EXPECT_EQ(seen, (std::vector<std::string>{r, r + "A\\", r + "A\\B\\", r + "A\\", r, r + "表\\",
-                                            r + "表\\C\\", r + "表\\", r, r + "A\\", "Z:\\"}));
-  EXPECT_EQ(folders, (std::vector<std::string>{"..", "A", std::string(40, 'W'), "表"}));
+  const std::string r = Root(), amelie = Utf8(kAmelie), w40(40, 'W');
+  ASSERT_EQ(seen.size(), 14u);
+  EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.end() - 1),
+            (std::vector<std::string>{r, r + "A\\", r + "A\\B\\", r + "A\\", r, r + "表\\", r + "表\\C\\",
+                                      r + "表\\", r, r + amelie + "\\", r, r + "A\\", "Z:\\"}));
+  // Shortened in the middle, the folder's own name kept.
+  EXPECT_EQ(seen.back().rfind("Z:\\", 0), 0u) << seen.back();
+  EXPECT_EQ(seen.back().size() - seen.back().rfind("...\\" + w40 + "\\"), w40.size() + 5) << seen.back();
+  EXPECT_EQ(folders, (std::vector<std::string>{"..", "A", amelie, w40, "表"}));
   EXPECT_EQ(extent, width * 40 / 30);
   EXPECT_EQ(drive, "Z :");
   EXPECT_EQ(Text(IDC_EDIT_FOLDER), root.string()) << "ｷｬﾝｾﾙ changes nothing";
@@ -201,6 +214,8 @@ TEST_F(FolderDialog, SelectAndGetInfoFillTheEditBox) {
     bool readsDisc;
   } cases[] = {
       {IDOK, root.string(), Root(), false},
+      // Reached by its short path, shown by its own name.
+      {IDOK, Utf8((root / kAmelie).wstring()), Root() + Utf8(kAmelie) + "\\", false},
       {IDC_PATH_GET_INFO, disc.parent_path().string(), disc.string() + "\\", true},
   };
   for (const Case& c : cases) {

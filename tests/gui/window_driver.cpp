@@ -8,6 +8,7 @@
 //     click ID          a button click (or a menu command) in the main dialog
 //     select ID INDEX   choose a combo box entry
 //     ok CAPTION        press OK in the window with that caption (a message box)
+//     no CAPTION        press No there (a question)
 //     close CAPTION     close the window with that caption
 #include <windows.h>
 // After windows.h.
@@ -59,13 +60,16 @@ int main() {
     } else if (step == L"click" && hasArgument) {
       const int id = _wtoi(argv[++i]);
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-    } else if ((step == L"ok" || step == L"close") && hasArgument) {
+    } else if ((step == L"ok" || step == L"no" || step == L"close") && hasArgument) {
       HWND box = WaitFor(nullptr, argv[++i], 5);
       if (box == nullptr) {
         std::fprintf(stderr, "window_driver: no window captioned %ls\n", argv[i]);
         return 1;
       }
-      PostMessageW(box, step == L"ok" ? WM_COMMAND : WM_CLOSE, step == L"ok" ? IDOK : 0, 0);
+      if (step == L"close")
+        PostMessageW(box, WM_CLOSE, 0, 0);
+      else
+        PostMessageW(box, WM_COMMAND, step == L"ok" ? IDOK : IDNO, 0);
     } else {
       std::fprintf(stderr, "window_driver: cannot read step %ls\n", argv[i]);
       return 2;

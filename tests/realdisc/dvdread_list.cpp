@@ -22,6 +22,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -74,7 +75,11 @@ bool OpenAll(const fs::path& videoTs, bool useBackups, OpenedDisc& disc) {
   std::error_code error;
   fs::create_directory(view, error);
   for (fs::directory_iterator it(videoTs, error), end; !error && it != end; it.increment(error)) {
-    std::string name = it->path().filename(), ext = it->path().extension();
+    // Named in capitals in the view: a folder may spell them in any case.
+    std::string name = it->path().filename();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    const std::string ext = fs::path(name).extension();
     if (ext == ".BUP" && useBackups) name.replace(name.size() - 4, 4, ".IFO");
     if (ext == ".VOB" || ext == (useBackups ? ".BUP" : ".IFO"))
       fs::create_symlink(it->path(), view / name, error);

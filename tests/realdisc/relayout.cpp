@@ -20,6 +20,8 @@ void IfoFile::Save() const {
 
 int IfoFile::Be16(std::size_t at) const { return bytes.at(at) << 8 | bytes.at(at + 1); }
 
+uint32_t IfoFile::Be32(std::size_t at) const { return uint32_t(Be16(at)) << 16 | uint32_t(Be16(at + 2)); }
+
 void IfoFile::Put16(std::size_t at, int value) {
   bytes.at(at) = uint8_t(value >> 8);
   bytes.at(at + 1) = uint8_t(value);

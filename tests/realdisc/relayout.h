@@ -26,6 +26,7 @@ class IfoFile {
   std::size_t FirstPlay() const;
 
   int Be16(std::size_t at) const;
+  uint32_t Be32(std::size_t at) const;
   void Put16(std::size_t at, int value);
   void Put32(std::size_t at, uint32_t value);
 

@@ -96,6 +96,8 @@ TEST_F(DiscCheck, RefusesTablesPointingOutsideTheirFiles) {
                    uint16_t(b.vts[1].At("pgc 2") + 0xE4 - 16 - b.vts[1].At("pgc 1")));
          WriteBe16(b.vts[1].Ptr("pgc 2", 0xE4 - 16 + 2), 1);  // its one post command there
        }},
+      {"VTS_02_0.IFOが異常です（VOBのアドレス情報が範囲外にあります）.",
+       [](BuiltDisc& b) { Put32(b.vts[1], "VTS_VOBU_ADMAP", 0, 0x100000); }},
       {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC8, -1); }},
       // Each fault of the menu table walker has its message (the faults
@@ -133,6 +135,14 @@ TEST_F(DiscCheck, AcceptsTitlesWithoutProgramChainsAndEdgeSizes) {
   EXPECT_EQ(Disc.TitleCount, 7);
 
   EXPECT_EQ(Read(BuildDisc(SimpleDisc(1, 99)), FolderRead), "");
+  // Layout fields that record more than the files hold: a small video
+  // manager set rounded up, a gap before a BUP.
+  d = SimpleDisc(1, 1);
+  d.titleSets[0].titleVobBytes = {5 * 2048};
+  BuiltDisc padded = BuildDisc(d);
+  Put32(padded.vmg, "VMGI_MAT", 0x0C, 31);
+  Put32(padded.vts[0], "VTSI_MAT", 0x0C, 31);
+  EXPECT_EQ(Read(padded, FolderRead), "");
   d = SimpleDisc(1, 1);
   d.vmg.menuTable = true;  // a menu table without language units
   EXPECT_EQ(Read(BuildDisc(d), FolderRead), "");

@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "actions/get_info.h"
+#include "actions/title_action.h"
 #include "disc/disc_state.h"
+#include "disc/ifo_tables.h"
+#include "disc/title_chain.h"
 #include "tests/unit/ifo_builder.h"
 #include "tests/unit/message_recorder.h"
 #include "tests/unit/temp_folder.h"
@@ -25,13 +28,14 @@ const std::string kDone = "正常終了しました.";
 const std::string kTooLong = "編集フォルダのパスが長すぎます.\nもっと短いパスのフォルダを指定してください.";
 
 // A 2 x 2-title disc in `sub` of the drive ("": its root), read by get info
-// as the front ends do.
+// as the front ends do. Its titles stop at their ends: nothing to warn of.
 struct LoadedDisc {
   explicit LoadedDisc(char letter = 'C', const std::string& sub = "VIDEO_TS") : drive(letter) {
     std::memset(&Disc, 0, sizeof Disc);
     Busy = 0;
     if (!sub.empty()) drive.MakeDir(sub);
-    testdisc::WriteDisc(drive.HostName(sub), testdisc::SimpleDisc(2, 2));
+    testdisc::WriteDisc(drive.HostName(sub),
+                        testdisc::SimpleDisc(2, 2, testdisc::C("30 01 00 00 00 00 00 00")));
     MessageRecorder quiet;
     EXPECT_EQ(GetInfo((drive.drive() + sub).c_str(), 0, 0), FolderRead);
   }
@@ -97,6 +101,40 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   const std::string missing = "編集フォルダが存在しません.";
   auto both = [] { Disc.NoMenu = Disc.RandomPlay = 1; };
   auto randomPlay = [] { Disc.RandomPlay = 1; };
+  auto warning = [](const std::string& fault, const std::string& title1) {
+    return std::string(kPlaybackWarningsQuestion) +
+           "\n\n・from the start, playback ends in a fault: " + fault + "\n・" + title1 +
+           "\n\n処理を継続しますか？";
+  };
+  const std::string jumpTTFault = "JumpTT 3 from a title or title set menu";
+  const std::string warned = warning(
+      jumpTTFault, "title 1 ends with JumpTT outside the video manager, where players stop or abort (" +
+                       jumpTTFault + ")");
+  const std::string menuFault = "the video manager has no menu program chain 100";
+  const std::string warnedMenu =
+      warning(menuFault, "after title 1, playback ends in a fault players abort on: " + menuFault);
+  auto jumpTT = [] {
+    Disc.ActionKind[0] = Command;
+    ParseCommandText(0, "30 02 00 00 00 03 00 00");
+  };
+  auto missingTarget = [] {  // none chosen, as a project could hold
+    Disc.ActionKind[1] = JumpTitle;
+    Disc.ActionTarget[1] = -1;
+  };
+  // Title 4 stops, but random play jumps to its target all the same.
+  auto optionTarget = [] { Disc.RandomPlay = 1, Disc.ActionTarget[3] = 49; };
+  auto missingMenu = [] { Disc.ActionKind[0] = MenuPgc, Disc.ActionMenu[0] = 6 + 100; };  // VMGM PGC 100
+  auto missingMenuAsRead = [missingMenu] {
+    missingMenu();
+    TitleChain chain;
+    ASSERT_TRUE(FindTitleChain(StoredVmgRef(), 0, &chain));
+    MenuCommand(Disc.ActionMenu[0],
+                VtsImage(chain.titleSet) + FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc));
+  };
+  const auto noSuchTitle = [](const std::string& title, const std::string& target) {
+    return "タイトル" + title + "の終了時のジャンプ先, タイトル" + target +
+           "はこのディスクにありません（タイトル数 4）.\nジャンプ先を選び直してください.";
+  };
   const struct {
     std::string text;
     std::function<void()> change;
@@ -110,6 +148,17 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
       {"C:\\VIDEO_TS", both, {6, 7}, {kConfirm, noMenu}},
       {"C:\\VIDEO_TS", randomPlay, {6, 7}, {kConfirm, random}},
       {"D:\\", nullptr, {6, 7}, {kConfirm, noBackup}},
+      // What players would hit: warned of before the first question, or refused.
+      {"C:\\VIDEO_TS", jumpTT, {}, {warned, kConfirm, kDone}},
+      {"C:\\VIDEO_TS", jumpTT, {7}, {warned}},
+      {"C:\\VIDEO_TS", missingTarget, {}, {noSuchTitle("02", "00")}},
+      {"C:\\VIDEO_TS", optionTarget, {}, {noSuchTitle("04", "50")}},
+      {"C:\\VIDEO_TS",
+       missingMenu,
+       {},
+       {"タイトル01の終了時に呼ぶメニューでは, プレーヤーが再生を中断します（" + menuFault +
+        "）.\n別のメニューを選んでください."}},
+      {"C:\\VIDEO_TS", missingMenuAsRead, {}, {warnedMenu, kConfirm, kDone}},
       {"C:\\VIDEO_TS", [] { Busy = 1; }, {}, {}},
       {"C:\\VIDEO_TS", [] { Disc.TitleCount = 0; }, {}, {"情報取得が正常に行われていません."}},
       // A menu table in memory that no longer holds together, as a damaged project could leave it.

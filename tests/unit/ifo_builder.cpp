@@ -200,19 +200,25 @@ BuiltImage BuildVts(const VtsSpec& layout) {
   WritePgcTable(img, StartTable(img, "VTS_PGCIT", kVtsPgcitSector), layout.titlePgcs, "", false);
   WriteMenuTable(img, layout.menuTable, layout.menus, "VTSM_PGCI_UT", kVtsMenuPgciUtSector);
 
-  // One cell address and one VOBU address, so the title domain tables exist.
-  std::size_t cadt = StartTable(img, "VTS_C_ADT", 0xE0);
-  Room(img, cadt, 20);
-  Put16(img, cadt, 1);  // VOBs
-  Put32(img, cadt + 4, 8 + 12 - 1);
-  Put16(img, cadt + 8, 1);   // VOB 1
-  img.bytes[cadt + 10] = 1;  // cell 1
-  Put32(img, cadt + 16, 1);  // last sector
-  Put32(img, StartTable(img, "VTS_VOBU_ADMAP", 0xE4), 4 + 4 - 1);
-
-  uint32_t ifoSectors = Finish(img), menuSectors = uint32_t(layout.menuVobBytes / kSector);
+  // The title VOBs as one cell of one VOBU, so that the title domain's
+  // address tables reach exactly to the end of the files (nothing without them).
   uint64_t titleSectors = 0;
   for (uint64_t b : layout.titleVobBytes) titleSectors += b / kSector;
+  std::size_t cells = titleSectors ? 1 : 0;
+  std::size_t cadt = StartTable(img, "VTS_C_ADT", 0xE0);
+  Room(img, cadt, 8 + 12 * cells);
+  Put16(img, cadt, cells);  // VOBs
+  Put32(img, cadt + 4, 8 + 12 * cells - 1);
+  if (cells) {
+    Put16(img, cadt + 8, 1);   // VOB 1
+    img.bytes[cadt + 10] = 1;  // cell 1
+    Put32(img, cadt + 16, titleSectors - 1);
+  }
+  std::size_t admap = StartTable(img, "VTS_VOBU_ADMAP", 0xE4);
+  Put32(img, admap, 4 + 4 * cells - 1);
+  Room(img, admap, 4 + 4 * cells);
+
+  uint32_t ifoSectors = Finish(img), menuSectors = uint32_t(layout.menuVobBytes / kSector);
   Put32(img, kVtsIfoLastSector, ifoSectors - 1);
   Put32(img, kVtsLastSector, titleSectors + 2 * ifoSectors + menuSectors - 1);
   Put32(img, kVtsMenuVobsSector, menuSectors ? ifoSectors : 0);

@@ -3,6 +3,8 @@
 // menu table walker's here.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -86,17 +88,28 @@ TEST(IfoTables, MenuUnitsAreFollowedOnlyInsideTheirTable) {
     Damage damage;
     MenuUnitFault fault;
     int unit, pgc;
+    std::array<int, 2> units = {1, 2};  // the stored unit each language finds
   } cases[] = {
       {"intact", [](BuiltImage&) {}, F::None, 0, 0},
+      // Both are found in full, as libdvdread finds them.
+      {"units stored out of pointer order",
+       [](BuiltImage& v) {
+         std::swap_ranges(v.Ptr("VMGM_PGCI_UT", 12), v.Ptr("VMGM_PGCI_UT", 16), v.Ptr("VMGM_PGCI_UT", 20));
+       },
+       F::None,
+       0,
+       0,
+       {2, 1}},
+      {"two languages sharing one unit",
+       [](BuiltImage& v) { std::memcpy(v.Ptr("VMGM_PGCI_UT", 20), v.Ptr("VMGM_PGCI_UT", 12), 4); },
+       F::None,
+       0,
+       0,
+       {1, 1}},
       {"table end past the image", put("VMGM_PGCI_UT", 4, 0x100000), F::TableOutside, 0, 0},
       {"table end among the unit pointers", put("VMGM_PGCI_UT", 4, 15), F::TableOutside, 0, 0},
       {"unit 2 past the table end", put("VMGM_PGCI_UT", 8 + 8 + 4, 0xFFFF), F::UnitOutside, 1, 0},
       {"unit 1 among the unit pointers", put("VMGM_PGCI_UT", 8 + 4, 8), F::UnitOutside, 0, 0},
-      {"units out of order",
-       [](BuiltImage& v) {
-         std::swap_ranges(v.Ptr("VMGM_PGCI_UT", 12), v.Ptr("VMGM_PGCI_UT", 16), v.Ptr("VMGM_PGCI_UT", 20));
-       },
-       F::UnitOutside, 0, 0},
       {"unit of no chains", [](BuiltImage& v) { WriteBe16(v.Ptr("lu 2"), 0); }, F::NoPgcs, 1, 0},
       {"chain pointers past the unit", [](BuiltImage& v) { WriteBe16(v.Ptr("lu 1"), 200); },
        F::PointersOutside, 0, 0},
@@ -122,7 +135,7 @@ TEST(IfoTables, MenuUnitsAreFollowedOnlyInsideTheirTable) {
     for (int u = 0; u < 2; ++u) {
       MenuUnit unit;
       ASSERT_EQ(ReadMenuUnit(image, t, u, &unit), F::None);
-      std::string lu = "lu " + std::to_string(u + 1);
+      std::string lu = "lu " + std::to_string(c.units[u]);
       EXPECT_EQ(unit.offset, int64_t(v.At(lu)));
       for (int k = 1; k <= unit.pgcs; ++k)
         EXPECT_EQ(MenuPgcOffset(image, unit, k), int64_t(v.At(lu + " pgc " + std::to_string(k))));
@@ -131,9 +144,9 @@ TEST(IfoTables, MenuUnitsAreFollowedOnlyInsideTheirTable) {
     // Players take the unit of their language, else the first.
     MenuUnit unit;
     ASSERT_TRUE(FindMenuUnit(image, table, 'j' << 8 | 'a', &unit));
-    EXPECT_EQ(unit.offset, int64_t(v.At("lu 2")));
+    EXPECT_EQ(unit.offset, int64_t(v.At("lu " + std::to_string(c.units[1]))));
     ASSERT_TRUE(FindMenuUnit(image, table, 'd' << 8 | 'e', &unit));
-    EXPECT_EQ(unit.offset, int64_t(v.At("lu 1")));
+    EXPECT_EQ(unit.offset, int64_t(v.At("lu " + std::to_string(c.units[0]))));
     EXPECT_EQ(int(CheckMenuUnits(image, -1).fault), int(F::TableOutside));
   }
 }

@@ -165,6 +165,27 @@ TEST_F(MenuTableTest, EveryUnitHoldsTheDispatcherUnderOneNumber) {
   EXPECT_EQ(TableEnd(), expectedAt - 1);
 }
 
+// Languages may list their units in another order than they are stored, and
+// share one: each stored unit is written once, with one dispatcher, and every
+// language finds its own unit in the copy.
+TEST_F(MenuTableTest, SharedAndReorderedUnitsAreWrittenOnceEach) {
+  DiscSpec d = Titles(2);
+  d.vmg.menus = {UnitWithChains("en", 1), UnitWithChains("ja", 2), UnitWithChains("de", 1)};
+  BuiltDisc b = BuildDisc(d);
+  uint8_t* offsets = b.vmg.Ptr("VMGM_PGCI_UT", 12);
+  const uint32_t first = uint32_t(ReadBe32(offsets)), second = uint32_t(ReadBe32(offsets + 8));
+  WriteBe32(offsets, int32_t(second));       // en: the unit stored second
+  WriteBe32(offsets + 8, int32_t(first));    // ja: the unit stored first
+  WriteBe32(offsets + 16, int32_t(second));  // de: shares en's
+  LoadDisc(b);
+  PrepareMenuTable();
+  EXPECT_EQ(Unit(0), Unit(2));
+  EXPECT_EQ(At(Chain(Unit(0), 2), 0xFC), At(b.vmg.Ptr("lu 2 pgc 2"), 0xFC));
+  EXPECT_EQ(At(Chain(Unit(1), 1), 0xFC), At(b.vmg.Ptr("lu 1 pgc 1"), 0xFC));
+  EXPECT_EQ(At(Chain(Unit(1), 3), 276), EmptyDispatcher(2));
+  EXPECT_EQ(Unit(1) + UnitEnd(Unit(1)) + 1, Table() + TableEnd() + 1);  // written in language order
+}
+
 // Ours only by every byte we write and where we put it; a chain of the disc's
 // own that merely begins like one keeps its place and bytes, and the disc
 // gets a dispatcher as one never patched does.

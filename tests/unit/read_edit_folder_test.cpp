@@ -149,12 +149,13 @@ TEST_F(ReadFolder, FolderTexts) {
   EXPECT_EQ(recorder.messages()[0].text, temp.HostName("DVD表/VTS_01_0.IFO") + "が存在しません.");
 }
 
-// Every title set the video manager declares, every VOB its sector fields
-// count, and the information files whole in the store: execute would write
-// wrong addresses for a folder missing any.
+// Every title set the video manager declares, every VOB sector its address
+// tables name, and the information files whole in the store: execute would
+// write wrong addresses for a folder missing any.
 TEST_F(ReadFolder, FileFaultsNameTheFileAndDropTheDisc) {
-  const std::string check = "フォルダのファイルが欠けていないか確認してください.";
-  const std::string vobs = "の大きさがVTS_01_0.IFOの記録と合いません";
+  const std::string vobs = "が足りません（VTS_01_0.IFOは",
+                    sectors = "セクタ目まで参照していますが, ファイルは";
+  const std::string check = "セクタです）. フォルダのファイルが欠けていないか確認してください.";
   const struct {
     std::string message;  // after the folder
     std::function<void(BuiltDisc&)> change;
@@ -177,10 +178,10 @@ TEST_F(ReadFolder, FileFaultsNameTheFileAndDropTheDisc) {
       {"VIDEO_TS.IFOが異常です（サイズが2MBを超えています）.",
        [](BuiltDisc& b) { b.vmg.bytes.resize(kVmgImageCapacity + 2048); },
        {}},
-      {"VTS_01_1.VOB〜" + vobs + "（記録4セクタ, ファイル3セクタ）. " + check, nullptr, {"VTS_01_2.VOB"}},
-      {"VTS_01_0.VOB" + vobs + "（記録2セクタ, ファイル0セクタ）. " + check,
-       nullptr,
-       {"VTS_01_0.VOB", "VTS_01_1.VOB", "VTS_01_2.VOB"}},
+      // The title VOBs' address tables reach sector 4: a part missing, or
+      // no VOBs at all beside the IFOs.
+      {"VTS_01_1.VOB〜" + vobs + "4" + sectors + "3" + check, nullptr, {"VTS_01_2.VOB"}},
+      {"VTS_01_1.VOB〜" + vobs + "4" + sectors + "0" + check, nullptr, {"VTS_01_1.VOB", "VTS_01_2.VOB"}},
       // VTS_01 fills the store exactly: read whole, and VTS_02 then gets no
       // room; one byte more, and VTS_01 itself would be cut short.
       {"VTS_02_0.IFOが異常です（サイズ異常）.",

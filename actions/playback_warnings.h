@@ -1,5 +1,6 @@
 // What a user should read before a disc is written, one line each: what a
-// player would hit once the chosen end actions are on the disc.
+// player would hit once the chosen end actions are on the disc. Both front
+// ends show these lines, so they never differ on what there is to warn of.
 #pragma once
 
 #include <string>
@@ -10,6 +11,3 @@
 // For the actions in Disc, given the preview of the patched disc (null when
 // the patch would refuse).
 std::vector<std::string> PlaybackWarnings(const NavPreview* after);
-
-// The same, each printed as one line on standard error.
-std::vector<std::string> PrintWarnings(const NavPreview* after);

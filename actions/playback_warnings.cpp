@@ -1,11 +1,8 @@
-#include "cli/warnings.h"
+#include "actions/playback_warnings.h"
 
 #include <cstring>
 
 #include "actions/title_action.h"
-#include "cli/console.h"
-#include "cli/describe.h"
-#include "cli/trace.h"
 #include "disc/command_decoder.h"
 #include "disc/title_chain.h"
 #include "disc/title_end.h"
@@ -23,8 +20,8 @@ void RegisterWarning(std::vector<std::string>& out) {
   for (int g : {r, q})
     if (clash & (1u << g)) named += (named.empty() ? "GPRM " : " and GPRM ") + std::to_string(g);
   out.push_back("the disc's own commands use " + named +
-                ", which the dispatcher will overwrite; its menus may then go astray (choose another pair "
-                "with --register)");
+                ", which the dispatcher will overwrite; its menus may then go astray (choose another "
+                "register pair)");
 }
 
 std::string Consequence(const NavPreview* after, int t) {
@@ -74,7 +71,7 @@ void CutOffWarning(int t, std::vector<std::string>& out) {
   TitleChain chain;
   if (!FindTitleChain(StoredVmgRef(), t, &chain)) return;
   ImageRef vts = VtsImageRef(chain.titleSet);
-  int64_t post = FirstPostCommand(vts, chain.pgc);
+  int64_t post = FindEndSlot(vts, chain.pgc).slot;
   NavCommand c;
   if (post < 0 || !DecodeNavCommand(vts.data + post, &c) || c.then != NavOp::LinkPGCN ||
       int(c.args[0]) == chain.pgcNumber)
@@ -123,10 +120,4 @@ std::vector<std::string> PlaybackWarnings(const NavPreview* after) {
   }
   if (after) PreviewWarnings(*after, menuWarned, out);
   return out;
-}
-
-std::vector<std::string> PrintWarnings(const NavPreview* after) {
-  std::vector<std::string> warnings = PlaybackWarnings(after);
-  for (const std::string& w : warnings) PrintUtf8(stderr, "reelwrite: warning: " + w + "\n");
-  return warnings;
 }
