@@ -9,6 +9,7 @@
 #include "disc/ifo_tables.h"
 #include "disc/title_chain.h"
 #include "disc/title_end.h"
+#include "disc/written_commands.h"
 #include "platform/platform.h"
 
 namespace {
@@ -100,24 +101,45 @@ void InsertIntoPgcit(int v, int64_t at, int size) {
   WriteBe32(image + pgcit + 4, int32_t(end + size - 1 - pgcit));
 }
 
-// The chain at `pgc` of title set v gets a post command after its pre
-// commands; a chain without a command table gets one right behind its
-// header, where authoring programs put it.
+// `count` post commands (zero bytes) put in at post command `line`
+// (0-based) of the chain at `pgc` of title set v; a chain without a command
+// table gets one right behind its header, where authoring programs put it.
+// The Gotos of the post commands follow the lines they name. Returns where
+// the first new command lies.
+int64_t InsertPostCommands(int v, int64_t pgc, int line, int count) {
+  CommandTable table;
+  ReadCommandTable(VtsImageRef(v), pgc, &table);
+  int size = kCommandSize * count;
+  if (!table.present) {
+    InsertIntoPgcit(v, pgc + kPgcHeaderSize, kTableHeaderSize + size);
+    uint8_t* header = VtsImage(v) + pgc + kPgcHeaderSize;
+    WriteBe16(header + 2, count);
+    WriteBe16(header + kCommandTableEnd, kTableHeaderSize + size - 1);
+    WriteBe16(VtsImage(v) + pgc + kPgcCommandTableOffset, kPgcHeaderSize);
+    return pgc + kPgcHeaderSize + kTableHeaderSize;
+  }
+  int64_t first = table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
+  InsertIntoPgcit(v, first + int64_t(kCommandSize) * line, size);
+  uint8_t* image = VtsImage(v);
+  for (int k = 0; k < table.post + count; ++k)
+    if (k < line || k >= line + count) MoveGotoLine(image + first + kCommandSize * k, line + 1, count);
+  WriteBe16(image + table.offset + 2, table.post + count);
+  WriteBe16(image + table.offset + kCommandTableEnd,
+            ReadBe16(image + table.offset + kCommandTableEnd) + size);
+  return first + int64_t(kCommandSize) * line;
+}
+
+// Title `title` gets its end behind a guard of its number in front of the
+// chain's post commands, which go on as before for every other title.
+void AddGuard(int v, int64_t pgc, int title) {
+  int64_t at = InsertPostCommands(v, pgc, 0, 2);
+  GuardCommand(title, 3, VtsImage(v) + at);
+}
+
 void AddPostCommand(int v, int64_t pgc) {
   CommandTable table;
   ReadCommandTable(VtsImageRef(v), pgc, &table);
-  if (!table.present) {
-    InsertIntoPgcit(v, pgc + kPgcHeaderSize, kNewTableSize);
-    uint8_t* header = VtsImage(v) + pgc + kPgcHeaderSize;
-    WriteBe16(header + 2, 1);
-    WriteBe16(header + kCommandTableEnd, kNewTableSize - 1);
-    WriteBe16(VtsImage(v) + pgc + kPgcCommandTableOffset, kPgcHeaderSize);
-    return;
-  }
-  InsertIntoPgcit(v, table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre, kCommandSize);
-  uint8_t* header = VtsImage(v) + table.offset;
-  WriteBe16(header + 2, 1);
-  WriteBe16(header + kCommandTableEnd, ReadBe16(header + kCommandTableEnd) + kCommandSize);
+  InsertPostCommands(v, pgc, table.post, 1);
 }
 
 // The last cell of the chain at `pgc` gets a cell command of its own,
@@ -144,7 +166,7 @@ bool CheckCommandTableGrowth() {
   // whose table crosses into the next.
   int64_t bytes[kMaxTitleSets + 1] = {};
   for (int j = 0; j < Ends.count; ++j)
-    if (Grows(j)) bytes[Ends.title[j].titleSet] += kNewTableSize;
+    if (Grows(j)) bytes[Ends.title[j].titleSet] += kNewTableSize + kCommandSize;
   int64_t needed = StoreUsed();
   for (int64_t b : bytes)
     if (b > 0) needed += (b + kSectorSize - 1) / kSectorSize * kSectorSize + kSectorSize;
@@ -162,11 +184,14 @@ void GrowCommandTables() {
     // given it its slot already when both end in it.
     TitleChain chain;
     if (!FindTitleChain(VmgImageRef(), j, &chain)) continue;
-    EndSlot end = FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc);
-    if (end.slot >= 0) continue;
-    if (end.cellCommand > 0)
-      AddCellCommand(chain.titleSet, chain.pgc);
-    else
-      AddPostCommand(chain.titleSet, chain.pgc);
+    EndSlot end = FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc, j + 1);
+    if (Ends.title[j].guarded) {
+      if (!end.guarded) AddGuard(chain.titleSet, chain.pgc, j + 1);
+    } else if (end.slot < 0) {
+      if (end.cellCommand > 0)
+        AddCellCommand(chain.titleSet, chain.pgc);
+      else
+        AddPostCommand(chain.titleSet, chain.pgc);
+    }
   }
 }

@@ -49,7 +49,7 @@ bool EndsSoAsRead(int t) {
   TitleChain chain;
   if (!FindTitleChain(StoredVmgRef(), t, &chain)) return false;
   ImageRef vts = VtsImageRef(chain.titleSet);
-  int64_t post = FindEndSlot(vts, chain.pgc).slot;
+  int64_t post = FindEndSlot(vts, chain.pgc, t + 1).slot;
   uint8_t call[8];
   MenuCommand(Disc.ActionMenu[t], call);
   return post >= 0 && std::memcmp(vts.data + post, call, sizeof call) == 0;

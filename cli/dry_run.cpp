@@ -22,7 +22,7 @@ std::string FirstPostText(int t) {
   TitleChain chain;
   if (!FindTitleChain(StoredVmgRef(), t, &chain)) return "(no program chain)";
   ImageRef vts = VtsImageRef(chain.titleSet);
-  EndSlot end = FindEndSlot(vts, chain.pgc);
+  EndSlot end = FindEndSlot(vts, chain.pgc, t + 1);
   int64_t post = end.slot;
   if (post < 0) return end.cellCommand > 0 ? "(a shared cell command)" : "(no post command)";
   char text[24];

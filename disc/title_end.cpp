@@ -6,6 +6,7 @@
 #include "disc/chapter_index.h"
 #include "disc/command_decoder.h"
 #include "disc/title_chain.h"
+#include "disc/written_commands.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void CollectPassedSlots(ImageRef vmg) {
     int title = DiscTitle(scratch.index, e.titleSet, e.titleInSet);
     if (e.pgcNumber == e.lastPgc || title == 0) continue;
     ImageRef vts = VtsImageRef(e.titleSet);
-    int64_t slot = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), e.pgcNumber));
+    int64_t slot = FindEndSlot(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), e.pgcNumber), 0).slot;
     if (slot >= 0) scratch.passed[scratch.count++] = PassedSlot{e.titleSet, uint8_t(title), e.part, slot};
   }
   std::sort(scratch.passed, scratch.passed + scratch.count, SlotBefore);
@@ -89,48 +90,69 @@ bool CellCommandShared(ImageRef vts, int64_t pgc, int64_t table, int n) {
 
 TitleEnd EndOf(ImageRef vmg, int t) {
   TitleChain chain;
-  TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0, 0};
+  TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0, 0, false};
   if (!FindTitleChain(vmg, t, &chain)) return end;
   ImageRef vts = VtsImageRef(chain.titleSet);
   end.titleSet = chain.titleSet;
   end.pgcNumber = chain.pgcNumber;
-  EndSlot at = FindEndSlot(vts, chain.pgc);
+  EndSlot at = FindEndSlot(vts, chain.pgc, t + 1);
   end.slot = at.slot;
   end.cellCommand = at.cellCommand;
+  end.guarded = at.guarded;
+  end.fixed = EndFixed::No;
+  bool passed = false;
   if (end.slot < 0 || end.cellCommand > 0) {
-    // A command added to a chain another title plays on through, or a cell
-    // command changed that it plays on by, would end that title there.
-    end.fixed = EndFixed::No;
-    CommandTable table;
-    ReadCommandTable(vts, chain.pgc, &table);
-    if (end.slot < 0 && table.pre + table.post + table.cell >= kMaxChainCommands)
-      end.fixed = EndFixed::FullCommandTable;
-    if (PlayedOnThrough(chain.titleSet, chain.pgcNumber, &end)) end.fixed = EndFixed::PlayedThrough;
-  } else {
+    passed = PlayedOnThrough(chain.titleSet, chain.pgcNumber, &end);
+  } else if (!end.guarded) {
     PassedSlot key{uint8_t(chain.titleSet), 0, 0, end.slot};
     const PassedSlot* found =
         std::lower_bound(scratch.passed, scratch.passed + scratch.count, key, SlotBefore);
-    bool passed = found != scratch.passed + scratch.count && !SlotBefore(key, *found);
-    end.fixed = passed ? EndFixed::PlayedThrough : EndFixed::No;
+    passed = found != scratch.passed + scratch.count && !SlotBefore(key, *found);
     if (passed) {
       end.other = found->title;
       end.part = found->part;
     }
   }
+  // The title playing on needs the chain's own commands: the end goes in
+  // front of them behind a test of this title's number. A cell command
+  // leaves before any post command runs, so it cannot be guarded so.
+  if (passed && end.cellCommand > 0) end.fixed = EndFixed::PlayedThrough;
+  if (passed && end.cellCommand == 0) {
+    end.guarded = true;
+    end.slot = -1;
+  }
+  CommandTable table;
+  ReadCommandTable(vts, chain.pgc, &table);
+  int added = end.guarded ? 2 : 1;
+  if (end.fixed == EndFixed::No && end.slot < 0 &&
+      table.pre + table.post + table.cell + added > kMaxChainCommands)
+    end.fixed = EndFixed::FullCommandTable;
   return end;
 }
 
 }  // namespace
 
-EndSlot FindEndSlot(ImageRef vts, int64_t pgc) {
-  if (!LeavesByCellCommand(vts, pgc)) return EndSlot{FirstPostCommand(vts, pgc), 0};
+EndSlot FindEndSlot(ImageRef vts, int64_t pgc, int title) {
+  if (!LeavesByCellCommand(vts, pgc)) {
+    CommandTable table;
+    if (!ReadCommandTable(vts, pgc, &table) || table.post == 0) return EndSlot{-1, 0, false};
+    int64_t first = table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
+    // Guards come in pairs, each skipping to the line behind its own end.
+    int line = 0, guarded = 0, skipTo = 0;
+    while (line + 1 < table.post && IsGuard(vts.data + first + kCommandSize * line, &guarded, &skipTo) &&
+           skipTo == line + 3) {
+      if (guarded == title) return EndSlot{first + kCommandSize * (line + 1), 0, true};
+      line += 2;
+    }
+    return EndSlot{line < table.post ? first + kCommandSize * line : -1, 0, false};
+  }
   int cells = vts.data[pgc + kPgcCellCount];
   int n = vts.data[CellPlaybackEntry(vts, pgc, cells) + kCellCommandNumber];
   CommandTable table;
   ReadCommandTable(vts, pgc, &table);
   // A command other cells run stays theirs: this cell gets one of its own.
   int64_t slot = CellCommandShared(vts, pgc, table.offset, n) ? -1 : CellCommandOffset(vts, pgc, cells);
-  return EndSlot{slot, n};
+  return EndSlot{slot, n, false};
 }
 
 void FindTitleEnds(ImageRef vmg, TitleEnds* out) {
@@ -165,6 +187,8 @@ void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) 
 void EndWritingWords(const TitleEnd& end, char* out, std::size_t capacity) {
   if (end.fixed != EndFixed::No)
     std::snprintf(out, capacity, "%s", "");
+  else if (end.guarded)
+    std::snprintf(out, capacity, "guarded post command");
   else if (end.cellCommand > 0 && end.slot >= 0)
     std::snprintf(out, capacity, "cell command %d", end.cellCommand);
   else if (end.cellCommand > 0)

@@ -3,9 +3,10 @@
 // the command of that chain's last cell where that leaves the chain first.
 // Writing it is exactly one title's end only when no title plays on through
 // it (as a chapter other than its last, or through another chain that
-// shares its command table). A chain without a post command gets one, and
-// a last cell whose command other cells run too gets one of its own: the
-// command table grows.
+// shares its command table); where one does, the end goes behind a test of
+// the title number. A chain without a post command gets one, and a last
+// cell whose command other cells run too gets one of its own: the command
+// table grows.
 #pragma once
 
 #include <cstddef>
@@ -19,14 +20,17 @@ enum class EndFixed : uint8_t { No, NoChain, FullCommandTable, PlayedThrough };
 // The format's limit of commands in one chain's command table.
 constexpr int kMaxChainCommands = 128;
 
-// Where the end of a title whose last chapter's chain is at `pgc` is
-// written: the command of the chain's last cell when that leaves the chain
-// (its post commands never run), else the chain's first post command.
+// Where the end of title `title` (the disc's number), whose last chapter's
+// chain is at `pgc`, is written: the command of the chain's last cell when
+// that leaves the chain (its post commands never run); else the command
+// behind a guard of this title in front of the post commands (see
+// GuardCommand); else the chain's own first post command, behind every guard.
 struct EndSlot {
   int64_t slot;     // -1: none yet; the command table grows to hold it
   int cellCommand;  // the number of the last cell's command when it is the end, else 0
+  bool guarded;     // the slot is behind this title's guard
 };
-EndSlot FindEndSlot(ImageRef vts, int64_t pgc);
+EndSlot FindEndSlot(ImageRef vts, int64_t pgc, int title);
 
 struct TitleEnd {
   EndFixed fixed;
@@ -35,6 +39,9 @@ struct TitleEnd {
   int64_t slot;     // where its end is written in the set's image (see
                     // EndSlot), -1: the command table grows to hold it
   int cellCommand;  // as EndSlot's
+  bool guarded;     // written behind a guard of its number, as another title
+                    // plays on through its chain (the guard is added where
+                    // slot is -1)
   int other;        // PlayedThrough: the disc's number of the title that plays on
   int part;         // through it as this chapter
 };

@@ -147,23 +147,33 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     const char* lang;
     const char* plays = "";  // libdvdnav's trace after apply, where it is one line each
     int grows = 0;           // sectors VTS_01_0.IFO grows by
+    const char* title = "";  // the title libdvdnav plays first, "" from First Play
   } cases[] = {
       // After title 2, chain 3 plays: title 3's first chapter, title 1's last.
+      // Title 2's end goes behind a test of its number in front of chain
+      // 2's link on to chain 3, which title 1 still follows.
+      // Title 2's end goes behind a test of its number in front of chain 2's
+      // link on to chain 3: title 1 still plays on through it to its own end
+      // (libdvdnav names title 2 by title 1, whose chapter it is too).
       {"play all: a chapter's own title",
        "nomenu",
        PlayAll,
-       {"--title", "2=stop"},
-       "タイトル2の終わりはタイトル1のチャプター2の終わりでもあるため",
-       true,
-       ""},
-      {"play all: a preset",
+       {"--title", "2=stop", "--title", "1=jump:1", "--title", "3=jump:1"},
+       "",
+       false,
+       "",
+       "TITLE 1\nTITLE 1\nTITLE 1\nTITLE 1\nTITLE 1\n"},
+      {"play all: a chapter's own title, played alone",
        "nomenu",
        PlayAll,
-       {"--preset", "6"},
-       "title 2's end is also the end of chapter 2 of title 1, which plays on through it: its end stays as "
-       "authored",
+       {"--title", "2=stop", "--title", "1=jump:1", "--title", "3=jump:1"},
+       "",
        false,
-       ""},
+       "",
+       "TITLE 1\nSTOP\n",
+       0,
+       "2"},
+      {"play all: a preset", "nomenu", PlayAll, {"--preset", "6"}, "", false, ""},
       {"play all: the title playing through",
        "nomenu",
        PlayAll,
@@ -251,7 +261,7 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     EXPECT_EQ(RunProgram({"dvdread_list", copy}).exit, 0) << "as written";
     ExpectPreviewAgrees(copy, c.lang, c.edit == PlayAll ? 2 : -1);
     if (*c.plays) {
-      EXPECT_EQ(RunProgram({"nav_trace", copy}).out, c.plays);
+      EXPECT_EQ(RunProgram({"nav_trace", copy, "--title", *c.title ? c.title : "0"}).out, c.plays);
     }
     const FolderFiles once = ReadFolder(copy);
     EXPECT_EQ(once.at("VTS_01_0.IFO").size(), before.at("VTS_01_0.IFO").size() + 2048u * unsigned(c.grows));

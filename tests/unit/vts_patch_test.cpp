@@ -227,3 +227,26 @@ TEST(VtsPatch, ChainsWithoutAPostCommandGetOneUpToTheLimitOfCommands) {
       }
   }
 }
+
+// Title 2 is chain 1 alone, which title 1 plays on through to chain 2: title
+// 2's end goes in front of chain 1's post commands behind a test of its
+// number, and the chain's own Goto follows its line.
+TEST(VtsPatch, AnEndAnotherTitlePlaysOnThroughIsGuardedByTheTitleNumber) {
+  DiscSpec layout = SimpleDisc(1, 2);
+  layout.titleSets[0].chapters = {{1, 2}, {1}};
+  layout.titleSets[0].titlePgcs[0].post = {C("00 01 00 00 00 00 00 02"), C("20 04 00 00 00 00 00 02")};
+  Load(layout);
+  Disc.ActionKind[1] = Stop;
+  MessageRecorder messages;
+  ASSERT_TRUE(CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth());
+  GrowCommandTables();
+  PatchTitleSets();
+  ImageRef vts = VtsImageRef(1);
+  int64_t post = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), 1));
+  ASSERT_GE(post, 0);
+  EXPECT_EQ(Bytes(vts.data + post, vts.data + post + 32),
+            (Bytes{0x00, 0xB1, 0, 0x84, 0, 2, 0, 3,     // if (SPRM 4 != 2) Goto 3
+                   0x30, 0x01, 0, 0,    0, 0, 0, 0,     // Exit
+                   0x00, 0x01, 0, 0,    0, 0, 0, 4,     // Goto 4, as Goto 2 was
+                   0x20, 0x04, 0, 0,    0, 0, 0, 2}));  // LinkPGCN 2
+}
