@@ -24,10 +24,20 @@ uint32_t PgcStarts[kMaxPgcs];
 
 int64_t StoreUsed() { return int64_t(Disc.IfoOffset[Disc.TitleSetCount]) + Disc.IfoSize[Disc.TitleSetCount]; }
 
-// The titles that get a post command where their chain has none.
+// Titles whose end another title's differs from in one command, each to
+// be guarded by its number.
+bool Disagree[kMaxTitles];
+
+// The titles whose slot is yet to be added: a post command where their
+// chain has none, a cell command of their own, a guarded end.
 bool Grows(int j) {
   const TitleEnd& end = Ends.title[j];
-  return end.fixed == EndFixed::No && end.slot < 0 && ActionWritesEnd(j);
+  return end.fixed == EndFixed::No && (end.slot < 0 || Disagree[j]) && ActionWritesEnd(j);
+}
+
+void FindGrowingEnds() {
+  FindTitleEnds(VmgImageRef(), &Ends);
+  FindDisagreeingEnds(Disagree);
 }
 
 // The first sector behind VTS_PGCIT that another table of the file takes,
@@ -161,7 +171,7 @@ void AddCellCommand(int v, int64_t pgc) {
 }  // namespace
 
 bool CheckCommandTableGrowth() {
-  FindTitleEnds(VmgImageRef(), &Ends);
+  FindGrowingEnds();
   // At most a new table for each title, and a sector more for each set
   // whose table crosses into the next.
   int64_t bytes[kMaxTitleSets + 1] = {};
@@ -177,7 +187,7 @@ bool CheckCommandTableGrowth() {
 }
 
 void GrowCommandTables() {
-  FindTitleEnds(VmgImageRef(), &Ends);
+  FindGrowingEnds();
   for (int j = 0; j < Ends.count; ++j) {
     if (!Grows(j)) continue;
     // Found again: an earlier title's growth may have moved the chain, or
@@ -185,7 +195,7 @@ void GrowCommandTables() {
     TitleChain chain;
     if (!FindTitleChain(VmgImageRef(), j, &chain)) continue;
     EndSlot end = FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc, j + 1);
-    if (Ends.title[j].guarded) {
+    if (Ends.title[j].guarded || Disagree[j]) {
       if (!end.guarded) AddGuard(chain.titleSet, chain.pgc, j + 1);
     } else if (end.slot < 0) {
       if (end.cellCommand > 0)

@@ -71,14 +71,16 @@ bool EndCommandFor(int j, unsigned char out[8]) {
   return WrittenPostSlot(VmgImageRef(), j, &chain, &slot) && CommandForAction(j, chain.titleInSet, out);
 }
 
-bool CheckSharedChains() {
+int FindDisagreeingEnds(bool disagree[kMaxTitles]) {
   ImageRef vmg = VmgImageRef();
   int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
-  TitleChain chains[kMaxTitles];
-  uint8_t ends[kMaxTitles][8];
-  bool written[kMaxTitles];
-  int64_t slots[kMaxTitles];
+  static TitleChain chains[kMaxTitles];
+  static uint8_t ends[kMaxTitles][8];
+  static bool written[kMaxTitles];
+  static int64_t slots[kMaxTitles];
+  int first = -1;
   for (int j = 0; j < count; ++j) {
+    disagree[j] = false;
     int64_t& slot = slots[j];
     slot = -1;
     written[j] = WrittenPostSlot(vmg, j, &chains[j], &slot);
@@ -102,16 +104,35 @@ bool CheckSharedChains() {
       if (!written[i] || chains[i].titleSet != chains[j].titleSet || slots[i] != slots[j] ||
           std::memcmp(ends[i], ends[j], 8) == 0)
         continue;
-      char text[256];
-      std::snprintf(text, sizeof text,
-                    "タイトル%dとタイトル%dは同じPGCで終わるため, 別々の終了動作を設定できません.\n"
-                    "同じ終了動作を設定してください.",
-                    i + 1, j + 1);
-      platform::ShowMessage(text, "エラー", platform::kWarningBox);
-      return false;
+      disagree[i] = disagree[j] = true;
+      if (first < 0) first = i;
     }
   }
-  return true;
+  return first;
+}
+
+bool CheckSharedChains() {
+  static bool disagree[kMaxTitles];
+  if (FindDisagreeingEnds(disagree) < 0) return true;
+  // Post commands take an end for each title behind a test of its number;
+  // a cell command leaves before any of them runs.
+  int first = -1, second = -1;
+  for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) {
+    TitleChain chain;
+    if (!disagree[j] || !FindTitleChain(VmgImageRef(), j, &chain) ||
+        FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc, j + 1).cellCommand == 0)
+      continue;
+    (first < 0 ? first : second) = j;
+    if (second >= 0) break;
+  }
+  if (second < 0) return true;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "タイトル%dとタイトル%dは同じPGCで終わるため, 別々の終了動作を設定できません.\n"
+                "同じ終了動作を設定してください.",
+                first + 1, second + 1);
+  platform::ShowMessage(text, "エラー", platform::kWarningBox);
+  return false;
 }
 
 bool CheckFixedEnds() {

@@ -83,6 +83,12 @@ void SharedCellCommand(const std::string& copy) {
   vts.Save();
 }
 
+// CellCommandEnd, and title 2 is chain 1 too: two titles ending in one cell.
+void OneCellTwoTitles(const std::string& copy) {
+  CellCommandEnd(copy);
+  SetChapters(copy, {{1}, {1}, {3}});
+}
+
 // A French menu chain of langunits (chain k of the last language unit) that
 // begins "g3 = s4; g4 = 1" as our dispatcher does, cells and all; with
 // `first`, its search pointer trades places with the last chain's, so that
@@ -153,12 +159,13 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
       // Title 2's end goes behind a test of its number in front of chain
       // 2's link on to chain 3, which title 1 still follows.
       // Title 2's end goes behind a test of its number in front of chain 2's
-      // link on to chain 3: title 1 still plays on through it to its own end
-      // (libdvdnav names title 2 by title 1, whose chapter it is too).
+      // link on to chain 3: title 1 still plays on through it to its own end,
+      // which chain 3 holds behind a test of its number as title 3's does
+      // (libdvdnav names titles 2 and 3 by title 1, whose chapters they are).
       {"play all: a chapter's own title",
        "nomenu",
        PlayAll,
-       {"--title", "2=stop", "--title", "1=jump:1", "--title", "3=jump:1"},
+       {"--title", "2=stop", "--title", "1=jump:1", "--title", "3=stop"},
        "",
        false,
        "",
@@ -166,7 +173,7 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
       {"play all: a chapter's own title, played alone",
        "nomenu",
        PlayAll,
-       {"--title", "2=stop", "--title", "1=jump:1", "--title", "3=jump:1"},
+       {"--title", "2=stop", "--title", "1=jump:1", "--title", "3=stop"},
        "",
        false,
        "",
@@ -185,9 +192,10 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
        "nomenu",
        SharedCommandTable,
        {"--title", "1=stop", "--title", "2=repeat"},
-       "タイトル1とタイトル2は同じPGCで終わるため",
-       true,
-       ""},
+       "",
+       false,
+       "",
+       "TITLE 1\nSTOP\n"},
       {"shared command table: one end", "nomenu", SharedCommandTable, {"--preset", "6"}, "", false, ""},
       // Title 1's last cell links to title 3's chain; it alone runs that
       // command, which takes the new end.
@@ -210,6 +218,14 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
        false,
        "",
        "TITLE 1\nTITLE 2\nSTOP\n"},
+      // A cell command runs before any test of the title number could.
+      {"one cell command, two ends",
+       "nomenu",
+       OneCellTwoTitles,
+       {"--title", "1=stop", "--title", "2=repeat"},
+       "タイトル1とタイトル2は同じPGCで終わるため",
+       true,
+       ""},
       {"dispatcher lookalike stored last", "langunits", LookalikeLast, {"--preset", "3"}, "", false, "fr"},
       {"dispatcher lookalike stored first", "langunits", LookalikeFirst, {"--preset", "3"}, "", false, "fr"},
       {"First Play testing the region", "nomenu", RegionFirstPlay, {"--preset", "2"}, "", false, ""},
