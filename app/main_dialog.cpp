@@ -127,7 +127,7 @@ bool MyDialog::CanClose() {
   ReadEditFolderBox(&text, true);
   if (Busy) return false;
   if (Disc.TitleSetCount > 0 && Disc.TitleCount > 0) {
-    return platform::ShowMessage("終了しますか？", "確認", platform::kQuestionBox) != platform::kNoAnswer;
+    return platform::Ask(platform::Question::kQuit, "終了しますか？");
   }
   return true;
 }

@@ -14,6 +14,7 @@
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
 #include "disc/disc_state.h"
+#include "disc/interrupted_write.h"
 #include "disc/read_edit_folder.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
@@ -32,9 +33,6 @@ constexpr char kLongestName[] = "VTS_99_0.IFO";
 constexpr std::size_t kShownWarnings = 10;
 
 void ShowError(const char* text) { platform::ShowMessage(text, "エラー", platform::kWarningBox); }
-bool Ask(const char* text) {
-  return platform::ShowMessage(text, "確認", platform::kQuestionBox) != platform::kNoAnswer;
-}
 
 void ClearOneReadOnly(const platform::DirEntry& entry, void* context) {
   const char* folder = static_cast<const char*>(context);
@@ -75,7 +73,7 @@ bool ConfirmPlaybackWarnings() {
   for (std::size_t i = 0; i < warnings.size() && i < kShownWarnings; ++i) text += "\n・" + warnings[i];
   if (warnings.size() > kShownWarnings)
     text += "\n（ほか" + std::to_string(warnings.size() - kShownWarnings) + "件）";
-  return Ask((text + "\n\n処理を継続しますか？").c_str());
+  return platform::Ask(platform::Question::kPlaybackWarnings, (text + "\n\n処理を継続しますか？").c_str());
 }
 
 bool WritePatchedFiles() {
@@ -106,7 +104,8 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   // warned of before it is the dialog's choice.
   const char* editFolderText = collect(context);
   if (editFolderText == nullptr || !CheckChosenEnds() || !ConfirmPlaybackWarnings()) return ExecuteRefused;
-  if (!Ask("DVDイメージを更新します。\n実行しますか？")) return ExecuteRefused;
+  if (!platform::Ask(platform::Question::kUpdateDisc, "DVDイメージを更新します。\n実行しますか？"))
+    return ExecuteRefused;
 
   const char* tooLong = "編集フォルダのパスが長すぎます.\nもっと短いパスのフォルダを指定してください.";
   if (std::strlen(editFolderText) > kMaxFolderText) {
@@ -129,20 +128,25 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
     return ExecuteRefused;
   }
 
-  if (!HoldsDiscRead(work) || !StoredImagesFitFolder(work) || !CheckVideoManagerPatch() ||
-      !CheckFixedEnds() || !CheckSharedChains() || !CheckCommandTableGrowth())
+  // Before the folder is compared or copied into a backup: a write cut off
+  // there is finished first.
+  if (!RecoverInterruptedWrite(work) || !HoldsDiscRead(work) || !StoredImagesFitFolder(work) ||
+      !CheckVideoManagerPatch(work) || !CheckFixedEnds() || !CheckSharedChains() ||
+      !CheckCommandTableGrowth())
     return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
-    if (!Ask("『メニューなし』のチェックボックスがONになっています.\n"
-             "『メニューなしON』の場合は、既存のFirst Play設定，タイトルメニューは無効化されます.\n"
-             "処理を継続しますか？")) {
+    if (!platform::Ask(platform::Question::kNoMenuOption,
+                       "『メニューなし』のチェックボックスがONになっています.\n"
+                       "『メニューなしON』の場合は、既存のFirst Play設定，タイトルメニューは無効化されます.\n"
+                       "処理を継続しますか？")) {
       return ExecuteRefused;
     }
   } else if (Disc.RandomPlay == 1) {
-    if (!Ask("『ランダム再生』のチェックボックスがONになっています.\n"
-             "『ランダム再生ON』の場合は、既存のFirst Play設定は無効化されます.\n"
-             "処理を継続しますか？")) {
+    if (!platform::Ask(platform::Question::kRandomPlayOption,
+                       "『ランダム再生』のチェックボックスがONになっています.\n"
+                       "『ランダム再生ON』の場合は、既存のFirst Play設定は無効化されます.\n"
+                       "処理を継続しますか？")) {
       return ExecuteRefused;
     }
   }

@@ -12,8 +12,8 @@ enum ExecuteOutcome {
 // Called before anything is asked: the front end reads its rows and options
 // back into Disc and returns the edit-folder text, or null to stop (having
 // said why). Execute then refuses a chosen end players cannot follow, asks
-// once about every playback warning (a question opening with
-// kPlaybackWarningsQuestion), and asks whether to update the disc.
+// once about every playback warning (Question::kPlaybackWarnings, its text
+// opening with kPlaybackWarningsQuestion), and asks whether to update the disc.
 using CollectSettings = const char* (*)(void* context);
 ExecuteOutcome Execute(CollectSettings collect, void* context);
 // For a front end whose settings are in Disc already.

@@ -7,18 +7,13 @@
 #include "author/file_copy.h"
 #include "disc/disc_state.h"
 #include "disc/folder_listing.h"
+#include "disc/interrupted_write.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr const char* kErrorCaption = "エラー";
 constexpr int kWarningStyle = 48;
-
-// Builds folder + name (+ suffix) into a path buffer; false when it does not fit.
-bool BuildPath(char* out, const char* folder, const char* name, const char* suffix) {
-  int n = std::snprintf(out, kPathCapacity, "%s%s%s", folder, name, suffix);
-  return n >= 0 && n < kPathCapacity;
-}
 
 // A file name or path as the user reads it; names on disc are Shift-JIS.
 void NameForMessage(const char* name, char* out, std::size_t capacity) {
@@ -33,48 +28,85 @@ void ShowAboutFile(const char* format, const char* name) {
   platform::ShowMessage(text, kErrorCaption, kWarningStyle);
 }
 
-// Writes one file's new content to its temporary and makes it durable.
-// Shows the message naming the real file when anything fails; the temporary
-// may then exist and is the caller's to remove.
-bool WriteTemporary(const char* temporary, const PendingFile& file, const WriteMessages& messages) {
-  std::FILE* out = platform::OpenFile(temporary, "wb");
-  if (!out) {
-    ShowAboutFile(messages.cannotCreate, file.name);
-    return false;
-  }
+enum class Written { kOk, kCannotCreate, kWriteFailed, kReadFailed };
+
+// Writes a file's content into `path` and makes it durable; on failure the
+// file at `path`, if any, is the caller's to remove.
+Written WriteOne(const char* path, const PendingFile& content) {
+  std::FILE* out = platform::OpenFile(path, "wb");
+  if (!out) return Written::kCannotCreate;
   bool readFailed = false;
   bool written;
-  if (file.sourcePath) {
-    written = CopyFileContent(file.sourcePath, out, &readFailed);
+  if (content.sourcePath) {
+    written = CopyFileContent(content.sourcePath, out, &readFailed);
   } else {
-    std::size_t size = static_cast<std::size_t>(file.size);
-    written = size == 0 || platform::WriteBytes(file.bytes, size, out) == size;
+    std::size_t size = static_cast<std::size_t>(content.size);
+    written = size == 0 || platform::WriteBytes(content.bytes, size, out) == size;
   }
   written = written && platform::FlushToDisk(out);
   // Closing can be where a delayed write error surfaces.
   written = platform::CloseFile(out) && written;
-  if (!written) {
-    if (readFailed) {
-      char shown[kPathCapacity * 3];
-      char source[kPathCapacity * 3];
-      NameForMessage(file.name, shown, sizeof shown);
-      NameForMessage(file.sourcePath, source, sizeof source);
-      char text[2048];
-      std::snprintf(text, sizeof text, "%sの元になるファイルが読み込めません.\n%s", shown, source);
-      platform::ShowMessage(text, kErrorCaption, kWarningStyle);
-    } else {
-      ShowAboutFile(messages.writeFailed, file.name);
-    }
-    return false;
-  }
-  return true;
+  if (written) return Written::kOk;
+  return readFailed ? Written::kReadFailed : Written::kWriteFailed;
 }
 
-void RemoveTemporaries(const char* folder, const PendingFile* files, int from, int to) {
+// The file's new content into its temporary; says what failed, naming the
+// real file.
+bool WriteTemporary(const char* folder, const PendingFile& file, const WriteMessages& messages) {
   char temporary[kPathCapacity];
-  for (int i = from; i < to; ++i) {
-    if (BuildPath(temporary, folder, files[i].name, kTemporarySuffix)) platform::RemoveFile(temporary);
+  SetPath(temporary, folder, file.name, kTemporarySuffix);
+  Written written = WriteOne(temporary, file);
+  if (written == Written::kOk) return true;
+  if (written == Written::kReadFailed) {
+    char shown[kPathCapacity * 3];
+    char source[kPathCapacity * 3];
+    NameForMessage(file.name, shown, sizeof shown);
+    NameForMessage(file.sourcePath, source, sizeof source);
+    char text[2048];
+    std::snprintf(text, sizeof text, "%sの元になるファイルが読み込めません.\n%s", shown, source);
+    platform::ShowMessage(text, kErrorCaption, kWarningStyle);
+  } else {
+    ShowAboutFile(written == Written::kCannotCreate ? messages.cannotCreate : messages.writeFailed,
+                  file.name);
   }
+  return false;
+}
+
+// A copy of the file as it is, which can undo the set until the whole set is in.
+bool KeepOriginal(const char* folder, const char* name, const WriteMessages& messages) {
+  char target[kPathCapacity];
+  char copy[kPathCapacity];
+  SetPath(target, folder, name);
+  SetPath(copy, folder, name, kOriginalSuffix);
+  Written written = WriteOne(copy, PendingFile{name, nullptr, 0, target});
+  if (written == Written::kOk) return true;
+  ShowAboutFile(written == Written::kReadFailed     ? "%sが読み込めません."
+                : written == Written::kCannotCreate ? messages.cannotCreate
+                                                    : messages.writeFailed,
+                name);
+  return false;
+}
+
+bool IsFile(const char* folder, const char* name) {
+  char path[kPathCapacity];
+  uint32_t attributes = 0;
+  return SetPath(path, folder, name) && platform::GetAttributes(path, &attributes) &&
+         !(attributes & platform::kDirectory);
+}
+
+// Every temporary, and with a record a copy of every original; on failure
+// nothing of them is left.
+bool WriteTemporaries(const char* folder, const PendingFile* files, int count, bool recorded,
+                      const WriteMessages& messages, SetMember* members) {
+  for (int i = 0; i < count; ++i) {
+    members[i] = SetMember{files[i].name, recorded && IsFile(folder, files[i].name)};
+    if (!WriteTemporary(folder, files[i], messages) ||
+        (members[i].kept && !KeepOriginal(folder, files[i].name, messages))) {
+      DiscardFileSet(folder, members, i + 1);
+      return false;
+    }
+  }
+  return true;
 }
 
 // Appends "name, " lists to a message without overrunning it.
@@ -121,105 +153,62 @@ void ShowReplaceFailure(const PendingFile* files, int failed, int count, const b
   platform::ShowMessage(text, kErrorCaption, kWarningStyle);
 }
 
-struct Paths {
+// Each temporary over its file; on a failure the set goes back.
+bool PutSetInPlace(const char* folder, const PendingFile* files, const SetMember* members, int count,
+                   bool recorded) {
+  static bool holdsNew[kMaxFileSet];
   char temporary[kPathCapacity];
   char target[kPathCapacity];
-  char original[kPathCapacity];  // where the original steps aside
-};
-
-void BuildPaths(const char* folder, const char* name, Paths* p) {
-  BuildPath(p->temporary, folder, name, kTemporarySuffix);
-  BuildPath(p->target, folder, name, "");
-  BuildPath(p->original, folder, name, kOriginalSuffix);
-}
-
-// Moves one temporary over its original, which first steps aside under its
-// original's name so that it can come back. Keeps the original's hidden,
-// system and archive bits. A read-only original is made writable first:
-// Windows refuses to replace it otherwise. On failure the folder is as
-// before.
-bool ReplaceOne(const Paths& p, bool* existed) {
-  uint32_t before = 0;
-  *existed = platform::GetAttributes(p.target, &before) && !(before & platform::kDirectory);
-  bool readOnly = *existed && (before & platform::kReadOnly);
-  if (readOnly) platform::SetAttributes(p.target, before & ~platform::kReadOnly);
-  bool asideOk = !*existed || platform::ReplaceFile(p.target, p.original);
-  if (!asideOk || !platform::ReplaceFile(p.temporary, p.target)) {
-    if (asideOk && *existed) platform::ReplaceFile(p.original, p.target);
-    if (readOnly) platform::SetAttributes(p.target, before);
+  for (int i = 0; i < count; ++i) {
+    SetPath(temporary, folder, files[i].name, kTemporarySuffix);
+    SetPath(target, folder, files[i].name);
+    if (PutInPlace(temporary, target)) continue;
+    if (recorded) {
+      UndoFileSet(folder, members, count, holdsNew);
+    } else {
+      platform::RemoveFile(temporary);
+      holdsNew[0] = false;
+    }
+    ShowReplaceFailure(files, i, count, holdsNew);
     return false;
   }
-  if (*existed) {
-    uint32_t wanted = before & ~static_cast<uint32_t>(platform::kReadOnly);
-    uint32_t now = 0;
-    if (platform::GetAttributes(p.target, &now) && now != wanted) platform::SetAttributes(p.target, wanted);
+  if (recorded) {
+    EndFileSet(folder, members, count);
+  } else {
+    platform::SyncFolder(folder);
   }
   return true;
-}
-
-// Puts back the originals of files 0..replaced-1 after file `failed` could
-// not be replaced; holdsNew tells which could not be put back.
-void PutOriginalsBack(const char* folder, const PendingFile* files, int replaced, const bool* existed,
-                      bool* holdsNew) {
-  Paths p;
-  for (int i = replaced - 1; i >= 0; --i) {
-    BuildPaths(folder, files[i].name, &p);
-    holdsNew[i] = existed[i] ? !platform::ReplaceFile(p.original, p.target) : !platform::RemoveFile(p.target);
-  }
 }
 
 }  // namespace
 
 const WriteMessages kIfoWriteMessages = {"%sが更新できません.", "%sの書き込みでエラーが発生しました."};
 
-bool FileSetPathFits(const char* folder, const char* name) {
-  return std::strlen(folder) + std::strlen(name) + std::strlen(kTemporarySuffix) < kPathCapacity;
-}
-
 bool WriteFileSet(const char* folder, const PendingFile* files, int count, const WriteMessages& messages) {
-  if (count > kMaxFileSet) return false;
+  if (count < 1 || count > kMaxFileSet) return false;
   for (int i = 0; i < count; ++i) {
     if (!FileSetPathFits(folder, files[i].name)) {
       ShowAboutFile("%sが更新できません.\nフォルダのパスが長すぎます.", files[i].name);
       return false;
     }
   }
-
-  char temporary[kPathCapacity];
-  for (int i = 0; i < count; ++i) {
-    BuildPath(temporary, folder, files[i].name, kTemporarySuffix);
-    if (!WriteTemporary(temporary, files[i], messages)) {
-      // The temporary of file i exists only if it was opened, and then it is ours.
-      uint32_t attributes = 0;
-      bool ours = platform::GetAttributes(temporary, &attributes) && !(attributes & platform::kDirectory);
-      RemoveTemporaries(folder, files, 0, ours ? i + 1 : i);
-      return false;
-    }
+  // One file is replaced by one rename, all or nothing by itself; a set
+  // needs the record.
+  const bool recorded = count > 1;
+  if (recorded && !RecoverInterruptedWrite(folder)) return false;
+  static SetMember members[kMaxFileSet];
+  if (!WriteTemporaries(folder, files, count, recorded, messages, members)) return false;
+  if (recorded && !BeginFileSet(folder, members, count)) {
+    DiscardFileSet(folder, members, count);
+    char shown[kPathCapacity * 3];
+    NameForMessage(folder, shown, sizeof shown);
+    char text[2048];
+    std::snprintf(text, sizeof text, "%s\n%s",
+                  "書き込みを記録するファイルが作れないため, 更新できません. ファイルは元のままです.", shown);
+    platform::ShowMessage(text, kErrorCaption, kWarningStyle);
+    return false;
   }
-
-  static bool existed[kMaxFileSet];
-  static bool holdsNew[kMaxFileSet];
-  Paths p;
-  for (int i = 0; i < count; ++i) {
-    BuildPaths(folder, files[i].name, &p);
-    holdsNew[i] = false;
-    if (!ReplaceOne(p, &existed[i])) {
-      PutOriginalsBack(folder, files, i, existed, holdsNew);
-      RemoveTemporaries(folder, files, i, count);
-      platform::SyncFolder(folder);
-      ShowReplaceFailure(files, i, count, holdsNew);
-      return false;
-    }
-  }
-  // Every file holds its new content; a folder that cannot be synced has
-  // nothing left to undo, so this does not make the set fail, and neither
-  // does an original left aside (the next set renames over it).
-  platform::SyncFolder(folder);
-  for (int i = 0; i < count; ++i) {
-    BuildPaths(folder, files[i].name, &p);
-    if (existed[i]) platform::RemoveFile(p.original);
-  }
-  return true;
+  return PutSetInPlace(folder, files, members, count, recorded);
 }
 
 int CollectPatchedFiles(PendingFile* files, int capacity, char names[][16]) {

@@ -1,9 +1,12 @@
 // Writing a set of files all or nothing: each new file goes to a temporary
-// beside it, is flushed to the disk, and only when all are written do they
-// replace the originals.
+// beside it and is flushed to the disk; only when all are written do they
+// replace the originals, each by one rename, under the record that lets the
+// next run finish a set cut off half-way (disc/file_set_journal).
 #pragma once
 
 #include <cstdint>
+
+#include "disc/file_set_journal.h"
 
 struct PendingFile {
   const char* name;  // file name inside the folder, e.g. "VIDEO_TS.IFO"
@@ -13,17 +16,6 @@ struct PendingFile {
   const char* sourcePath = nullptr;
 };
 
-// Appended to a file's name for its temporary ("VIDEO_TS.IFO.rwtmp"), and
-// for its original while the new content takes its place.
-constexpr char kTemporarySuffix[] = ".rwtmp";
-constexpr char kOriginalSuffix[] = ".rwold";
-static_assert(sizeof kOriginalSuffix == sizeof kTemporarySuffix, "FileSetPathFits measures one");
-// The most files one set can hold.
-constexpr int kMaxFileSet = 256;
-
-// True when folder + name + the temporary suffix fit a 260-byte path buffer.
-bool FileSetPathFits(const char* folder, const char* name);
-
 // What WriteFileSet says when a file's temporary cannot be created or
 // written; each text may name the file with one %s.
 struct WriteMessages {
@@ -32,10 +24,11 @@ struct WriteMessages {
 };
 extern const WriteMessages kIfoWriteMessages;
 
-// folder ends in a backslash. Shows its own message on failure and returns
-// false; then every original is as it was and no temporary is left, unless
-// putting an original back failed as well, which the message says (files
-// named there hold their new contents, the rest their old).
+// folder ends in a backslash, and a write cut off there before is finished
+// first. Shows its own message on failure and returns false; then every
+// original is as it was and no temporary is left, unless putting an
+// original back failed as well, which the message says (files named there
+// hold their new contents, the rest their old; the next run undoes them).
 bool WriteFileSet(const char* folder, const PendingFile* files, int count,
                   const WriteMessages& messages = kIfoWriteMessages);
 

@@ -8,11 +8,11 @@
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "disc/disc_state.h"
+#include "disc/interrupted_write.h"
 #include "disc/menu_table.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
 
-const char kNoBackupQuestion[] = "元のIFOファイルのバックアップを作成できません.";
 const char kAlreadyChangedText[] =
     "the IFOs here were already changed by Reelwrite; the backup keeps them as they are now";
 
@@ -70,9 +70,10 @@ void ToUtf8(const char* sjis, char* out, std::size_t capacity) {
 // Asks whether to go on without a backup; `reason` is a UTF-8 line.
 bool AskGoOnWithout(const char* reason) {
   char text[2048];
-  std::snprintf(text, sizeof text, "%s\n%s\nバックアップなしで処理を継続しますか？", kNoBackupQuestion,
+  std::snprintf(text, sizeof text,
+                "元のIFOファイルのバックアップを作成できません.\n%s\nバックアップなしで処理を継続しますか？",
                 reason);
-  return platform::ShowMessage(text, "確認", platform::kQuestionBox) != platform::kNoAnswer;
+  return platform::Ask(platform::Question::kGoOnWithoutBackup, text);
 }
 
 bool AskGoOnWithoutFolder(const char* backupFolder) {
@@ -125,6 +126,8 @@ FileList Listed;
 void RemoveHalfMade(const char* folder) {
   char withSlash[kPathCapacity];
   if (!Join(withSlash, folder, "\\")) return;
+  // What a copy cut off there left becomes whole files or none.
+  RecoverFileSet(withSlash);
   char path[kPathCapacity];
   if (ListIfoAndBup(withSlash, &Listed)) {
     for (int i = 0; i < Listed.count; ++i) {
@@ -133,16 +136,6 @@ void RemoveHalfMade(const char* folder) {
   }
   if (Join(path, withSlash, kBackupRecordName)) platform::RemoveFile(path);
   platform::RemoveFolder(folder);
-}
-
-bool CopyOneFile(const char* from, const char* to) {
-  std::FILE* out = platform::OpenFile(to, "wb");
-  if (!out) return false;
-  bool readFailed;
-  bool ok = CopyFileContent(from, out, &readFailed);
-  ok = platform::FlushToDisk(out) && ok;
-  ok = platform::CloseFile(out) && ok;
-  return ok;
 }
 
 // Makes a rename of `folder` (without a trailing backslash) durable.
@@ -155,6 +148,10 @@ void SyncParent(const char* folder) {
   if (n > 0) platform::SyncFolder(parent);
 }
 
+const PendingFile* ListedInWritingOrder(const char* backup);
+const WriteMessages kBackupWriteMessages = {"バックアップの%sが作れません.",
+                                            "バックアップの%sの書き込みでエラーが発生しました."};
+
 // Copies every IFO and BUP file of editFolder into a new folder `made`
 // (without a trailing backslash). Leaves nothing behind on failure.
 bool CopyIntoNewFolder(const char* editFolder, const char* made) {
@@ -162,12 +159,10 @@ bool CopyIntoNewFolder(const char* editFolder, const char* made) {
   char into[kPathCapacity];
   // A folder being patched holds VIDEO_TS.IFO at least: a listing without
   // one failed, and would make a backup that restores nothing.
-  bool ok = Join(into, made, "\\") && ListIfoAndBup(editFolder, &Listed) && Listed.count > 0;
-  char from[kPathCapacity];
-  char to[kPathCapacity];
-  for (int i = 0; ok && i < Listed.count; ++i) {
-    ok = Join(from, editFolder, Listed.names[i]) && Join(to, into, Listed.names[i]) && CopyOneFile(from, to);
-  }
+  bool ok = Join(into, made, "\\") && ListIfoAndBup(editFolder, &Listed) && Listed.count > 0 &&
+            WriteFileSet(into, ListedInWritingOrder(editFolder), Listed.count, kBackupWriteMessages);
+  // Whatever of the writer's own the set could not remove stays out of the backup.
+  ok = ok && RecoverFileSet(into) != Recovery::kStuck;
   ok = ok && WriteBackupRecord(editFolder, into) && platform::SyncFolder(made);
   if (!ok) RemoveHalfMade(made);
   return ok;
@@ -290,7 +285,7 @@ ImageRef ReadBackupVmg(const char* backup) {
   return image;
 }
 
-// The files listed in the backup `backup` as the writer takes them.
+// The files listed in Listed, in the folder `backup`, as the writer takes them.
 const PendingFile* ListedInWritingOrder(const char* backup) {
   static char sources[kMaxBackupFiles][kPathCapacity];
   static PendingFile files[kMaxBackupFiles];
@@ -428,6 +423,7 @@ bool RestoreOriginalBackup(const char* editFolder) {
   }
   std::snprintf(folder, sizeof folder, "%s", editFolder);
   AddTrailingBackslash(folder);
+  if (!RecoverInterruptedWrite(folder)) return false;
 
   static FoundBackup found;
   FindBackup(folder, &found);

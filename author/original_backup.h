@@ -21,12 +21,11 @@ bool FindOriginalBackup(const char* editFolder, char* out, std::size_t capacity)
 ImageRef OriginalVmgImage(const char* editFolder);
 // Makes the backup when there is none. Asks whether to go on when it cannot
 // be made, or when its place holds a backup of another disc or one that
-// fails its record, which is never used nor overwritten (a question opening
-// with kNoBackupQuestion); false when the user says no. Says so
+// fails its record, which is never used nor overwritten
+// (Question::kGoOnWithoutBackup); false when the user says no. Says so
 // (kAlreadyChangedText) when the files backed up hold an earlier execute's
 // changes.
 bool EnsureOriginalBackup(const char* editFolder);
-extern const char kNoBackupQuestion[];
 extern const char kAlreadyChangedText[];
 // Puts the backup's files back over the folder's, all or nothing, once each
 // has passed the backup's record; refuses a backup taken from another disc

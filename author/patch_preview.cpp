@@ -66,7 +66,8 @@ bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRea
   platform::MessageBoxHandler shown = nullptr;
   void* shownContext = platform::MessageBoxContext();
   if (quiet)
-    shown = platform::SetMessageBoxHandler([](const char*, const char*, int, void*) { return 7; }, nullptr);
+    shown = platform::SetMessageBoxHandler(
+        [](const char*, const char*, int, platform::Question, void*) { return 7; }, nullptr);
   bool patched = CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth();
   if (patched) GrowCommandTables();
   patched = patched && PatchVideoManager();

@@ -146,8 +146,8 @@ bool UndoesFirstPlay(FirstPlayKind was) {
 bool UndoesMenuEntries(FirstPlayKind was) { return was == NoMenuFirstPlay && Disc.NoMenu != 1; }
 
 // False when there is no backup of this disc, or its First Play is not the disc's own.
-bool LoadOriginalVmg() {
-  OriginalVmgRef = OriginalVmgImage(Disc.EditFolder);
+bool LoadOriginalVmg(const char* editFolder) {
+  OriginalVmgRef = OriginalVmgImage(editFolder);
   return SpanInside(OriginalVmgRef.size, 0, kFirstPlayAreaEnd) &&
          ReadFirstPlayKind(OriginalVmgRef) == DiscFirstPlay;
 }
@@ -206,7 +206,7 @@ long long PatchedVmgSize() {
   return PlaceTable(StoredVmgRef(), &place) ? place.newSize : -1;
 }
 
-bool CheckVideoManagerPatch() {
+bool CheckVideoManagerPatch(const char* editFolder) {
   ImageRef stored = StoredVmgRef();
   TablePlacement place{};
   if (Disc.TitleCount < 1 || Disc.TitleCount > kMaxTitles || !PlaceTable(stored, &place) ||
@@ -219,7 +219,7 @@ bool CheckVideoManagerPatch() {
     return false;
   }
   FirstPlayKind was = ReadFirstPlayKind(stored);
-  if ((UndoesFirstPlay(was) || UndoesMenuEntries(was)) && !LoadOriginalVmg()) {
+  if ((UndoesFirstPlay(was) || UndoesMenuEntries(was)) && !LoadOriginalVmg(editFolder)) {
     platform::ShowMessage(kNoOriginalText, kCaptionError, platform::kWarningBox);
     return false;
   }
@@ -227,7 +227,7 @@ bool CheckVideoManagerPatch() {
 }
 
 bool PatchVideoManager() {
-  if (!CheckVideoManagerPatch()) return false;
+  if (!CheckVideoManagerPatch(Disc.EditFolder)) return false;
   ImageRef stored = StoredVmgRef();
   TablePlacement place{};
   if (!PlaceTable(stored, &place)) return false;  // checked above

@@ -9,7 +9,9 @@
 bool PatchVideoManager();
 // The same refusals, without patching: execute asks before it touches the
 // folder, so a refused image leaves the files and their attributes alone.
-bool CheckVideoManagerPatch();
+// The disc's own First Play comes from the backup beside editFolder, the
+// folder about to be written (not the one the disc was read from).
+bool CheckVideoManagerPatch(const char* editFolder);
 // The size VmgImage would have after the patch, without changing anything;
 // -1 when the patch would refuse the image for its structure.
 long long PatchedVmgSize();

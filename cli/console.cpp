@@ -22,8 +22,6 @@
 #include <cstring>
 #include <string>
 
-#include "author/execute.h"
-#include "author/original_backup.h"
 #include "platform/platform.h"
 
 namespace {
@@ -45,18 +43,16 @@ std::string OneLine(const char* text) {
   return line;
 }
 
-int ConsoleMessage(const char* text, const char* caption, int style, void*) {
+int ConsoleMessage(const char* text, const char* caption, int, platform::Question question, void*) {
   std::string line = std::string(caption) + ": " + OneLine(text);
-  bool question = (style & 0x0F) == 4;  // Yes and No buttons
-  if (!question) {
+  if (question == platform::Question::kNone) {
     PrintUtf8(stderr, line + "\n");
     return platform::kOkAnswer;
   }
   // Its lines went out as warnings before the first question, which decides.
-  if (std::strncmp(text, kPlaybackWarningsQuestion, std::strlen(kPlaybackWarningsQuestion)) == 0)
-    return platform::kYesAnswer;
+  if (question == platform::Question::kPlaybackWarnings) return platform::kYesAnswer;
   // A backup is a promise --yes does not give away.
-  if (std::strncmp(text, kNoBackupQuestion, std::strlen(kNoBackupQuestion)) == 0) {
+  if (question == platform::Question::kGoOnWithoutBackup) {
     PrintUtf8(stderr, line + (goOnWithoutBackupAnswer ? " -> yes (--no-backup)\n"
                                                       : " -> no (pass --no-backup to go on without one)\n"));
     return goOnWithoutBackupAnswer ? platform::kYesAnswer : platform::kNoAnswer;

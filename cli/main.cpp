@@ -102,7 +102,8 @@ const char kHelp[] =
     "         when FOLDER is not named VIDEO_TS);\n"
     "         later changes leave that copy alone. It is not part of the disc: leave\n"
     "         it out when burning, or keep it, as it does not disturb the disc.\n"
-    "         Files are written all or nothing: a failure leaves every file as it was.\n"
+    "         Files are written all or nothing: a failure leaves every file as it was;\n"
+    "         a write cut off (a killed run, a power cut) is finished by the next command.\n"
     "\n"
     "restore  Puts the backed-up IFO and BUP files back into FOLDER (also from\n"
     "         the ORIGINAL_IFO_FOLDER or FOLDER_ORIGINAL_IFO older versions made).\n"
@@ -211,8 +212,8 @@ int Restore(const std::vector<std::string>& args) {
   char folder[kPathCapacity];
   if (!ToEngineFolder(native, folder)) return kExitRefused;
   InstallConsoleMessages(yes);
-  if (platform::ShowMessage("元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？", "確認",
-                            platform::kQuestionBox) != platform::kYesAnswer ||
+  if (!platform::Ask(platform::Question::kRestoreOriginals,
+                     "元のIFOファイルとBUPファイルをバックアップから戻します.\n実行しますか？") ||
       !RestoreOriginalBackup(folder)) {
     return RefusedExit();
   }

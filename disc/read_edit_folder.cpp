@@ -9,6 +9,7 @@
 #include "disc/folder_files.h"
 #include "disc/folder_listing.h"
 #include "disc/ifo_tables.h"
+#include "disc/interrupted_write.h"
 #include "disc/read_error.h"
 #include "disc/sjis_text.h"
 #include "platform/platform.h"
@@ -270,6 +271,8 @@ ReadOutcome ReadEditFolder(const char* editFolderText) {
 
   std::memcpy(Disc.EditFolder, folder, folderLength + 1);
   ClearDisc();
+  // A write cut off here is finished first, so that the listing holds what it left.
+  if (!RecoverInterruptedWrite(folder)) return Fail(FilesRejected);
   ListDiscFolder(Disc.EditFolder);
 
   // A file that fails the checks is read again from its BUP, as players

@@ -20,11 +20,23 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler, void* context)
 
 void* MessageBoxContext() { return currentContext; }
 
-int ShowMessage(const char* text, const char* caption, int style) {
+namespace {
+
+int Show(const char* text, const char* caption, int style, Question question) {
   if (text == nullptr) text = "";
   if (caption == nullptr) caption = "";
-  if (currentHandler != nullptr) return currentHandler(text, caption, style, currentContext);
+  if (currentHandler != nullptr) return currentHandler(text, caption, style, question, currentContext);
   return DefaultMessageBox(text, caption, style);
+}
+
+}  // namespace
+
+int ShowMessage(const char* text, const char* caption, int style) {
+  return Show(text, caption, style, Question::kNone);
+}
+
+bool Ask(Question question, const char* text) {
+  return Show(text, "確認", kQuestionBox, question) == kYesAnswer;
 }
 
 }  // namespace platform

@@ -104,9 +104,27 @@ enum MessageStyle : int { kErrorBox = 16, kQuestionBox = 36, kWarningBox = 48, k
 enum MessageAnswer : int { kOkAnswer = 1, kYesAnswer = 6, kNoAnswer = 7 };
 int ShowMessage(const char* text, const char* caption, int style);
 
+// What a question asks, whatever its wording: front ends that answer for the
+// user (the command line's --yes and --no-backup) go by this, never by the
+// text, which is only what is shown.
+enum class Question : int {
+  kNone,               // not a question: a message with an OK button
+  kUpdateDisc,         // write the changed IFO and BUP files
+  kPlaybackWarnings,   // go on although players would hit what the warnings list
+  kNoMenuOption,       // the no-menu option drops First Play and the title menu
+  kRandomPlayOption,   // random play drops First Play
+  kGoOnWithoutBackup,  // no backup of the originals can be made
+  kRestoreOriginals,   // put the backup's files back
+  kQuit,               // leave the program
+};
+// A Yes/No question (caption "確認", style kQuestionBox); true only for Yes.
+bool Ask(Question question, const char* text);
+
 // Who answers message boxes. The GUI installs the real window; the command
-// line prints; tests answer them. Returns the previous handler.
-using MessageBoxHandler = int (*)(const char* text, const char* caption, int style, void* context);
+// line prints; tests answer them. Returns the previous handler. `question`
+// is Question::kNone for every box ShowMessage shows.
+using MessageBoxHandler = int (*)(const char* text, const char* caption, int style, Question question,
+                                  void* context);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler, void* context);
 // The context installed with the current handler, so that whoever replaces a
 // handler for a while can put both back.

@@ -5,7 +5,7 @@
 namespace winfw {
 namespace {
 
-int ShowBox(const char* text, const char* caption, int style, void* context) {
+int ShowBox(const char* text, const char* caption, int style, platform::Question, void* context) {
   const Window* owner = static_cast<const Window*>(context);
   HWND hwnd = owner != nullptr && owner->Handle() != nullptr ? owner->Handle() : GetActiveWindow();
   return MessageBoxW(hwnd, Wide(text).c_str(), Wide(caption).c_str(), static_cast<UINT>(style));

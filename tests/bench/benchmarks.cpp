@@ -98,8 +98,9 @@ int main() {
   for (testdisc::VtsSpec& vts : layout.titleSets) vts.titleVobBytes = {1 << 20};
   testdisc::WriteDisc(host, layout);
   platform::MapDrive('B', host.c_str());
-  platform::SetMessageBoxHandler(
-      [](const char*, const char*, int style, void*) { return (style & 15) == 4 ? 6 : 1; }, nullptr);
+  platform::SetMessageBoxHandler([](const char*, const char*, int style, platform::Question,
+                                    void*) { return (style & 15) == 4 ? 6 : 1; },
+                                 nullptr);
 
   double getInfo = MedianMicroseconds(101, [] {
     if (GetInfo("B:\\", 0, 0) != FolderRead) std::abort();

@@ -186,7 +186,7 @@ void Init() {
   const char* value = std::getenv("IFO_FUZZER_TRACE");
   trace = value && *value && *value != '0';
   platform::SetMessageBoxHandler(
-      [](const char* text, const char*, int style, void*) {
+      [](const char* text, const char*, int style, platform::Question, void*) {
         if (trace) std::fprintf(stderr, "message: %s\n", text);
         return (style & 0xF) == 4 ? 6 : 1;
       },

@@ -49,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < n && at < size; ++i, ++at) image[(offset + i) % image.size()] = data[at];
   }
   std::memset(&Disc, 0, sizeof Disc);
-  if (!LoadProjectBytes(image.data(), length) || !CheckVideoManagerPatch() || !PatchVideoManager()) return 0;
+  if (!LoadProjectBytes(image.data(), length) || !CheckVideoManagerPatch(Disc.EditFolder) ||
+      !PatchVideoManager())
+    return 0;
   PatchTitleSets();
   fuzz::TouchPatchedFiles();
   return 0;

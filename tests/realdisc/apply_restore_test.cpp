@@ -146,6 +146,16 @@ TEST(ApplyRestore, AnOptionSwitchedOffWithoutABackupIsRefused) {
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.err.find("先に元のIFOファイルを復元してください"), std::string::npos) << run.err;
   EXPECT_EQ(Differences(ReadFolder(copy), patched), Names{});
+
+  // The disc's own First Play comes from the backup beside the folder being
+  // written, not beside the one the edit was read from.
+  TempFolder twinFolder('E');
+  const std::string twin = CopyOfDisc(twinFolder, "sample");
+  ASSERT_EQ(Reelwrite({"apply", twin, "--random", "--yes"}).exit, 0);
+  const std::string project = folder.HostName("edit.prj");
+  ASSERT_EQ(Reelwrite({"project", "save", copy, project, "--preset", "3"}).exit, 0);
+  run = Reelwrite({"project", "apply", project, twin, "--yes"});
+  EXPECT_EQ(run.exit, 0) << run.err;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,12 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   const std::string menuFault = "the video manager has no menu program chain 100";
   const std::string warnedMenu =
       warning(menuFault, "after title 1, playback ends in a fault players abort on: " + menuFault);
+  // Each question says what it asks; the command line answers by that alone.
+  using platform::Question;
+  const std::map<std::string, Question> asks = {
+      {kConfirm, Question::kUpdateDisc},     {noMenu, Question::kNoMenuOption},
+      {random, Question::kRandomPlayOption}, {noBackup, Question::kGoOnWithoutBackup},
+      {warned, Question::kPlaybackWarnings}, {warnedMenu, Question::kPlaybackWarnings}};
   auto jumpTT = [] {
     Disc.ActionKind[0] = Command;
     ParseCommandText(0, "30 02 00 00 00 03 00 00");
@@ -189,6 +196,8 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
     EXPECT_EQ(Execute(c.text.c_str()), done ? ExecuteSucceeded : ExecuteRefused);
     EXPECT_EQ(messages.Texts(), c.said);
     for (const RecordedMessage& m : messages.messages()) {
+      const auto asked = asks.find(m.text);
+      EXPECT_EQ(m.question, asked == asks.end() ? Question::kNone : asked->second) << m.text;
       if (m.style != 36 && m.text != kDone) {
         EXPECT_EQ(m.caption, "エラー") << m.text;
       }

@@ -13,6 +13,7 @@ struct RecordedMessage {
   std::string text;
   std::string caption;
   int style;
+  platform::Question question;
 };
 
 class MessageRecorder {
@@ -36,9 +37,10 @@ class MessageRecorder {
   void Clear() { messages_.clear(); }
 
  private:
-  static int Answer(const char* text, const char* caption, int style, void* context) {
+  static int Answer(const char* text, const char* caption, int style, platform::Question question,
+                    void* context) {
     auto* self = static_cast<MessageRecorder*>(context);
-    self->messages_.push_back({text, caption, style});
+    self->messages_.push_back({text, caption, style, question});
     int answer = (style & 0xF) == 3 || (style & 0xF) == 4 ? 6 : 1;
     if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
     return answer;
