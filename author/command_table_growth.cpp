@@ -170,8 +170,40 @@ void AddCellCommand(int v, int64_t pgc) {
 
 }  // namespace
 
+namespace {
+
+// A chain whose titles' guards would take it past the commands a chain may
+// hold: the first such title, or -1.
+int OverfullChain() {
+  for (int j = 0; j < Ends.count; ++j) {
+    if (!Disagree[j] || !Grows(j)) continue;
+    int guards = 0;
+    for (int i = 0; i < Ends.count; ++i)
+      guards += Disagree[i] && Grows(i) && Ends.title[i].titleSet == Ends.title[j].titleSet &&
+                Ends.title[i].pgcNumber == Ends.title[j].pgcNumber;
+    TitleChain chain;
+    CommandTable table;
+    if (FindTitleChain(VmgImageRef(), j, &chain) &&
+        ReadCommandTable(VtsImageRef(chain.titleSet), chain.pgc, &table) &&
+        table.pre + table.post + table.cell + 2 * guards > kMaxChainCommands)
+      return j;
+  }
+  return -1;
+}
+
+}  // namespace
+
 bool CheckCommandTableGrowth() {
   FindGrowingEnds();
+  int overfull = OverfullChain();
+  if (overfull >= 0) {
+    TitleEnd end = Ends.title[overfull];
+    end.fixed = EndFixed::FullCommandTable;
+    char text[512];
+    FixedEndRefusal(overfull, end, text, sizeof text);
+    platform::ShowMessage(text, "エラー", platform::kWarningBox);
+    return false;
+  }
   // At most a new table for each title, and a sector more for each set
   // whose table crosses into the next.
   int64_t bytes[kMaxTitleSets + 1] = {};
