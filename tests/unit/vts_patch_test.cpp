@@ -249,3 +249,19 @@ TEST(VtsPatch, AnEndAnotherTitlePlaysOnThroughIsGuardedByTheTitleNumber) {
                    0x00, 0x01, 0, 0,    0, 0, 0, 4,     // Goto 4, as Goto 2 was
                    0x20, 0x04, 0, 0,    0, 0, 0, 2}));  // LinkPGCN 2
 }
+
+// Titles 2 and 3 end in chain 2 with different ends: two guards of two
+// commands each, which must stay within the 128 commands a chain may hold.
+TEST(VtsPatch, GuardsStayWithinTheCommandsAChainMayHold) {
+  for (int pre : {123, 124}) {
+    SCOPED_TRACE(pre);
+    DiscSpec layout = SimpleDisc(1, 3);
+    layout.titleSets[0].chapters = {{3}, {1, 2}, {2}};
+    layout.titleSets[0].titlePgcs[1].pre.assign(std::size_t(pre), C("00 00 00 00 00 00 00 01"));
+    Load(layout);
+    Disc.ActionKind[1] = Stop;
+    Disc.ActionKind[2] = Repeat;
+    MessageRecorder messages;
+    EXPECT_EQ(CheckCommandTableGrowth(), pre + 1 + 4 <= 128);
+  }
+}
