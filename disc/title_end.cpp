@@ -88,6 +88,21 @@ bool CellCommandShared(ImageRef vts, int64_t pgc, int64_t table, int n) {
   return false;
 }
 
+// Another chain of the set whose command table offset leads to the same
+// table as the chain at `pgc`: a command added there would end that chain
+// too. Its number, or 0.
+int ChainSharingTable(ImageRef vts, int64_t pgc, int64_t table) {
+  int64_t pgcit = TableOffset(vts, kVtsPgcitSector);
+  for (int k = 1; k <= PgcCount(vts, pgcit); ++k) {
+    int64_t other = PgcOffset(vts, pgcit, k);
+    CommandTable commands;
+    if (other >= 0 && other != pgc && ReadCommandTable(vts, other, &commands) && commands.present &&
+        commands.offset == table)
+      return k;
+  }
+  return 0;
+}
+
 TitleEnd EndOf(ImageRef vmg, int t) {
   TitleChain chain;
   TitleEnd end{EndFixed::NoChain, 0, 0, -1, 0, 0, 0, false};
@@ -123,6 +138,12 @@ TitleEnd EndOf(ImageRef vmg, int t) {
   }
   CommandTable table;
   ReadCommandTable(vts, chain.pgc, &table);
+  // A guard keeps a shared table's other chains as they were; a plain post
+  // command added to it would end them as well.
+  if (end.fixed == EndFixed::No && end.slot < 0 && !end.guarded && end.cellCommand == 0 && table.present) {
+    end.other = ChainSharingTable(vts, chain.pgc, table.offset);
+    if (end.other > 0) end.fixed = EndFixed::SharedCommandTable;
+  }
   int added = end.guarded ? 2 : 1;
   if (end.fixed == EndFixed::No && end.slot < 0 &&
       table.pre + table.post + table.cell + added > kMaxChainCommands)
@@ -181,6 +202,12 @@ void FixedEndWords(int t, const TitleEnd& end, char* out, std::size_t capacity) 
                     "title %d's end is also the end of chapter %d of title %d, which plays on through it", n,
                     end.part, end.other);
       break;
+    case EndFixed::SharedCommandTable:
+      std::snprintf(out, capacity,
+                    "title %d's program chain has no post command and shares its command table with program "
+                    "chain %d, which an added one would end too",
+                    n, end.other);
+      break;
   }
 }
 
@@ -219,6 +246,12 @@ void FixedEndRefusal(int t, const TitleEnd& end, char* out, std::size_t capacity
                     "タイトル%dの終わりはタイトル%dのチャプター%dの終わりでもあるため, "
                     "タイトル%dの終了動作を変更できません（タイトル%dの再生が途切れます）.%s",
                     n, end.other, end.part, n, end.other, keep);
+      break;
+    case EndFixed::SharedCommandTable:
+      std::snprintf(out, capacity,
+                    "タイトル%dのPGCにはポストコマンドがなく, コマンドテーブルをPGC%dと共有しているため, "
+                    "終了動作を変更できません（PGC%dの終了動作も変わります）.%s",
+                    n, end.other, end.other, keep);
       break;
   }
 }

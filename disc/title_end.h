@@ -15,7 +15,7 @@
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 
-enum class EndFixed : uint8_t { No, NoChain, FullCommandTable, PlayedThrough };
+enum class EndFixed : uint8_t { No, NoChain, FullCommandTable, PlayedThrough, SharedCommandTable };
 
 // The format's limit of commands in one chain's command table.
 constexpr int kMaxChainCommands = 128;
@@ -43,7 +43,8 @@ struct TitleEnd {
                     // plays on through its chain (the guard is added where
                     // slot is -1)
   int other;        // PlayedThrough: the disc's number of the title that plays on
-  int part;         // through it as this chapter
+  int part;         // through it as this chapter; SharedCommandTable: the
+                    // number of the chain whose command table it is too
 };
 
 struct TitleEnds {

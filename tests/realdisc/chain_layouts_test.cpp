@@ -35,14 +35,16 @@ void PlayAll(const std::string& copy) {
   vts.Save();
 }
 
-// nomenu's chain 1 takes its commands from chain 2's command table.
-void SharedCommandTable(const std::string& copy) {
+// Title `from`'s chain takes its commands from title `to`'s command table.
+void ShareTable(const std::string& copy, int from, int to) {
   IfoFile vts(copy, "VTS_01_0");
-  std::size_t one = vts.TitlePgc(1), two = vts.TitlePgc(2);
-  vts.Put16(one + kPgcCommandTableOffset,
-            int(two + std::size_t(vts.Be16(two + kPgcCommandTableOffset)) - one));
+  std::size_t a = vts.TitlePgc(from), b = vts.TitlePgc(to);
+  vts.Put16(a + kPgcCommandTableOffset, int(b + std::size_t(vts.Be16(b + kPgcCommandTableOffset)) - a));
   vts.Save();
 }
+void SharedCommandTable(const std::string& copy) { ShareTable(copy, 1, 2); }
+// postcmds: title 4's table has no post command; one added would end title 3 too.
+void SharedTableWithoutPost(const std::string& copy) { ShareTable(copy, 3, 4); }
 
 // nomenu's title 1 ends with a cell command that links to title 3's chain;
 // its post command never runs.
@@ -197,6 +199,13 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
        "",
        "TITLE 1\nSTOP\n"},
       {"shared command table: one end", "nomenu", SharedCommandTable, {"--preset", "6"}, "", false, ""},
+      {"shared command table without a post command",
+       "postcmds",
+       SharedTableWithoutPost,
+       {"--title", "4=jump:1"},
+       "コマンドテーブルをPGC3と共有",
+       true,
+       ""},
       // Title 1's last cell links to title 3's chain; it alone runs that
       // command, which takes the new end.
       {"cell command end", "nomenu", CellCommandEnd, {"--title", "1=stop"}, "", false, "", "TITLE 1\nSTOP\n"},
