@@ -71,7 +71,7 @@ void CutOffWarning(int t, std::vector<std::string>& out) {
   TitleChain chain;
   if (!FindTitleChain(StoredVmgRef(), t, &chain)) return;
   ImageRef vts = VtsImageRef(chain.titleSet);
-  int64_t post = FirstPostCommand(vts, chain.pgc);
+  int64_t post = FindEndSlot(vts, chain.pgc, t + 1).slot;
   NavCommand c;
   if (post < 0 || !DecodeNavCommand(vts.data + post, &c) || c.then != NavOp::LinkPGCN ||
       int(c.args[0]) == chain.pgcNumber)

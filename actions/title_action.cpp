@@ -143,7 +143,8 @@ void DeriveActionsFromDisc(int dispatcherCalled) {
   FindTitleEnds(vmg, &ends);
   for (int n = 0; n < ends.count; ++n) {
     const TitleEnd& end = ends.title[n];
-    if (end.fixed != EndFixed::No) {
+    // A chain without a post command ends as authored until it gets one.
+    if (end.fixed != EndFixed::No || end.slot < 0) {
       MakeUnchanged(n);
       continue;
     }

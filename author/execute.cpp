@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "author/command_table_growth.h"
 #include "author/file_copy.h"
 #include "author/file_set_writer.h"
 #include "author/original_backup.h"
@@ -130,7 +131,8 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   // Before the folder is compared or copied into a backup: a write cut off
   // there is finished first.
   if (!RecoverInterruptedWrite(work) || !HoldsDiscRead(work) || !StoredImagesFitFolder(work) ||
-      !CheckVideoManagerPatch(work) || !CheckFixedEnds() || !CheckSharedChains())
+      !CheckVideoManagerPatch(work) || !CheckFixedEnds() || !CheckSharedChains() ||
+      !CheckCommandTableGrowth())
     return ExecuteRefused;
 
   if (Disc.NoMenu == 1) {
@@ -156,6 +158,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   ClearReadOnly(Disc.EditFolder);
 
   Busy = 1;
+  GrowCommandTables();
   if (!PatchVideoManager()) {
     Busy = 0;
     return ExecuteRefused;

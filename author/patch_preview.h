@@ -15,6 +15,14 @@
 // False when the patch refused; its message is shown unless `quiet`.
 bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRead)>& look);
 
+// While `look` runs: where information file n lay in IfoStore as read, and
+// its size (a grown command table moves the images behind it).
+int32_t OffsetAsRead(int n);
+int32_t SizeAsRead(int n);
+// What the last patch in memory grew, one line a file ("VTS_01_0.IFO grows
+// by 1 sector"); empty before any.
+const std::vector<std::string>& PatchGrowth();
+
 // The playback preview of the disc as execute would leave it (menus in the
 // first language unit); false, quietly, when the patch would refuse.
 bool PreviewPatched(NavPreview* out);

@@ -60,43 +60,79 @@ void WriteTitleSetSectors(int v) {
 
 }  // namespace
 
+bool ActionWritesEnd(int j) {
+  uint8_t command[8];
+  return CommandForAction(j, 1, command);
+}
+
 bool EndCommandFor(int j, unsigned char out[8]) {
   TitleChain chain;
   int64_t slot = -1;
   return WrittenPostSlot(VmgImageRef(), j, &chain, &slot) && CommandForAction(j, chain.titleInSet, out);
 }
 
-bool CheckSharedChains() {
+int FindDisagreeingEnds(bool disagree[kMaxTitles]) {
   ImageRef vmg = VmgImageRef();
   int count = Disc.TitleCount < kMaxTitles ? Disc.TitleCount : kMaxTitles;
-  TitleChain chains[kMaxTitles];
-  uint8_t ends[kMaxTitles][8];
-  bool written[kMaxTitles];
-  int64_t slots[kMaxTitles];
+  static TitleChain chains[kMaxTitles];
+  static uint8_t ends[kMaxTitles][8];
+  static bool written[kMaxTitles];
+  static int64_t slots[kMaxTitles];
+  int first = -1;
   for (int j = 0; j < count; ++j) {
+    disagree[j] = false;
     int64_t& slot = slots[j];
     slot = -1;
     written[j] = WrittenPostSlot(vmg, j, &chains[j], &slot);
+    // A chain without a post command is told apart by where it starts; the
+    // one it gets is shared as much.
+    if (!written[j] && chains[j].pgc >= 0) {
+      written[j] = true;
+      slot = -1 - chains[j].pgc;
+    }
     if (!written[j]) continue;
     // A title whose action leaves the command ends as the chain does now.
-    if (!CommandForAction(j, chains[j].titleInSet, ends[j]))
-      std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
+    if (!CommandForAction(j, chains[j].titleInSet, ends[j])) {
+      if (slot >= 0)
+        std::memcpy(ends[j], VtsImage(chains[j].titleSet) + slot, 8);
+      else
+        std::memset(ends[j], 0xFF, 8);  // no command: the chain ends as authored
+    }
     for (int i = 0; i < j; ++i) {
       // Chains whose command tables are one table share their post commands
       // as much as titles ending in one chain do.
       if (!written[i] || chains[i].titleSet != chains[j].titleSet || slots[i] != slots[j] ||
           std::memcmp(ends[i], ends[j], 8) == 0)
         continue;
-      char text[256];
-      std::snprintf(text, sizeof text,
-                    "タイトル%dとタイトル%dは同じPGCで終わるため, 別々の終了動作を設定できません.\n"
-                    "同じ終了動作を設定してください.",
-                    i + 1, j + 1);
-      platform::ShowMessage(text, "エラー", platform::kWarningBox);
-      return false;
+      disagree[i] = disagree[j] = true;
+      if (first < 0) first = i;
     }
   }
-  return true;
+  return first;
+}
+
+bool CheckSharedChains() {
+  static bool disagree[kMaxTitles];
+  if (FindDisagreeingEnds(disagree) < 0) return true;
+  // Post commands take an end for each title behind a test of its number;
+  // a cell command leaves before any of them runs.
+  int first = -1, second = -1;
+  for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) {
+    TitleChain chain;
+    if (!disagree[j] || !FindTitleChain(VmgImageRef(), j, &chain) ||
+        FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc, j + 1).cellCommand == 0)
+      continue;
+    (first < 0 ? first : second) = j;
+    if (second >= 0) break;
+  }
+  if (second < 0) return true;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "タイトル%dとタイトル%dは同じPGCで終わるため, 別々の終了動作を設定できません.\n"
+                "同じ終了動作を設定してください.",
+                first + 1, second + 1);
+  platform::ShowMessage(text, "エラー", platform::kWarningBox);
+  return false;
 }
 
 bool CheckFixedEnds() {

@@ -6,6 +6,7 @@
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
 #include "disc/menu_table.h"
+#include "disc/title_end.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ bool FindMenuTableSpan(ImageRef vmg, MenuTableSpan* span) {
 
 bool WrittenPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot) {
   if (j < 0 || j >= Disc.TitleCount || j >= kMaxTitles || !FindTitleChain(vmg, j, chain)) return false;
-  *slot = FirstPostCommand(VtsImageRef(chain->titleSet), chain->pgc);
+  *slot = FindEndSlot(VtsImageRef(chain->titleSet), chain->pgc, j + 1).slot;
   return *slot >= 0;
 }
 

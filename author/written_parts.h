@@ -29,9 +29,10 @@ struct MenuTableSpan {
 // First Play, the title table or a following table, or leave the image.
 bool FindMenuTableSpan(ImageRef vmg, MenuTableSpan* span);
 
-// Title j's (0-based) chain and the slot of its first post command, where
-// its end action goes; false when nothing of the title is written: it is
-// out of range, or its chain has no post command.
+// Title j's (0-based) chain and the slot its end action goes to (its first
+// post command, or its last cell's command where that ends it); false when
+// nothing of the title is written: it is out of range, or the slot is yet
+// to be added.
 bool WrittenPostSlot(ImageRef vmg, int j, TitleChain* chain, int64_t* slot);
 
 // Where the commands of a unit's dispatcher (its last program chain) start

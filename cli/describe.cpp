@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "actions/title_action.h"
+#include "author/patch_preview.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/first_play.h"
@@ -42,17 +43,23 @@ std::string MenuWords(int code) {
   return name ? name : "menu " + std::to_string(c.args[0]);
 }
 
-// Why each title's end cannot be changed, "" where it can.
-std::vector<std::string> FixedEnds() {
+struct EndWords {
+  std::string fixed;    // why the end cannot be changed, "" where it can
+  std::string written;  // how it is written where it can
+};
+
+std::vector<EndWords> TitleEndWords() {
   static TitleEnds ends;
   FindTitleEnds(StoredVmgRef(), &ends);
-  std::vector<std::string> why;
+  std::vector<EndWords> out;
   for (int t = 0; t < ends.count; ++t) {
     char words[256];
     FixedEndWords(t, ends.title[t], words, sizeof words);
-    why.push_back(words);
+    char written[64];
+    EndWritingWords(ends.title[t], written, sizeof written);
+    out.push_back(EndWords{words, written});
   }
-  return why;
+  return out;
 }
 
 int TargetNumber(int t) { return Disc.ActionTarget[t] < 0 ? 0 : Disc.ActionTarget[t] + 1; }
@@ -146,9 +153,14 @@ std::string DescribeText(const std::string& folder) {
     shown.erase(shown.find_last_not_of(' ') + 1);
     out += shown + "\n";
   }
-  std::string fixed;
-  for (const std::string& why : FixedEnds())
-    if (!why.empty()) fixed += "  " + why + "\n";
+  std::string fixed, written;
+  std::vector<EndWords> ends = TitleEndWords();
+  for (std::size_t t = 0; t < ends.size(); ++t) {
+    if (!ends[t].fixed.empty()) fixed += "  " + ends[t].fixed + "\n";
+    if (!ends[t].written.empty())
+      written += "  title " + std::to_string(t + 1) + ": " + ends[t].written + "\n";
+  }
+  if (!written.empty()) out += "\nHow each end is written:\n" + written;
   if (!fixed.empty()) out += "\nEnds that cannot be changed:\n" + fixed;
   return out;
 }
@@ -160,21 +172,27 @@ std::string DescribeJson(const std::string& folder, const std::vector<std::strin
                     ", \"menu_register\": " + std::to_string(Disc.MenuRegister) +
                     ", \"menu_pgc_number\": " + std::to_string(Disc.MenuPgcNumber) + ", \"first_play\": \"" +
                     FirstPlayName(false) + "\",\n \"titles\": [";
-  std::vector<std::string> fixed = FixedEnds();
+  std::vector<EndWords> ends = TitleEndWords();
   for (int t = 0; t < Disc.TitleCount; ++t) {
     TitleSummary row = TitleSummaryOf(t);
     if (t) out += ",\n  ";
-    out += "{\"title\": " + std::to_string(row.title) + ", \"title_set\": " + std::to_string(row.titleSet) +
-           ", \"title_in_set\": " + std::to_string(row.titleInSet) +
-           ", \"angles\": " + std::to_string(row.angles) + ", \"chapters\": " + std::to_string(row.chapters) +
-           ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
-           "\", \"target\": " + std::to_string(TargetNumber(t)) + ", \"command\": \"" + CommandText(t) +
-           "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) +
-           ", \"command_text\": " + JsonString(CommandWords(t)) +
-           ", \"fixed_end\": " + JsonString(std::size_t(t) < fixed.size() ? fixed[std::size_t(t)] : "") + "}";
+    out +=
+        "{\"title\": " + std::to_string(row.title) + ", \"title_set\": " + std::to_string(row.titleSet) +
+        ", \"title_in_set\": " + std::to_string(row.titleInSet) +
+        ", \"angles\": " + std::to_string(row.angles) + ", \"chapters\": " + std::to_string(row.chapters) +
+        ", \"action\": \"" + ActionName(Disc.ActionKind[t]) +
+        "\", \"target\": " + std::to_string(TargetNumber(t)) + ", \"command\": \"" + CommandText(t) +
+        "\", \"menu\": " + std::to_string(Disc.ActionMenu[t]) +
+        ", \"command_text\": " + JsonString(CommandWords(t)) +
+        ", \"fixed_end\": " + JsonString(std::size_t(t) < ends.size() ? ends[std::size_t(t)].fixed : "") +
+        ", \"end_written\": " + JsonString(std::size_t(t) < ends.size() ? ends[std::size_t(t)].written : "") +
+        "}";
   }
   out += "],\n \"registers_used\": [" + RegisterList(RegistersUsedByDisc(), ", ") + "],\n \"warnings\": [";
   for (std::size_t i = 0; i < warnings.size(); ++i) out += (i ? ", " : "") + JsonString(warnings[i]);
+  out += "],\n \"grows\": [";
+  const std::vector<std::string>& grows = PatchGrowth();
+  for (std::size_t i = 0; i < grows.size(); ++i) out += (i ? ", " : "") + JsonString(grows[i]);
   out += "]}\n";
   return out;
 }

@@ -11,5 +11,5 @@ const char* ActionName(int kind);
 std::string JsonString(const std::string& s);
 
 std::string DescribeText(const std::string& folder);
-// With "warnings" last.
+// With "warnings" and then "grows" (what the last patch in memory grew) last.
 std::string DescribeJson(const std::string& folder, const std::vector<std::string>& warnings);

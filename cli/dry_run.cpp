@@ -14,6 +14,7 @@
 #include "disc/ifo_tables.h"
 #include "disc/nav_vm.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 
 namespace {
 
@@ -21,8 +22,9 @@ std::string FirstPostText(int t) {
   TitleChain chain;
   if (!FindTitleChain(StoredVmgRef(), t, &chain)) return "(no program chain)";
   ImageRef vts = VtsImageRef(chain.titleSet);
-  int64_t post = FirstPostCommand(vts, chain.pgc);
-  if (post < 0) return "(no post command)";
+  EndSlot end = FindEndSlot(vts, chain.pgc, t + 1);
+  int64_t post = end.slot;
+  if (post < 0) return end.cellCommand > 0 ? "(a shared cell command)" : "(no post command)";
   char text[24];
   FormatCommandText(vts.data + post, text);
   return text;
@@ -67,9 +69,10 @@ bool PrintDryRun() {
     PrintUtf8(stdout, line);
     for (int n = 1; n <= Disc.TitleSetCount; ++n) {
       std::snprintf(line, sizeof line, "VTS_%02d_0.IFO  %8ld\n", n,
-                    CountChanged(asRead + Disc.IfoOffset[n], Disc.IfoSize[n], VtsImage(n), Disc.IfoSize[n]));
+                    CountChanged(asRead + OffsetAsRead(n), SizeAsRead(n), VtsImage(n), Disc.IfoSize[n]));
       PrintUtf8(stdout, line);
     }
+    for (const std::string& grows : PatchGrowth()) PrintUtf8(stdout, grows + " (its BUP the same)\n");
   });
 }
 

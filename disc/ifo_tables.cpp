@@ -9,7 +9,6 @@ constexpr int kTitleEntrySize = 12;
 constexpr int kTitleChaptersPointerSize = 4;
 constexpr int kChapterSize = 4;  // program chain number, program number
 constexpr int kCellPlaybackSize = 24;
-constexpr int kCellCommandNumber = 3;  // in a cell's playback entry
 constexpr int kCellAddressHeaderSize = 8;  // VOB count, reserved, end address
 constexpr int kCellAddressSize = 12;       // VOB, cell, reserved, first sector, last sector
 constexpr int kVobuAddressHeaderSize = 4;  // end address
@@ -127,12 +126,17 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc) {
   return table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
 }
 
-int64_t CellCommandOffset(ImageRef image, int64_t pgc, int cell) {
+int64_t CellPlaybackEntry(ImageRef image, int64_t pgc, int cell) {
   if (!SpanInside(image.size, pgc, kPgcHeaderSize) || cell < 1 || cell > image.data[pgc + kPgcCellCount])
     return -1;
   int offset = ReadBe16(image.data + pgc + kPgcCellPlaybackOffset);
   int64_t entry = pgc + offset + int64_t(kCellPlaybackSize) * (cell - 1);
-  if (offset == 0 || !SpanInside(image.size, entry, kCellPlaybackSize)) return -1;
+  return offset != 0 && SpanInside(image.size, entry, kCellPlaybackSize) ? entry : -1;
+}
+
+int64_t CellCommandOffset(ImageRef image, int64_t pgc, int cell) {
+  int64_t entry = CellPlaybackEntry(image, pgc, cell);
+  if (entry < 0) return -1;
   int number = image.data[entry + kCellCommandNumber];
   CommandTable table;
   if (number == 0 || !ReadCommandTable(image, pgc, &table) || number > table.cell) return -1;

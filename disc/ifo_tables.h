@@ -32,6 +32,12 @@ constexpr int kVtsMenuCellAddresses = 0xD8;  // VTSM_C_ADT
 constexpr int kVtsMenuVobuAddresses = 0xDC;  // VTSM_VOBU_ADMAP
 constexpr int kVtsCellAddresses = 0xE0;      // VTS_C_ADT
 constexpr int kVtsVobuAddresses = 0xE4;      // VTS_VOBU_ADMAP
+// Every table of a title set's information file that has a sector field:
+// VTS_PTT_SRPT, VTS_PGCIT, VTSM_PGCI_UT, VTS_TMAPTI, VTSM_C_ADT,
+// VTSM_VOBU_ADMAP, VTS_C_ADT, VTS_VOBU_ADMAP.
+constexpr int kVtsTableSectors[8] = {
+    kVtsPttSrptSector,     kVtsPgcitSector,       kVtsMenuPgciUtSector, 0xD4,
+    kVtsMenuCellAddresses, kVtsMenuVobuAddresses, kVtsCellAddresses,    kVtsVobuAddresses};
 
 // Program chain.
 constexpr int kPgcProgramCount = 2;
@@ -44,6 +50,9 @@ constexpr int kPgcProgramMapOffset = 0xE6;
 constexpr int kPgcCellPlaybackOffset = 0xE8;
 constexpr int kPgcCellPositionOffset = 0xEA;
 constexpr int kPgcHeaderSize = 0xEC;
+// The offsets of a chain's parts from its start, 0 where it has none.
+constexpr int kPgcPartOffsets[4] = {kPgcCommandTableOffset, kPgcProgramMapOffset, kPgcCellPlaybackOffset,
+                                    kPgcCellPositionOffset};
 constexpr int kCommandSize = 8;
 
 // Tables of search pointers (VTS_PGCIT, a menu table, one of its language
@@ -119,6 +128,12 @@ int64_t FirstPostCommand(ImageRef image, int64_t pgc);
 // the chain's cell commands (players ignore it), or the cell or command
 // leaves the image.
 int64_t CellCommandOffset(ImageRef image, int64_t pgc, int cell);
+
+// The playback entry of cell `cell` (1-based) of a program chain: its offset,
+// or -1 when the chain has no such cell or the entry leaves the image.
+int64_t CellPlaybackEntry(ImageRef image, int64_t pgc, int cell);
+// In such an entry, the number of the cell command that runs after the cell.
+constexpr int kCellCommandNumber = 3;
 
 // The first cell of program `program` (1-based) of a program chain, from its
 // program map; 0 when the chain has no such program or the map leaves the

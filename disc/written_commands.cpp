@@ -20,3 +20,32 @@ void JumpDispatcherCommand(int pgc, uint8_t out[kCommandBytes]) {
   std::memcpy(out, jump, kCommandBytes);
   WriteBe16(out + 2, pgc);
 }
+
+namespace {
+
+constexpr uint8_t kGuardHead[4] = {0x00, 0xB1, 0x00, 0x84};  // if (SPRM 4 != immediate) Goto
+constexpr int kGotoLine = 7;
+constexpr uint8_t kGoto = 0x01, kSetTmpPml = 0x03;
+
+}  // namespace
+
+void GuardCommand(int title, int line, uint8_t out[kCommandBytes]) {
+  std::memcpy(out, kGuardHead, sizeof kGuardHead);
+  WriteBe16(out + 4, title);
+  out[6] = 0;
+  out[kGotoLine] = uint8_t(line);
+}
+
+bool IsGuard(const uint8_t* command, int* title, int* line) {
+  if (std::memcmp(command, kGuardHead, sizeof kGuardHead) != 0 || command[6] != 0) return false;
+  *title = ReadBe16(command + 4);
+  *line = command[kGotoLine];
+  return true;
+}
+
+void MoveGotoLine(uint8_t command[kCommandBytes], int from, int by) {
+  // Type 0, the special commands: the low four bits of byte 1 say which.
+  int which = command[1] & 0x0F;
+  if ((command[0] >> 5) == 0 && (which == kGoto || which == kSetTmpPml) && command[kGotoLine] >= from)
+    command[kGotoLine] = uint8_t(command[kGotoLine] + by);
+}

@@ -13,6 +13,7 @@
 #include "actions/title_action.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
+#include "author/written_parts.h"
 #include "disc/byte_order.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_check.h"
@@ -62,7 +63,7 @@ void CheckTablesFollowed() {
   }
 }
 
-// A title's first post command, as the patch will write it.
+// The slot of a title's end, as the patch will write it.
 struct Slot {
   int titleSet;
   int64_t at;
@@ -74,9 +75,8 @@ std::vector<Slot> PlannedSlots() {
   for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) {
     Slot slot{};
     TitleChain chain;
-    if (!FindTitleChain(VmgImageRef(), j, &chain) || !EndCommandFor(j, slot.command)) continue;
+    if (!WrittenPostSlot(VmgImageRef(), j, &chain, &slot.at) || !EndCommandFor(j, slot.command)) continue;
     slot.titleSet = chain.titleSet;
-    slot.at = FirstPostCommand(VtsImageRef(chain.titleSet), chain.pgc);
     slots.push_back(slot);
   }
   return slots;

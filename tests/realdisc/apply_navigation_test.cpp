@@ -90,8 +90,8 @@ TEST(ApplyNavigation, PlaysAsChosen) {
       // This title menu's pre-command sends every visit after the first to
       // title 3 before a cell shows: title 3 playing again is the menu.
       {"menus2vts", {"--preset", "0"}, {M, T1, T2, T3, T3, T3}},
-      // Title 4 has no post command to replace; it ends as authored.
-      {"postcmds", {"--preset", "3"}, {M, T1, T2, T3, T4, S}},
+      // Title 4's chain gets a post command of its own.
+      {"postcmds", {"--preset", "3"}, {M, T1, T2, T3, T4, T1}},
       {"nomenu", map, {T1, T3, T2, S}},
       {"menus2vts", map, {M, T1, T3, T2, S}},
       // First Play went to a menu; in French, to one that starts title 2.

@@ -34,14 +34,14 @@ TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
     "menu_register": 3, "menu_pgc_number": 2, "first_play": "disc", "titles": [
     {"title": 1, "title_set": 1, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "command",
      "target": 1, "command": "30 03 00 00 00 02 00 00", "menu": 0,
-     "command_text": "JumpVTS_TT 2", "fixed_end": ""},
+     "command_text": "JumpVTS_TT 2", "fixed_end": "", "end_written": "post command 1"},
     {"title": 2, "title_set": 1, "title_in_set": 2, "angles": 1, "chapters": 1, "action": "menu",
      "target": 2, "command": "30 08 00 00 01 83 00 00", "menu": 1,
-     "command_text": "CallSS VTSM root menu, resume cell 1", "fixed_end": ""},
+     "command_text": "CallSS VTSM root menu, resume cell 1", "fixed_end": "", "end_written": "post command 1"},
     {"title": 3, "title_set": 2, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "stop",
      "target": 1, "command": "30 01 00 00 00 00 00 00", "menu": 0,
-     "command_text": "Exit", "fixed_end": ""}],
-    "registers_used": [1, 2], "warnings": []})";
+     "command_text": "Exit", "fixed_end": "", "end_written": "post command 1"}],
+    "registers_used": [1, 2], "warnings": [], "grows": []})";
   EXPECT_EQ(WithoutBlanks(run.out), WithoutBlanks(expected)) << run.out;
   EXPECT_EQ(run.out.back(), '\n');
   // In words: a menu only for menu calls, the command beside its hex.
@@ -98,9 +98,6 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
       {"sample",
        {"--preset", "5"},
        "title 3 calls the root menu, which the disc does not have; playback stops"},
-      {"postcmds",
-       {"--preset", "3"},
-       "title 4's program chain has no post command: its end stays as authored"},
       {"sample",
        {"--title", "1=command:20 04 00 00 00 00 00 09"},
        "after title 1, playback ends in a fault players abort on: LinkPGCN 9"},

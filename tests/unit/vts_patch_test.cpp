@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "author/command_table_growth.h"
+#include "author/written_parts.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
@@ -133,36 +135,133 @@ TEST(VtsPatch, TitlesOutsideTheRangesLeaveTheirTitleSetsAlone) {
 
 }  // namespace
 
-TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneMustEndAlike) {
+// Titles sharing one end that are given different ones each get theirs
+// behind a test of their number; one given no change keeps the chain's own.
+TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneEndEachTheirOwn) {
   // Title 1 in chain 3, title 2 over chains 1 and 2, title 3 ending in chain 2 too.
   DiscSpec layout = SimpleDisc(1, 3);
   layout.titleSets[0].chapters = {{3}, {1, 2}, {2}};
-  const struct {
-    std::array<int, 3> kinds;
-    const char* refusal;  // nullptr: patched
-  } cases[] = {
-      {{Stop, Stop, Stop}, nullptr},
-      {{Stop, JumpTitle, JumpTitle}, nullptr},  // one dispatcher call; it tells the titles apart
-      {{Stop, Stop, Repeat}, "タイトル2とタイトル3は同じPGCで終わるため"},
-      {{Stop, Unchanged, Stop}, "タイトル2とタイトル3は同じPGCで終わるため"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.refusal ? c.refusal : "patched");
-    BuiltDisc disc = Load(layout);
-    for (int j = 0; j < 3; ++j) Disc.ActionKind[j] = c.kinds[std::size_t(j)];
+  const std::array<int, 3> cases[] = {
+      {Stop, Stop, Stop}, {Stop, JumpTitle, JumpTitle}, {Stop, Stop, Repeat}, {Stop, Unchanged, Stop}};
+  for (const auto& kinds : cases) {
+    SCOPED_TRACE(kinds[1] * 10 + kinds[2]);
+    Load(layout);
+    for (int j = 0; j < 3; ++j) Disc.ActionKind[j] = kinds[std::size_t(j)];
     MessageRecorder messages;
-    ASSERT_EQ(CheckSharedChains(), c.refusal == nullptr);
-    if (c.refusal) {
-      ASSERT_EQ(messages.messages().size(), 1u);
-      EXPECT_EQ(messages.messages()[0].text.rfind(c.refusal, 0), 0u) << messages.messages()[0].text;
+    ASSERT_TRUE(CheckSharedChains() && CheckCommandTableGrowth());
+    GrowCommandTables();
+    PatchTitleSets();
+    int64_t slots[3];
+    for (int j = 0; j < 3; ++j) {
+      TitleChain chain;
+      ASSERT_TRUE(WrittenPostSlot(VmgImageRef(), j, &chain, &slots[j]));
+      uint8_t command[8];
+      if (EndCommandFor(j, command)) {
+        EXPECT_EQ(std::memcmp(VtsImage(1) + slots[j], command, 8), 0) << j;
+      }
+    }
+    EXPECT_EQ(slots[1] == slots[2], kinds[1] == kinds[2]);
+    ImageRef vts = VtsImageRef(1);
+    int64_t first = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), 1));
+    EXPECT_EQ(vts.data[first + 5], 0x01);  // title 2's first chain goes on to its second as it was
+  }
+}
+
+namespace {
+
+// What a chain plays and its commands before the post commands: all that
+// must come through a growing command table as it was.
+Bytes ChainParts(int v, int k) {
+  ImageRef vts = VtsImageRef(v);
+  int64_t pgc = PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), k);
+  EXPECT_GE(pgc, 0);
+  if (pgc < 0) return {};
+  const uint8_t* p = vts.data + pgc;
+  int cells = p[kPgcCellCount];
+  Bytes parts(p + ReadBe16(p + kPgcProgramMapOffset),
+              p + ReadBe16(p + kPgcProgramMapOffset) + p[kPgcProgramCount]);
+  parts.insert(parts.end(), p + ReadBe16(p + kPgcCellPlaybackOffset),
+               p + ReadBe16(p + kPgcCellPlaybackOffset) + 24 * cells);
+  parts.insert(parts.end(), p + ReadBe16(p + kPgcCellPositionOffset),
+               p + ReadBe16(p + kPgcCellPositionOffset) + 4 * cells);
+  CommandTable table;
+  EXPECT_TRUE(ReadCommandTable(vts, pgc, &table));
+  if (table.present)
+    parts.insert(parts.end(), vts.data + table.offset + 8, vts.data + table.offset + 8 + 8 * table.pre);
+  return parts;
+}
+
+}  // namespace
+
+// Title 2's chain has a command table without post commands, title 3's none;
+// each gets a post command, the chains behind them and title set 2 behind
+// set 1 move, and a chain already holding as many commands as a chain may
+// is refused.
+TEST(VtsPatch, ChainsWithoutAPostCommandGetOneUpToTheLimitOfCommands) {
+  for (int pre : {0, 127, 128}) {
+    SCOPED_TRACE(pre);
+    DiscSpec layout = TwoTitleSets();
+    layout.titleSets[0].titlePgcs[1].pre.assign(std::size_t(pre), C("00 00 00 00 00 00 00 01"));
+    Load(layout);
+    for (int j = 0; j < 6; ++j) Disc.ActionKind[j] = Stop;
+    MessageRecorder messages;
+    ASSERT_EQ(CheckFixedEnds(), pre < 128);
+    if (pre == 128) {
+      EXPECT_NE(messages.messages().at(0).text.find("コマンドが上限の128個"), std::string::npos);
       continue;
     }
+    std::vector<Bytes> before;
+    for (int v = 1; v <= 2; ++v)
+      for (int k = 1; k <= 3; ++k) before.push_back(ChainParts(v, k));
+    ASSERT_TRUE(CheckCommandTableGrowth());
+    GrowCommandTables();
     PatchTitleSets();
-    auto post = [&](const char* slot) {
-      return Bytes(VtsImage(1) + disc.vts[0].At(slot), VtsImage(1) + disc.vts[0].At(slot) + 8);
-    };
-    EXPECT_EQ(post("pgc 3 post"), (Bytes{0x30, 0x01, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(post("pgc 1 post")[5], 0x01);  // title 2's first chain goes on to its second as it was
-    EXPECT_EQ(post("pgc 2 post")[1], c.kinds[1] == Stop ? 0x01 : 0x08);
+    for (int v = 1, i = 0; v <= 2; ++v)
+      for (int k = 1; k <= 3; ++k, ++i) {
+        EXPECT_EQ(ChainParts(v, k), before[std::size_t(i)]) << v << " " << k;
+        ImageRef vts = VtsImageRef(v);
+        int64_t post = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), k));
+        ASSERT_GE(post, 0);
+        EXPECT_EQ(Bytes(vts.data + post, vts.data + post + 8), (Bytes{0x30, 0x01, 0, 0, 0, 0, 0, 0}));
+      }
+  }
+}
+
+// Title 2 is chain 1 alone, which title 1 plays on through to chain 2: title
+// 2's end goes in front of chain 1's post commands behind a test of its
+// number, and the chain's own Goto follows its line.
+TEST(VtsPatch, AnEndAnotherTitlePlaysOnThroughIsGuardedByTheTitleNumber) {
+  DiscSpec layout = SimpleDisc(1, 2);
+  layout.titleSets[0].chapters = {{1, 2}, {1}};
+  layout.titleSets[0].titlePgcs[0].post = {C("00 01 00 00 00 00 00 02"), C("20 04 00 00 00 00 00 02")};
+  Load(layout);
+  Disc.ActionKind[1] = Stop;
+  MessageRecorder messages;
+  ASSERT_TRUE(CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth());
+  GrowCommandTables();
+  PatchTitleSets();
+  ImageRef vts = VtsImageRef(1);
+  int64_t post = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), 1));
+  ASSERT_GE(post, 0);
+  EXPECT_EQ(Bytes(vts.data + post, vts.data + post + 32),
+            (Bytes{0x00, 0xB1, 0, 0x84, 0, 2, 0, 3,     // if (SPRM 4 != 2) Goto 3
+                   0x30, 0x01, 0, 0,    0, 0, 0, 0,     // Exit
+                   0x00, 0x01, 0, 0,    0, 0, 0, 4,     // Goto 4, as Goto 2 was
+                   0x20, 0x04, 0, 0,    0, 0, 0, 2}));  // LinkPGCN 2
+}
+
+// Titles 2 and 3 end in chain 2 with different ends: two guards of two
+// commands each, which must stay within the 128 commands a chain may hold.
+TEST(VtsPatch, GuardsStayWithinTheCommandsAChainMayHold) {
+  for (int pre : {123, 124}) {
+    SCOPED_TRACE(pre);
+    DiscSpec layout = SimpleDisc(1, 3);
+    layout.titleSets[0].chapters = {{3}, {1, 2}, {2}};
+    layout.titleSets[0].titlePgcs[1].pre.assign(std::size_t(pre), C("00 00 00 00 00 00 00 01"));
+    Load(layout);
+    Disc.ActionKind[1] = Stop;
+    Disc.ActionKind[2] = Repeat;
+    MessageRecorder messages;
+    EXPECT_EQ(CheckCommandTableGrowth(), pre + 1 + 4 <= 128);
   }
 }
