@@ -9,14 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "actions/get_info.h"
-#include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
-#include "disc/nav_vm.h"
-#include "platform/platform.h"
 #include "tests/realdisc/disc_fixture.h"
 #include "tests/realdisc/relayout.h"
-#include "tests/unit/message_recorder.h"
 
 namespace {
 
@@ -120,28 +115,6 @@ void RegionFirstPlay(const std::string& copy) {
                     C("30 02 00 00 00 01 00 00")},  // JumpTT 1
                    {});
   vmg.Save();
-}
-
-// The preview of the disc in `copy` against libdvdnav, from the start and
-// after each title but `unnamed`: libdvdnav names a chain by the first title
-// that has it, so where a title's end goes on to a chain two titles share,
-// its trace cannot say which one plays.
-void ExpectPreviewAgrees(const std::string& copy, const std::string& lang, int unnamed) {
-  std::memset(&Disc, 0, sizeof Disc);
-  char drivePath[kPathCapacity];
-  ASSERT_TRUE(platform::DrivePath(copy.c_str(), drivePath, sizeof drivePath));
-  MessageRecorder messages;
-  ASSERT_EQ(GetInfo(drivePath, 0, 0), FolderRead);
-  static NavPreview preview;
-  PreviewDisc(StoredVmgRef(), lang.empty() ? 0 : (lang[0] << 8 | lang[1]), &preview);
-  for (int t = 0; t <= preview.titleCount; ++t) {
-    if (t == unnamed) continue;
-    const NavNext& next = t ? preview.after[t - 1] : preview.start;
-    const std::string judged = JudgeAfter(copy, lang, t);
-    EXPECT_TRUE(Agrees(next, judged))
-        << (t ? "after title " + std::to_string(t) : "start") << ": ours " << int(next.kind) << " "
-        << next.title << " " << next.pgc << " " << next.reason << ", libdvdnav " << judged;
-  }
 }
 
 TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {

@@ -6,12 +6,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+
+#include "actions/get_info.h"
+#include "disc/disc_state.h"
+#include "platform/platform.h"
+#include "tests/unit/message_recorder.h"
 
 namespace {
 
@@ -126,4 +132,22 @@ bool Agrees(const NavNext& next, const std::string& judged) {
       return judged == "ABORT" || (next.title && judged == "TITLE " + std::to_string(next.title));
   }
   return false;
+}
+
+void ExpectPreviewAgrees(const std::string& copy, const std::string& lang, int unnamed) {
+  std::memset(&Disc, 0, sizeof Disc);
+  char drivePath[kPathCapacity];
+  ASSERT_TRUE(platform::DrivePath(copy.c_str(), drivePath, sizeof drivePath));
+  MessageRecorder messages;
+  ASSERT_EQ(GetInfo(drivePath, 0, 0), FolderRead);
+  static NavPreview preview;
+  PreviewDisc(StoredVmgRef(), lang.empty() ? 0 : (lang[0] << 8 | lang[1]), &preview);
+  for (int t = 0; t <= preview.titleCount; ++t) {
+    if (t == unnamed) continue;
+    const NavNext& next = t ? preview.after[t - 1] : preview.start;
+    const std::string judged = JudgeAfter(copy, lang, t);
+    EXPECT_TRUE(Agrees(next, judged))
+        << (t ? "after title " + std::to_string(t) : "start") << ": ours " << int(next.kind) << " "
+        << next.title << " " << next.pgc << " " << next.reason << ", libdvdnav " << judged;
+  }
 }

@@ -50,3 +50,9 @@ std::string JudgeAfter(const std::string& folder, const std::string& lang, int t
 // Our preview's answer in the judge's words; a random end matches any title
 // it can reach.
 bool Agrees(const NavNext& next, const std::string& judged);
+
+// The preview of the disc in `copy` against libdvdnav, from the start and
+// after each title but `unnamed` (-1: none): libdvdnav names a chain by the
+// first title that has it, so where a title's end goes on to a chain two
+// titles share, its trace cannot say which one plays.
+void ExpectPreviewAgrees(const std::string& copy, const std::string& lang, int unnamed = -1);

@@ -5,17 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "actions/get_info.h"
-#include "disc/disc_state.h"
-#include "disc/nav_vm.h"
-#include "platform/platform.h"
 #include "tests/realdisc/disc_fixture.h"
-#include "tests/unit/message_recorder.h"
 
 namespace {
 
@@ -43,20 +36,7 @@ TEST_P(PreviewAgrees, WithLibdvdnavAsAuthoredAndAfterEveryPresetAndOption) {
       ProgramRun run = Reelwrite(apply);
       ASSERT_EQ(run.exit, 0) << run.err;
     }
-    std::memset(&Disc, 0, sizeof Disc);
-    char drivePath[kPathCapacity];
-    ASSERT_TRUE(platform::DrivePath(copy.c_str(), drivePath, sizeof drivePath));
-    MessageRecorder messages;
-    ASSERT_EQ(GetInfo(drivePath, 0, 0), FolderRead);
-    static NavPreview preview;
-    PreviewDisc(StoredVmgRef(), lang.empty() ? 0 : (lang[0] << 8 | lang[1]), &preview);
-    for (int t = 0; t <= preview.titleCount; ++t) {
-      const NavNext& next = t ? preview.after[t - 1] : preview.start;
-      const std::string judged = JudgeAfter(copy, lang, t);
-      EXPECT_TRUE(Agrees(next, judged))
-          << (t ? "after title " + std::to_string(t) : "start") << ": ours " << int(next.kind) << " "
-          << next.title << " " << next.reason << ", libdvdnav " << judged;
-    }
+    ExpectPreviewAgrees(copy, lang);
   }
 }
 
