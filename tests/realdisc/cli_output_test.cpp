@@ -99,8 +99,8 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
        {"--preset", "5"},
        "title 3 calls the root menu, which the disc does not have; playback stops"},
       {"sample",
-       {"--title", "1=command:20 04 00 00 00 00 00 09"},
-       "after title 1, playback ends in a fault players abort on: LinkPGCN 9"},
+       {"--title", "3=command:20 04 00 00 00 00 00 09"},  // the last title
+       "after title 3, playback ends in a fault players abort on: LinkPGCN 9"},
       {kBuilt, {"--preset", "6"}, "title 1 goes on to program chain 3 of its title after its last chapter"},
       // Also where the new end calls a menu the disc lacks.
       {kBuilt, {"--title", "1=command:30 08 00 00 01 87 00 00"}, "title 1 goes on to program chain 3"},
