@@ -129,7 +129,7 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
     Disc.ActionTarget[1] = -1;
   };
   // Title 4 stops, but random play jumps to its target all the same.
-  auto optionTarget = [] { Disc.RandomPlay = 1, Disc.ActionTarget[3] = 49; };
+  auto optionTarget = [] { Disc.RandomPlay = 1, Disc.ActionTarget[3] = 4; };              // one past the last
   auto missingMenu = [] { Disc.ActionKind[0] = MenuPgc, Disc.ActionMenu[0] = 6 + 100; };  // VMGM PGC 100
   auto missingMenuAsRead = [missingMenu] {
     missingMenu();
@@ -159,7 +159,7 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
       {"C:\\VIDEO_TS", jumpTT, {}, {warned, kConfirm, kDone}},
       {"C:\\VIDEO_TS", jumpTT, {7}, {warned}},
       {"C:\\VIDEO_TS", missingTarget, {}, {noSuchTitle("02", "00")}},
-      {"C:\\VIDEO_TS", optionTarget, {}, {noSuchTitle("04", "50")}},
+      {"C:\\VIDEO_TS", optionTarget, {}, {noSuchTitle("04", "05")}},
       {"C:\\VIDEO_TS",
        missingMenu,
        {},
