@@ -305,12 +305,17 @@ const PendingFile* ListedInWritingOrder(const char* backup) {
   return files;
 }
 
-void ShowBackupError(const char* text, const char* backup) {
+// The backup folder as the user reads it: UTF-8, without its trailing backslash.
+void ShownFolder(const char* backup, char* shown, std::size_t capacity) {
   char folder[kPathCapacity];
   std::snprintf(folder, sizeof folder, "%s", backup);
   DropTrailingBackslash(folder);
+  ToUtf8(folder, shown, capacity);
+}
+
+void ShowBackupError(const char* text, const char* backup) {
   char shown[kPathCapacity * 3];
-  ToUtf8(folder, shown, sizeof shown);
+  ShownFolder(backup, shown, sizeof shown);
   char message[kPathCapacity * 3 + 512];
   std::snprintf(message, sizeof message, "%s\n%s", text, shown);
   platform::ShowMessage(message, "エラー", platform::kWarningBox);
@@ -455,11 +460,8 @@ bool RestoreOriginalBackup(const char* editFolder) {
 
   if (!WriteFileSet(folder, ListedInWritingOrder(backup), Listed.count)) return false;
 
-  char backupName[kPathCapacity];
-  std::snprintf(backupName, sizeof backupName, "%s", backup);
-  DropTrailingBackslash(backupName);
   char shown[kPathCapacity * 3];
-  ToUtf8(backupName, shown, sizeof shown);
+  ShownFolder(backup, shown, sizeof shown);
   char text[kPathCapacity * 3 + 512];
   bool changed = HoldsEarlierExecute(ReadBackupVmg(backup));
   std::snprintf(text, sizeof text,

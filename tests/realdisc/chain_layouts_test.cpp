@@ -130,9 +130,6 @@ TEST(ChainLayouts, EachCommandDoesWhatWasAskedOrRefusesAndChangesNothing) {
     int grows = 0;           // sectors VTS_01_0.IFO grows by
     const char* title = "";  // the title libdvdnav plays first, "" from First Play
   } cases[] = {
-      // After title 2, chain 3 plays: title 3's first chapter, title 1's last.
-      // Title 2's end goes behind a test of its number in front of chain
-      // 2's link on to chain 3, which title 1 still follows.
       // Title 2's end goes behind a test of its number in front of chain 2's
       // link on to chain 3: title 1 still plays on through it to its own end,
       // which chain 3 holds behind a test of its number as title 3's does
