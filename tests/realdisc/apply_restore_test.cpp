@@ -1,5 +1,4 @@
-// What `reelwrite restore` refuses, and the backup beside a patched disc:
-// burnt with it, it leaves the ISO 9660 view the patched disc.
+// What `reelwrite restore` refuses, and the backup beside a patched disc.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -107,29 +106,6 @@ TEST(ApplyRestore, ABackupServesItsOwnDiscOnly) {
       backups += e.path().filename().string().rfind("ORIGINAL_IFO", 0) == 0;
     EXPECT_EQ(backups, 1);
   }
-}
-
-// Burnt as most burning programs do it (genisoimage -dvd-video of the parent
-// folder), the ISO 9660 names cut to 8 characters: the backup must not
-// become a second VIDEO_TS, nor hold the name genisoimage looks for.
-TEST(ApplyRestore, BurnedParentFolderHoldsThePatchedDisc) {
-  TempFolder folder;
-  TempFolder image('D');
-  const std::string copy = CopyOfDisc(folder, "menus2vts");
-  ASSERT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes"}).exit, 0);
-  const std::string iso = image.HostName("disc.iso");
-  ProgramRun run = RunProgram({"/usr/bin/genisoimage", "-quiet", "-dvd-video", "-o", iso, folder.host()});
-  ASSERT_EQ(run.exit, 0) << run.err;
-  EXPECT_EQ(run.err, "");  // its DVD-Video layout failed with exit status 0
-  for (const auto& [name, bytes] : ReadFolder(copy, true)) {
-    if (name.find(".IFO") == std::string::npos) continue;
-    run = RunProgram({"/usr/bin/isoinfo", "-i", iso, "-x", "/VIDEO_TS/" + name + ";1"});
-    EXPECT_TRUE(run.exit == 0 && run.out == bytes) << name << " differs in the ISO 9660 view";
-  }
-  ProgramRun fromFolder = RunProgram({"nav_trace", copy, "--max-titles", "5"});
-  ProgramRun fromImage = RunProgram({"nav_trace", iso, "--max-titles", "5"});
-  EXPECT_EQ(fromImage.out, fromFolder.out);
-  EXPECT_EQ(fromFolder.out, "MENU\nTITLE 1\nTITLE 2\nTITLE 3\nTITLE 1\nTITLE 2\n");
 }
 
 // An option's First Play is told apart from the disc's own, and switching

@@ -42,10 +42,11 @@ FolderFiles ReadFolder(const std::string& folder, bool ifoOnly = false);
 // The names of the files whose bytes differ, or that only one side holds.
 std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b);
 
-// nav_trace's line after the title it was asked to play (0: its first line),
-// in the menu language `lang` ("" for the player's own); "ABORT" where
-// libdvdnav failed or went round without end.
-std::string JudgeAfter(const std::string& folder, const std::string& lang, int title);
+// nav_trace's lines for the folder (or image), in menu language `lang` ("" for
+// the player's own), until maxTitles titles have started, from title `title`
+// (0: First Play); "CRASH n" last when it ended other than by itself.
+std::vector<std::string> NavTrace(const std::string& folder, const std::string& lang, int maxTitles,
+                                  int title = 0);
 
 // Our preview's answer in the judge's words; a random end matches any title
 // it can reach.
