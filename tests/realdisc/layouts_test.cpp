@@ -11,18 +11,105 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "disc/ifo_tables.h"
 #include "tests/realdisc/disc_fixture.h"
-#include "tests/realdisc/relayout.h"
+#include "tests/unit/ifo_builder.h"
 
 namespace {
 
 using testdisc::C;
 using Names = std::vector<std::string>;
 const testdisc::Cmd kLinkPgc3 = C("20 04 00 00 00 00 00 03");
+
+// An information file of a copy, edited in place; Save writes it and its
+// BUP. Offsets are from the file's start; a chain's is that of its PGC.
+struct IfoFile {
+  IfoFile(const std::string& folder, const std::string& name) : path(folder + "/" + name) {
+    std::ifstream in(path + ".IFO", std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  void Save() const {
+    for (const char* extension : {".IFO", ".BUP"}) testdisc::WriteBytes(path + extension, bytes);
+  }
+  std::size_t Be16(std::size_t at) const { return std::size_t(bytes.at(at) << 8 | bytes.at(at + 1)); }
+  uint32_t Be32(std::size_t at) const { return uint32_t(Be16(at) << 16 | Be16(at + 2)); }
+  void Put16(std::size_t at, std::size_t value) {
+    bytes.at(at) = uint8_t(value >> 8);
+    bytes.at(at + 1) = uint8_t(value);
+  }
+  void Put32(std::size_t at, uint32_t value) {
+    Put16(at, value >> 16);
+    Put16(at + 2, value & 0xFFFF);
+  }
+  std::size_t Table(int field) const { return std::size_t(Be32(std::size_t(field))) * 2048; }
+  std::size_t Pointed(std::size_t table, int k) const { return table + Be32(table + 8 * std::size_t(k) + 4); }
+  std::size_t TitlePgc(int k) const { return Pointed(Table(kVtsPgcitSector), k); }
+  std::size_t MenuUnit(int u) const { return Pointed(Table(kVmgMenuPgciUtSector), u); }
+  std::size_t PostAt(std::size_t pgc) const {
+    const std::size_t table = pgc + Be16(pgc + kPgcCommandTableOffset);
+    return table + 8 + 8 * Be16(table);
+  }
+  void SetPost(std::size_t pgc, testdisc::Cmd command) {
+    std::copy(command.begin(), command.end(), bytes.begin() + long(PostAt(pgc)));
+  }
+  // The last cell of the chain at `pgc` runs cell command 1.
+  void CellRunsCommand(std::size_t pgc) {
+    bytes.at(pgc + Be16(pgc + kPgcCellPlaybackOffset) + 24 * (bytes.at(pgc + kPgcCellCount) - 1u) +
+             kCellCommandNumber) = 1;
+  }
+  // Room for `size` bytes behind the end of the table at `table`, inside its
+  // last sector: the table's end address grows, and that of its last
+  // language unit at `unit` when given. Returns where the room starts.
+  std::size_t MakeRoom(std::size_t table, std::size_t unit, std::size_t size) {
+    std::size_t end = table + Be32(table + 4), at = (end + 2) & ~std::size_t(1);
+    if ((at + size - 1) / 2048 != end / 2048) throw std::runtime_error("no room behind the table");
+    Put32(table + 4, uint32_t(at + size - 1 - table));
+    if (unit) Put32(unit + 4, uint32_t(at + size - 1 - unit));
+    return at;
+  }
+  // Gives the chain at `pgc` a command table of its own at `at` with these
+  // commands, its last cell running cell command 1 when `cell` is not empty.
+  void GiveCommands(std::size_t pgc, std::size_t at, const std::vector<testdisc::Cmd>& pre,
+                    const std::vector<testdisc::Cmd>& post, const std::vector<testdisc::Cmd>& cell = {}) {
+    Put16(at, pre.size());
+    Put16(at + 2, post.size());
+    Put16(at + 4, cell.size());
+    Put16(at + 6, 8 * (1 + pre.size() + post.size() + cell.size()) - 1);
+    std::size_t c = at + 8;
+    for (const auto* list : {&pre, &post, &cell})
+      for (const testdisc::Cmd& command : *list)
+        c = std::size_t(std::copy(command.begin(), command.end(), bytes.begin() + long(c)) - bytes.begin());
+    Put16(pgc + kPgcCommandTableOffset, at - pgc);
+    if (!cell.empty()) CellRunsCommand(pgc);
+  }
+  std::string path;
+  std::vector<uint8_t> bytes;
+};
+
+// Title set 1's chapter table: title k (1-based) plays chains titles[k - 1]
+// as its chapters; the video manager's title table counts them.
+void SetChapters(const std::string& folder, const std::vector<std::vector<int>>& titles) {
+  IfoFile vts(folder, "VTS_01_0"), vmg(folder, "VIDEO_TS");
+  const std::size_t table = vts.Table(kVtsPttSrptSector);
+  std::size_t at = 8 + 4 * titles.size();
+  vts.Put16(table, titles.size());
+  for (std::size_t k = 0; k < titles.size(); ++k) {
+    vts.Put32(table + 8 + 4 * k, uint32_t(at));
+    for (int pgc : titles[k]) {
+      vts.Put32(table + at, uint32_t(pgc) << 16 | 1);
+      at += 4;
+    }
+    vmg.Put16(vmg.Table(kVmgTtSrptSector) + 8 + 12 * k + 2, titles[k].size());
+  }
+  vts.Put32(table + 4, uint32_t(at - 1));
+  vts.Save();
+  vmg.Save();
+}
 
 // The title set ends on the next ECC block (16 sectors), its BUP behind the gap.
 void GapBeforeBup(const std::string& copy) {
@@ -93,8 +180,7 @@ void SharedCellCommand(const std::string& copy) {
   CellCommandEnd(copy);
   ShareTable(copy, 2, 1);
   IfoFile vts(copy, "VTS_01_0");
-  std::size_t two = vts.TitlePgc(2), cells = two + std::size_t(vts.Be16(two + kPgcCellPlaybackOffset));
-  vts.bytes.at(cells + 24 * (vts.bytes.at(two + kPgcCellCount) - 1u) + kCellCommandNumber) = 1;
+  vts.CellRunsCommand(vts.TitlePgc(2));
   vts.Save();
 }
 
@@ -115,9 +201,11 @@ void NoCommandTables(const std::string& copy, bool filled) {
 // the last chain by number is stored before the others.
 void LooksLikeDispatcher(const std::string& copy, int k, bool first) {
   IfoFile vmg(copy, "VIDEO_TS");
-  std::size_t unit = vmg.MenuUnit(2), pgc = vmg.MenuPgc(2, k);
+  std::size_t unit = vmg.MenuUnit(2), pgc = vmg.Pointed(unit, k), post = vmg.PostAt(pgc);
   std::size_t at = vmg.MakeRoom(vmg.Table(kVmgMenuPgciUtSector), unit, 32);
-  vmg.GiveCommands(pgc, at, {C("61 00 00 03 00 84 00 00"), C("71 00 00 04 00 01 00 00")}, {vmg.Post(pgc)});
+  testdisc::Cmd last;
+  std::copy_n(vmg.bytes.begin() + long(post), 8, last.begin());
+  vmg.GiveCommands(pgc, at, {C("61 00 00 03 00 84 00 00"), C("71 00 00 04 00 01 00 00")}, {last});
   auto pointer = [&](int n) { return vmg.bytes.begin() + long(unit + 8 * std::size_t(n)); };
   if (first) std::swap_ranges(pointer(k), pointer(k + 1), pointer(3));
   vmg.Save();
@@ -127,7 +215,7 @@ void LooksLikeDispatcher(const std::string& copy, int k, bool first) {
 // audio kind, in the United States (as libdvdnav starts), else title 1.
 void RegionFirstPlay(const std::string& copy) {
   IfoFile vmg(copy, "VIDEO_TS");
-  std::size_t pgc = vmg.FirstPlay();
+  std::size_t pgc = vmg.Be16(kVmgFirstPlayPgc + 2);
   vmg.GiveCommands(pgc, pgc + 0x100,
                    {C("00 B1 00 94 00 01 00 05"),   // if (SPRM 20 != 1) Goto 5
                     C("00 B1 00 8F 7C FC 00 05"),   // if (SPRM 15 != 0x7CFC) Goto 5
