@@ -13,22 +13,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Restore needs a backup and an answer.
-TEST(ApplyRestore, RefusesWithoutABackupOrAnAnswer) {
-  TempFolder folder;
-  const std::string copy = CopyOfDisc(folder, "sample");
-  ProgramRun run = Reelwrite({"restore", copy, "--yes"});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find(folder.HostName("ORIGINAL_IFO")), std::string::npos) << run.err;
-  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("sample"))), Names{});
-  ASSERT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes"}).exit, 0);
-  const FolderFiles patched = ReadFolder(copy);
-  run = Reelwrite({"restore", copy});  // standard input is not a terminal
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
-  EXPECT_EQ(Differences(ReadFolder(copy), patched), Names{});
-}
-
 // A backup serves the disc it was taken from and no other, whichever way the
 // folder is named; one of files an earlier execute changed says so.
 TEST(ApplyRestore, ABackupServesItsOwnDiscOnly) {

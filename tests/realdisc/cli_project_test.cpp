@@ -1,6 +1,6 @@
 // reelwrite project: a saved edit applied elsewhere writes what applying it
 // directly writes, and the project describes itself as info describes a disc.
-// Folders under any host path, and the one disc a project may be written to.
+// The one disc a project may be written to, and only what an execute writes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -140,32 +140,6 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
       EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
       EXPECT_FALSE(b.Exists("ORIGINAL_IFO"));
     }
-  }
-}
-
-// A folder under a name code page 932 cannot spell, or deeper than Windows
-// paths go, is patched as the same disc anywhere else, and named as the user
-// names it.
-TEST(CliProject, FoldersUnderAnyHostPathArePatchedAsAnywhereElse) {
-  TempFolder plain('D');
-  const std::string reference = CopyOfDisc(plain, "sample");
-  ASSERT_EQ(Reelwrite({"apply", reference, "--preset", "playall-stop", "--yes"}).exit, 0);
-  for (const std::string& parents :
-       {std::string("Amélie"), std::string(140, 'l') + "/" + std::string(140, 'm')}) {
-    TempFolder folder('E');
-    std::filesystem::create_directories(folder.HostName(parents + "/VIDEO_TS"));
-    for (const auto& f : ReadFolder(AuthoredDisc("sample")))
-      folder.WriteFile(parents + "/VIDEO_TS/" + f.first, f.second);
-    const std::string disc = folder.HostName(parents);  // the disc's root folder
-    ProgramRun run = Reelwrite({"apply", disc, "--preset", "playall-stop", "--yes"});
-    ASSERT_EQ(run.exit, 0) << run.err;
-    EXPECT_NE(run.err.find(disc + "/ORIGINAL_IFO"), std::string::npos) << run.err;
-    EXPECT_EQ(Differences(ReadFolder(disc + "/VIDEO_TS"), ReadFolder(reference)), std::vector<std::string>{});
-    // The drive letter standing for such a folder means nothing to another run.
-    const std::string project = disc + "/edit.prj";
-    ASSERT_EQ(Reelwrite({"project", "save", disc, project}).exit, 0);
-    EXPECT_EQ(Reelwrite({"project", "apply", project, "--yes"}).exit, 2);
-    EXPECT_EQ(Reelwrite({"project", "apply", project, disc, "--yes"}).exit, 0);
   }
 }
 

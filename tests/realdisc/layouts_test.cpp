@@ -322,24 +322,9 @@ const struct Layout {
   // Play and its title menu back from the backup.
   {"sample", [](const std::string& c) { Reelwrite({"apply", c, "--random", "--yes"}); }, {"--preset", "3"}, "M 1 2 3 1 2"},
   {"menus2vts", [](const std::string& c) { Reelwrite({"apply", c, "--no-menu", "--yes"}); }, {"--preset", "3"}, "M 1 2 3 1 2"},
-  // Endless on a disc without menus: the dispatcher comes in a new table.
-  {"nomenu", kAsAuthored, {"--preset", "3"}, "1 2 3 1 2"},
-  {"menus2vts", kAsAuthored, {"--preset", "6"}, "M 1 S"},
-  {"nomenu", kAsAuthored, {"--preset", "7"}, "1 1 1"},
-  {"sample", kAsAuthored, {"--preset", "0"}, "M 1 2 3 M 1 2"},
-  // This title menu's pre-command sends every visit after the first to
-  // title 3 before a cell shows: title 3 playing again is the menu.
-  {"menus2vts", kAsAuthored, {"--preset", "0"}, "M 1 2 3 3 3"},
-  {"nomenu", kAsAuthored, {"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop"}, "1 3 2 S"},
-  {"menus2vts", kAsAuthored, {"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop"}, "M 1 3 2 S"},
-  // First Play went to a menu; in French, to one that starts title 2.
-  {"menus2vts", kAsAuthored, {"--preset", "3", "--no-menu"}, "1 2 3 1 2"},
-  {"langunits", kAsAuthored, {"--preset", "3", "--no-menu"}, "1 2 3 1 2", "fr"},
-  // langunits' menu language units differ: "en" has one program chain, "fr"
-  // three, so the dispatcher must have the same number in both. Before the
-  // first title the units go their own ways as authored; from there on the
-  // chosen jumps and menus hold in either language, and the title menu
-  // called at the end is the player's language's own.
+  // langunits' units differ: "en" has one program chain, "fr" three, so the
+  // dispatcher must have the same number in both; the title menu called at
+  // the end is the player's language's own.
   {"langunits", kAsAuthored, {"--preset", "3"}, "M 1 2 3 1 2", "en"},
   {"langunits", kAsAuthored, {"--preset", "3"}, "M 2 3 1 2 3", "fr"},
   {"langunits", kAsAuthored, {"--preset", "0"}, "M 1 2 3 M 1", "en"},
