@@ -11,8 +11,6 @@
 
 namespace {
 
-using Names = std::vector<std::string>;
-
 // A backup serves the disc it was taken from and no other, whichever way the
 // folder is named; one of files an earlier execute changed says so.
 TEST(ApplyRestore, ABackupServesItsOwnDiscOnly) {

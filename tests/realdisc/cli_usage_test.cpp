@@ -12,7 +12,6 @@
 namespace {
 
 using Args = std::vector<std::string>;
-using Names = std::vector<std::string>;
 
 TEST(CliUsage, TitlesTheDiscLacksUnconfirmedChangesAndARestoreWithoutABackupWriteNothing) {
   const struct {

@@ -23,7 +23,6 @@
 namespace {
 
 using testdisc::C;
-using Names = std::vector<std::string>;
 const testdisc::Cmd kLinkPgc3 = C("20 04 00 00 00 00 00 03");
 
 // An information file of a copy, edited in place; Save writes it and its
@@ -396,6 +395,7 @@ TEST_P(Layouts, AreRefusedUntouchedOrPatchedPlayedBurntAndRestored) {
   EXPECT_EQ(Differences(ReadFolder(copy), before), Names{}) << "restored";
 }
 
-INSTANTIATE_TEST_SUITE_P(Authored, Layouts, ::testing::ValuesIn(kLayouts));
+INSTANTIATE_TEST_SUITE_P(Authored, Layouts, ::testing::ValuesIn(kLayouts),
+                         [](const auto& info) { return info.param.disc + std::to_string(info.index); });
 
 }  // namespace
