@@ -66,7 +66,7 @@ TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
         "\nafter title 3 "}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
   }
-  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), std::vector<std::string>{});
+  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), Names{});
   EXPECT_FALSE(folder.Exists("ORIGINAL_IFO"));
 }
 

@@ -11,11 +11,9 @@
 
 namespace {
 
-using Args = std::vector<std::string>;
-
 TEST(CliUsage, TitlesTheDiscLacksUnconfirmedChangesAndARestoreWithoutABackupWriteNothing) {
   const struct {
-    Args args;  // the folder goes behind the command
+    Names args;  // the folder goes behind the command
     int exit;
     const char* said;
     bool backupBlocked = false;  // a file stands where the backup goes
@@ -35,7 +33,7 @@ TEST(CliUsage, TitlesTheDiscLacksUnconfirmedChangesAndARestoreWithoutABackupWrit
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, "sample");
     if (c.backupBlocked) folder.WriteFile("ORIGINAL_IFO", "in the way");
-    Args args = c.args;
+    Names args = c.args;
     args.insert(args.begin() + 1, copy);
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, c.exit);
