@@ -5,12 +5,13 @@
 // VmgImage past its size, poisoned: a table pointing outside its file is
 // reported although the read stays inside DiscState. Then execute writes the
 // folder: a refused execute changes nothing; a written disc holds each IFO's
-// bytes in its BUP, reads back, patches again alike, and restore brings back
-// the input's files.
+// bytes in its BUP and reads back, executing it again with the actions read
+// back changes nothing, and restore brings back the input's files.
 //
 // Input: a Header, then the information files back to back, VIDEO_TS.IFO
-// last, each as long as the header says (zeros where the input runs out). scripts/fuzz makes the
-// seeds from discs scripts/make_disc authors. FUZZ_TRACE=1 prints the messages.
+// last, each as long as the header says (zeros where the input runs out).
+// scripts/fuzz makes the seeds from discs scripts/make_disc authors.
+// FUZZ_TRACE=1 prints the messages shown.
 #include <sanitizer/asan_interface.h>
 #include <unistd.h>
 
