@@ -3,7 +3,8 @@
 // and the input chooses the actions. The disc as read is then looked at and
 // patched in memory with every byte of IfoStore that no image holds, and of
 // VmgImage past its size, poisoned: a table pointing outside its file is
-// reported although the read stays inside DiscState. Then execute writes the
+// reported although the read stays inside DiscState, and the title set patch
+// changes only sector fields and post commands. Then execute writes the
 // folder: a refused execute changes nothing; a written disc holds each IFO's
 // bytes in its BUP and reads back, executing it again with the actions read
 // back changes nothing, and restore brings back the input's files.
@@ -33,6 +34,7 @@
 #include "author/original_backup.h"
 #include "author/vmg_patch.h"
 #include "author/vts_patch.h"
+#include "author/written_parts.h"
 #include "disc/command_decoder.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
@@ -154,7 +156,25 @@ void LookAndPatch(const Header& h) {
   PoisonVmgImageFrom(std::max<int64_t>(StoredVmgRef().size, PatchedVmgSize()));
   if (!PatchVideoManager()) return;
   PoisonVmgImageFrom(Disc.VmgSize);
+  std::vector<std::pair<int, int64_t>> slots;  // title set, offset of each title's post command
+  for (int j = 0; j < Disc.TitleCount && j < kMaxTitles; ++j) {
+    TitleChain chain;
+    int64_t at;
+    if (WrittenPostSlot(VmgImageRef(), j, &chain, &at)) slots.emplace_back(chain.titleSet, at);
+  }
+  std::vector<Bytes> before;
+  for (int n = 0; n <= Disc.TitleSetCount; ++n)
+    before.emplace_back(VtsImage(n), VtsImage(n) + Disc.IfoSize[n]);
   PatchTitleSets();
+  for (int n = 1; n <= Disc.TitleSetCount; ++n) {
+    for (int64_t i = 0; i < Disc.IfoSize[n]; ++i) {
+      bool field = (i >= 0x0C && i < 0x10) || (i >= 0x1C && i < 0x20) || (i >= 0xC0 && i < 0xC8);
+      Require(VtsImage(n)[i] == before[n][i] || field ||
+                  std::any_of(slots.begin(), slots.end(),
+                              [&](auto& s) { return s.first == n && i >= s.second && i < s.second + 8; }),
+              "the title set patch changes only sector fields and post commands");
+    }
+  }
   PreviewDisc(VmgImageRef(), 0, &preview);
   static PendingFile files[2 + 2 * kMaxTitleSets];
   static char names[2 + 2 * kMaxTitleSets][16];
