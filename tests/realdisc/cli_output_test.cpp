@@ -79,31 +79,27 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
     std::vector<std::string> args;
     const char* warning;  // nullptr: none
   } cases[] = {
+      // clang-format off
       {"menus2vts", {"--preset", "3"}, nullptr},  // the free pair g3, g4
       {"menus2vts", {"--register", "1"}, "the disc's own commands use GPRM 1 and GPRM 2,"},
       {"menus2vts", {"--register", "0"}, "the disc's own commands use GPRM 1,"},
       {"menus2vts", {"--register", "15"}, nullptr},  // g15 and g0
-      {"nomenu",
-       {"--title", "1=command:30 02 00 00 00 02 00 00"},
+      {"nomenu", {"--title", "1=command:30 02 00 00 00 02 00 00"},
        "title 1 ends with JumpTT outside the video manager"},
-      {"sample",
-       {"--title", "2=command:30 08 00 00 01 87 00 00"},
+      {"sample", {"--title", "2=command:30 08 00 00 01 87 00 00"},
        "title 2 calls the chapter menu, which the disc does not have; playback stops there instead"},
-      {"sample",
-       {"--title", "1=command:30 08 00 00 01 47 00 00"},
+      {"sample", {"--title", "1=command:30 08 00 00 01 47 00 00"},
        "title 1 calls the chapter menu, which the disc does not have; players abort there"},
-      {"nomenu",
-       {"--preset", "4"},
+      {"nomenu", {"--preset", "4"},
        "title 1 calls the title menu, which the disc does not have; playback goes on to title 2 instead"},
-      {"sample",
-       {"--preset", "5"},
+      {"sample", {"--preset", "5"},
        "title 3 calls the root menu, which the disc does not have; playback stops"},
-      {"sample",
-       {"--title", "3=command:20 04 00 00 00 00 00 09"},  // the last title
+      {"sample", {"--title", "3=command:20 04 00 00 00 00 00 09"},  // the last title
        "after title 3, playback ends in a fault players abort on: LinkPGCN 9"},
       {kBuilt, {"--preset", "6"}, "title 1 goes on to program chain 3 of its title after its last chapter"},
       // Also where the new end calls a menu the disc lacks.
       {kBuilt, {"--title", "1=command:30 08 00 00 01 87 00 00"}, "title 1 goes on to program chain 3"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.disc) + " " + ::testing::PrintToString(c.args));
@@ -119,7 +115,7 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
     } else {
       copy = CopyOfDisc(folder, c.disc);
     }
-    std::vector<std::string> args = {"apply", copy, "--dry-run", "--json"};
+    Names args = {"apply", copy, "--dry-run", "--json"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, 0) << run.err;
