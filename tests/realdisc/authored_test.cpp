@@ -155,7 +155,10 @@ TEST_P(ApplyMatrix, FilesParseBackupsMatchActionsReadBackAndARepeatChangesNothin
         "\"title_count\": " + std::to_string(count) +
         ", \"title_set_count\": " + std::to_string(disc.titleSets) + ", \"menu_register\": " +
         std::to_string(setting.menuRegister >= 0 ? setting.menuRegister : disc.freeRegister) +
-        ", \"menu_pgc_number\": " + std::to_string(disc.dispatcher) + ",";
+        ", \"menu_pgc_number\": " + std::to_string(disc.dispatcher) + ", \"first_play\": \"" +
+        (setting.args.back() == "--no-menu"  ? "no_menu"
+         : setting.args.back() == "--random" ? "random"
+                                             : "disc");
     EXPECT_NE(info.out.find(head), std::string::npos) << head << " not in\n" << info.out;
     std::istringstream lines(listing.out);
     int listed = 0;

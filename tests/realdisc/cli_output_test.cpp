@@ -22,14 +22,14 @@ std::string WithoutBlanks(std::string text) {
 // so the dispatcher takes g3 and g4. Keys and their order are fixed; the
 // blanks between them are not.
 TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
-  TempFolder outer;  // a backslash in a Linux folder's name
-  outer.MakeDir("a\\b");
-  TempFolder folder('C', outer.HostName("a\\b").c_str());
+  TempFolder outer;  // a backslash and a control character in a Linux folder's name
+  outer.MakeDir("a\\b\x1f");
+  TempFolder folder('C', outer.HostName("a\\b\x1f").c_str());
   const std::string copy = CopyOfDisc(folder, "menus2vts");
   ProgramRun run = Reelwrite({"info", copy, "--json"});
   ASSERT_EQ(run.exit, 0) << run.err;
-  std::string escaped = copy;
-  escaped.insert(escaped.find('\\'), "\\");
+  std::string escaped;
+  for (char c : copy) escaped += c == '\\' ? "\\\\" : c == '\x1f' ? "\\u001f" : std::string(1, c);
   const std::string expected = R"({"folder": ")" + escaped + R"(", "title_count": 3, "title_set_count": 2,
     "menu_register": 3, "menu_pgc_number": 2, "first_play": "disc", "titles": [
     {"title": 1, "title_set": 1, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "command",

@@ -21,6 +21,7 @@ TEST(CliUsage, TitlesTheDiscLacksUnconfirmedChangesAndARestoreWithoutABackupWrit
       {{"apply", "--title", "4=stop", "--yes"}, 2, "the disc has 3 title(s)"},
       // A dispatcher jump to a title the disc lacks stops a player cold.
       {{"apply", "--title", "1=jump:4", "--yes"}, 2, "the disc has 3 title(s)"},
+      {{"apply", "--title", "1=command:30 02 00 00 00 02 00 00 00", "--yes"}, 2, "reelwrite --help"},
       // libdvdnav aborts on a call to a menu chain the disc lacks.
       {{"apply", "--title", "1=menu:vmgm:3", "--yes"}, 2, "has no menu program chain 3"},
       {{"apply", "--preset", "3"}, 1, "--yes"},  // standard input is not a terminal
