@@ -251,14 +251,16 @@ TEST(FolderDialog, ChoosesByItsListsAndTakesNothingWhenClosedOtherwise) {
   fs::create_directories(root / amelie);
   const std::string r = root.string(), disc = CopyOfDisc("sample");
   const std::string typed = "Z:\\TMP" + r.substr(6);  // the user's spelling of the case stays
+  wchar_t shortName[MAX_PATH] = {};                   // shown by its long name once taken
+  GetShortPathNameW(root.c_str(), shortName, MAX_PATH);
   const struct {
     std::string start;
     std::vector<std::wstring> entries;
     int button;  // 0: the title bar's close
     std::string edit;
   } cases[] = {
-      {typed, {L"A"}, IDCANCEL, typed},
-      {typed, {L"A"}, 0, typed},
+      {Utf8(shortName), {L"A"}, IDCANCEL, Utf8(shortName)},
+      {Utf8(shortName), {L"A"}, 0, Utf8(shortName)},
       {typed, {}, IDOK, typed + "\\"},
       {r, {L"A", L"..", amelie}, IDOK, r + "\\" + Utf8(amelie) + "\\"},
       {fs::path(disc).parent_path().string(), {L"VIDEO_TS"}, IDC_PATH_GET_INFO, disc + "\\"},
