@@ -330,6 +330,9 @@ const struct Layout {
   {"langunits", kAsAuthored, {"--preset", "0"}, "M 1 2 3 M 1", "en"},
   {"langunits", kAsAuthored, {"--preset", "0"}, "M 2 3 M 2", "fr"},
   {"langunits", kAsAuthored, {"--title", "2=stop"}, "M 2 S", "fr"},
+  // VIDEO_TS.IFO a few sectors short of 2 MiB: what apply writes reads back.
+  {"langunits", [](const std::string& c) { for (auto f : {"/VIDEO_TS.IFO", "/VIDEO_TS.BUP"}) std::filesystem::resize_file(c + f, 1020 * 2048); },
+   {"--preset", "1"}, "", "fr"},
 };
 // clang-format on
 
