@@ -124,24 +124,39 @@ class FaultInjection : public ::testing::Test {
   }
   const char* Done() const { return restore_ ? "元のIFOファイルを復元しました." : "正常終了しました."; }
 
+  // The drive against the disc before and after: the disc folder as either,
+  // the backup whole or absent.
+  struct Standing {
+    bool asBefore, asAfter, backupWholeOrAbsent;
+  };
+  Standing Stands(const Tree& got) const {
+    const Tree video = Under(got, kDisc), kept = Under(got, kBackup);
+    return {video == Under(before_, kDisc), video == Under(after_, kDisc),
+            kept.empty() || kept == Under(after_, kBackup) || kept == Under(before_, kBackup)};
+  }
+
   // With seam call `failAt` failing (-1: none), a folder in a temporary's
-  // way, or files limited to `sizeLimit` bytes: whether the outcome was mixed,
-  // saying why.
-  bool RunWithFault(int failAt, bool blocked = false, rlim_t sizeLimit = 0) {
+  // way, or files limited to `sizeLimit` bytes.
+  void RunWithFault(int failAt, bool blocked = false, rlim_t sizeLimit = 0) {
     Prepare();
     if (blocked) drive_.MakeDir("DISC/VIDEO_TS/VTS_02_0.BUP.rwtmp");  // not ours: stays
     const Tree start = drive_.Tree();
-    if (sizeLimit == 0) return ActAndCheck(failAt, start);
-    return !RunsWithFileSizeLimit(sizeLimit, [&] { return !ActAndCheck(-1, start); });
+    if (sizeLimit == 0) {
+      EXPECT_EQ(ActAndCheck(failAt, start), "");
+    } else {
+      EXPECT_TRUE(RunsWithFileSizeLimit(sizeLimit, [&] { return ActAndCheck(-1, start).empty(); }))
+          << "files limited to " << sizeLimit << " bytes";
+    }
   }
 
-  bool ActAndCheck(int failAt, const Tree& start) {
+  // Runs the operation; what was wrong with its outcome, or "".
+  std::string ActAndCheck(int failAt, const Tree& start) {
     MessageRecorder messages;
     const bool succeeded = Act(failAt);
     Tree got = drive_.Tree();
     // A failed removal leaves just what it failed to remove, which the next
     // run clears (a temporary is written anew, a half-made backup folder is
-    // removed first).
+    // removed first); what was there before and is no disc's stays.
     const std::string& failed = seam.failedPath;
     for (auto it = got.begin(); it != got.end();) {
       std::string name = it->first;
@@ -153,25 +168,25 @@ class FaultInjection : public ::testing::Test {
                            start.at(it->first) == it->second;
       it = left || notOurs ? got.erase(it) : std::next(it);
     }
-    const Tree video = Under(got, kDisc), kept = Under(got, kBackup);
-    const bool asBefore = video == Under(before_, kDisc), asAfter = video == Under(after_, kDisc);
-    const bool backupWholeOrAbsent =
-        kept.empty() || kept == Under(after_, kBackup) || kept == Under(before_, kBackup);
-    const bool nothingElse = video.size() + kept.size() + 1 == got.size();  // + DISC/
+    const Standing s = Stands(got);
+    const bool backedUp = !Under(got, kBackup).empty();
+    const bool nothingElse =
+        Under(got, kDisc).size() + Under(got, kBackup).size() + 1 == got.size();  // + DISC/
     bool told = false;
     for (const RecordedMessage& m : messages.messages()) told = told || m.style == 48;
     // A failed close may have lost a file's last bytes: only a run that went
     // on without its backup (the files that failed) may end well.
-    const bool honest =
-        asAfter ? succeeded && Told(messages, Done()) && !(seam.failedCall == "close" && !kept.empty())
-                : !succeeded && told && !Told(messages, Done());
-    const bool mixed = !(asBefore || asAfter) || !backupWholeOrAbsent || !nothingElse || !honest;
-    if (mixed)
-      ADD_FAILURE() << (restore_ ? "restore" : "execute") << ": fault at call " << failAt << " ("
-                    << seam.failedCall << " " << failed << "): as before " << asBefore << ", as after "
-                    << asAfter << ", backup whole or absent " << backupWholeOrAbsent << ", nothing else "
-                    << nothingElse << ", honest " << honest;
-    return mixed;
+    const bool honest = s.asAfter
+                            ? succeeded && Told(messages, Done()) && !(seam.failedCall == "close" && backedUp)
+                            : !succeeded && told && !Told(messages, Done());
+    if ((s.asBefore || s.asAfter) && s.backupWholeOrAbsent && nothingElse && honest) return "";
+    char why[512];
+    std::snprintf(
+        why, sizeof why,
+        "%s, fault at call %d (%s %s): as before %d, as after %d, backup %d, nothing else %d, honest %d",
+        Done(), failAt, seam.failedCall.c_str(), failed.c_str(), s.asBefore, s.asAfter, s.backupWholeOrAbsent,
+        nothingElse, honest);
+    return why;
   }
 
   void EveryFaultPoint() {
@@ -186,41 +201,17 @@ class FaultInjection : public ::testing::Test {
     // The disc fills up: with 5,000 bytes a 6,144-byte file is written whole
     // into the buffer and only the flush fails; 9,000 bytes let the video
     // manager's files through and stop the title sets'.
-    int mixed = RunWithFault(-1, true) + RunWithFault(-1, false, 5000) + RunWithFault(-1, false, 9000);
-    for (int k = 0; k < points; ++k) mixed += RunWithFault(k);
-    std::printf("%s: %d fault points, %d mixed folders\n", restore_ ? "restore" : "execute", points + 3,
-                mixed);
-    EXPECT_EQ(mixed, 0);
-  }
-
-  // After a kill at call `at`, the next command: get info (every other
-  // point) or the operation again. Whether it left a mixed folder, saying why.
-  bool NextCommandMends(bool info, int at) {
-    const Tree killed = Under(drive_.Tree(), kDisc);
-    MessageRecorder messages;
-    const bool succeeded = info ? GetInfo(kFolder, 0, 0) == FolderRead : Act();
-    const Tree got = drive_.Tree(), video = Under(got, kDisc), kept = Under(got, kBackup);
-    const bool asBefore = video == Under(before_, kDisc), asAfter = video == Under(after_, kDisc);
-    const bool completed = Told(messages, "前回中断された書き込みを最後まで行いました.");
-    const bool undone = Told(messages, "前回中断された書き込みを取り消しました.") ||
-                        Told(messages, "前回中断された書き込みの一時ファイルを削除しました.");
-    // What changed was said, and truly: finished means the new disc, undone the old.
-    const bool mended =
-        info ? succeeded && (asBefore || asAfter) &&
-                   (kept.empty() || kept == Under(after_, kBackup) || kept == Under(before_, kBackup)) &&
-                   (killed != video) == (completed || undone) && (!completed || asAfter) &&
-                   (!undone || asBefore)
-             : succeeded && got == after_ && Told(messages, Done());
-    if (!mended)
-      ADD_FAILURE() << (restore_ ? "restore" : "execute") << ": killed at call " << at << ", then "
-                    << (info ? "get info" : "again") << ": as before " << asBefore << ", as after " << asAfter
-                    << ", completed " << completed << ", undone " << undone;
-    return !mended;
+    RunWithFault(-1, true);
+    RunWithFault(-1, false, 5000);
+    RunWithFault(-1, false, 9000);
+    for (int k = 0; k < points; ++k) RunWithFault(k);
   }
 
   // Kills the operation at every seam call in turn that finds the drive in a
   // state no kill has left yet (a write still in the buffer leaves none, and
-  // an earlier operation may have left it); prints the figures.
+  // an earlier operation may have left it). No disc file is ever missing;
+  // the next command, get info (every other point) or the operation again,
+  // mends the folder.
   void EveryKillPoint(const char* unreplaceable = nullptr) {
     Prepare();
     before_ = drive_.Tree();
@@ -230,33 +221,36 @@ class FaultInjection : public ::testing::Test {
     Prepare();
     Act(-1, true, unreplaceable);
     const std::vector<std::size_t> states = seam.states;
-    int points = 0, mixed = 0, missing = 0;
-    for (int at = 0; at < int(states.size()); ++at) {
+    for (int at = 0, point = 0; at < int(states.size()); ++at) {
       if (!killed_.insert(states[at]).second) continue;
       Prepare();
       // The quarantine of freed memory the sanitizer keeps would be copied into every child.
       if (__sanitizer_purge_allocator) __sanitizer_purge_allocator();
       const pid_t child = fork();
-      if (child == 0) {
-        MessageRecorder silent;
-        Act(at, true, unreplaceable);
-        _exit(0);
-      }
+      if (child == 0) _exit(Act(at, true, unreplaceable));
       int status = 0;
       ASSERT_TRUE(waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
           << "call " << at;
-      const Tree killed = drive_.Tree();
+      const Tree killed = Under(drive_.Tree(), kDisc);
       for (const auto& [name, bytes] : Under(before_, kDisc))
-        if (!killed.count(name)) {
-          ADD_FAILURE() << "killed at call " << at << ", " << name << " is missing";
-          ++missing;
-          break;
-        }
-      mixed += NextCommandMends(points++ % 2 == 1, at);
+        EXPECT_TRUE(killed.count(name)) << at << ": " << name;
+      const bool info = point++ % 2 == 1;
+      MessageRecorder messages;
+      const bool succeeded = info ? GetInfo(kFolder, 0, 0) == FolderRead : Act();
+      const Tree got = drive_.Tree();
+      const Standing s = Stands(got);
+      const bool completed = Told(messages, "前回中断された書き込みを最後まで行いました.");
+      const bool undone = Told(messages, "前回中断された書き込みを取り消しました.") ||
+                          Told(messages, "前回中断された書き込みの一時ファイルを削除しました.");
+      // What changed was said, and truly: finished means the new disc, undone the old.
+      EXPECT_TRUE(info ? succeeded && (s.asBefore || s.asAfter) && s.backupWholeOrAbsent &&
+                             (killed != Under(got, kDisc)) == (completed || undone) &&
+                             (!completed || s.asAfter) && (!undone || s.asBefore)
+                       : succeeded && got == after_ && Told(messages, Done()))
+          << Done() << ", killed at call " << at << ", then " << (info ? "get info" : "again")
+          << ": as before " << s.asBefore << ", as after " << s.asAfter << ", completed " << completed
+          << ", undone " << undone;
     }
-    std::printf("%s: %d kill points, %d mixed folders, %d missing files\n", restore_ ? "restore" : "execute",
-                points, mixed, missing);
-    EXPECT_EQ(mixed + missing, 0);
   }
 
   bool restore_ = false;
