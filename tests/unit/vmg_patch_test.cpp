@@ -40,48 +40,38 @@ BuiltDisc Prepare(int n, int pgcs, int units = 1, std::function<void(DiscSpec&)>
   return b;
 }
 
+// The menu table grown, placed behind the title table where there was none,
+// and over two sectors kept: what follows moves, the sector fields are
+// recomputed.
 TEST(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
   const struct {
     int menuPgcs;  // 0: the disc has no menu table
     std::array<int32_t, 5> following;
-    uint64_t vobBytes;
-    int vobSectors, tableSector, growth;
-  } cases[] = {
-      {1, {kAutoPlaced, kAutoPlaced, 0, 0, 0}, 10 * kSectorSize + 5, 10, 2, 0},  // kept size
-      {7, {kAutoPlaced, kAutoPlaced, 0, kAutoPlaced, kAutoPlaced}, 0, 0, 2, 1},  // grown
-      {0, {0x20, kAutoPlaced, 0, 0, 0}, 1000, 0, 0x20, 1},                       // inserted before a table
-      {0, {0, 0, 0, 0, 0}, 0, 0, 2, 1},                                          // inserted behind TT_SRPT
-      {9, {0, 0, 0, 0, 0}, 0, 0, 2, 0},  // two sectors replaced, nothing following
-  };
+    int growth;
+  } cases[] = {{7, {kAutoPlaced, kAutoPlaced, 0, kAutoPlaced, kAutoPlaced}, 1}, {0, {}, 1}, {9, {}, 0}};
   const char* names[5] = {"PTL_MAIT", "VTS_ATRT", "TXTDT_MGI", "VMGM_C_ADT", "VMGM_VOBU_ADMAP"};
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.menuPgcs << " chains, table at " << c.tableSector);
-    BuiltDisc b = Prepare(3, c.menuPgcs, 1, [&c](DiscSpec& d) {
-      d.vmg.following = c.following;
-      d.vmg.menuVobBytes = c.vobBytes;
-    });
+    SCOPED_TRACE(c.menuPgcs);
+    BuiltDisc b = Prepare(3, c.menuPgcs, 1, [&c](DiscSpec& d) { d.vmg.following = c.following; });
     const uint8_t* old = b.vmg.bytes.data();
     // Stale values that only a recomputation puts right.
     const std::size_t entry = b.vmg.At("title 3") + 8;
-    for (std::size_t field : {std::size_t(kVmgLastSector), std::size_t(kVmgIfoLastSector),
-                              std::size_t(kVmgMenuVobsSector), entry})
+    for (std::size_t field : {std::size_t(kVmgLastSector), std::size_t(kVmgIfoLastSector), entry})
       WriteBe32(Disc.IfoStore + field, 7);
-    const int size = Disc.VmgSize + c.growth * kSectorSize;
+    const int size = Disc.VmgSize + c.growth * kSectorSize, ifo = size / kSectorSize;
     EXPECT_EQ(PatchedVmgSize(), size);
     ASSERT_TRUE(PatchVideoManager());
     EXPECT_EQ(Disc.VmgSize, size);
-    EXPECT_EQ(Field(kVmgMenuPgciUtSector), c.tableSector);
-    EXPECT_EQ(At(Disc.VmgImage + c.tableSector * kSectorSize, 16), At(Disc.MenuTableImage, 16));
+    EXPECT_EQ(Field(kVmgMenuPgciUtSector), 2);
+    EXPECT_EQ(At(Disc.VmgImage + 2 * kSectorSize, 16), At(Disc.MenuTableImage, 16));
     for (int i = 0; i < 5; ++i) {
       const int32_t before = ReadBe32(old + kVmgFollowingTables[i]);
       EXPECT_EQ(Field(kVmgFollowingTables[i]), before > 0 ? before + c.growth : 0) << names[i];
       const std::size_t at = before > 0 ? b.vmg.At(names[i]) : 0, n = before > 0 ? kSectorSize : 0;
       EXPECT_EQ(At(Disc.VmgImage + at + c.growth * kSectorSize, n), At(old + at, n)) << names[i];
     }
-    const int ifo = size / kSectorSize;
-    EXPECT_EQ(Field(kVmgLastSector), c.vobSectors + 2 * ifo - 1);
+    EXPECT_EQ(Field(kVmgLastSector), 2 * ifo - 1);
     EXPECT_EQ(Field(kVmgIfoLastSector), ifo - 1);
-    EXPECT_EQ(Field(kVmgMenuVobsSector), c.vobSectors > 0 ? ifo : 0);
     EXPECT_EQ(Field(int(entry)), ReadBe32(old + entry) + 2 * c.growth);  // the IFO and its backup each grew
   }
 }
@@ -163,10 +153,6 @@ TEST(VmgPatch, RefusesWithoutChangingAnything) {
       {[] {  // a following table before the menu table
          WriteBe32(Disc.IfoStore + kVmgFollowingTables[1],
                    ReadBe32(Disc.IfoStore + kVmgMenuPgciUtSector) - 1);
-       },
-       16, false},
-      {[] {  // the title table behind the menu table: its entries would be written into the moved bytes
-         WriteBe32(Disc.IfoStore + kVmgTtSrptSector, ReadBe32(Disc.IfoStore + kVmgFollowingTables[1]));
        },
        16, false},
       {[] {  // a dispatcher with fewer pre-commands than 2 x titles
