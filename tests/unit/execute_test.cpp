@@ -46,29 +46,6 @@ bool ReadOnly(const std::string& name) {
   return attributes & platform::kReadOnly;
 }
 
-// Read-only is cleared on every IFO and BUP file, also one beyond the title
-// sets, and on nothing else; a second execute keeps the first originals.
-TEST(Execute, WritesEveryIfoAndItsBupAndKeepsTheFirstOriginals) {
-  LoadedDisc disc;
-  disc.drive.WriteFile("VIDEO_TS/NOTES.TXT", std::string(2048, 0));
-  disc.drive.WriteFile("VIDEO_TS/VTS_09_0.ifo", std::string(2048, 0));
-  for (const char* name : {"VIDEO_TS.BUP", "NOTES.TXT", "VTS_09_0.ifo"})
-    ASSERT_TRUE(platform::SetAttributes(("C:\\VIDEO_TS\\" + std::string(name)).c_str(), platform::kReadOnly));
-  auto before = disc.drive.Tree();
-  MessageRecorder messages;
-  ASSERT_EQ(Execute("C:\\VIDEO_TS\\"), ExecuteSucceeded);
-  ASSERT_EQ(Execute("C:\\VIDEO_TS"), ExecuteSucceeded);
-  EXPECT_EQ(messages.Texts(), (Texts{kConfirm, kDone, kConfirm, kDone}));
-  auto after = disc.drive.Tree();
-  for (std::string base : {"VIDEO_TS/VIDEO_TS", "VIDEO_TS/VTS_01_0", "VIDEO_TS/VTS_02_0"}) {
-    EXPECT_EQ(after[base + ".BUP"], after[base + ".IFO"]) << base;
-    EXPECT_EQ(after["ORIGINAL_IFO" + base.substr(8) + ".IFO"], before[base + ".IFO"]) << base;
-  }
-  EXPECT_FALSE(ReadOnly("VIDEO_TS.BUP"));
-  EXPECT_TRUE(ReadOnly("NOTES.TXT"));
-  EXPECT_FALSE(ReadOnly("VTS_09_0.ifo"));
-}
-
 // The questions come in a fixed order; a disc in a drive's root has no
 // sibling folder for the backup, so the user decides. What players would hit
 // is warned of before the first question, or refused. After No or a refusal
@@ -106,6 +83,11 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   } cases[] = {
       {"C:\\VIDEO_TS", [] { Disc.NoMenu = Disc.RandomPlay = 1; }, {6, 7}, {kConfirm, noMenu}},
       {"C:\\VIDEO_TS", [] { Disc.RandomPlay = 1; }, {}, {kConfirm, random, kDone}},
+      // Title sets of the same layout share no chain: their first titles may end apart.
+      {"C:\\VIDEO_TS",
+       [] { Disc.ActionKind[2] = JumpTitle, Disc.ActionTarget[2] = 0; },
+       {},
+       {kConfirm, kDone}},
       {"D:\\", nullptr, {}, {kConfirm, noBackup, kDone}},
       {"D:\\", nullptr, {6, 7}, {kConfirm, noBackup}},
       {"C:\\VIDEO_TS", jumpTT, {}, {warned, kConfirm, kDone}},

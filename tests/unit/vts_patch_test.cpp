@@ -62,15 +62,19 @@ TEST(VtsPatch, OnlyTheFirstPostCommandAndTheSectorFieldsChange) {
   d.titleSets[0].menuVobBytes = 5 * kSectorSize + 100;
   d.titleSets[0].titleVobBytes = {100 * kSectorSize, 50 * kSectorSize + 7};
   BuiltDisc disc = Load(d);
+  for (int j = 3; j < 6; ++j) Disc.ActionKind[j] = Repeat;  // each its own title of set 2
   PatchTitleSets();
 
   const std::array<int32_t, 4> fields[2] = {{164, 4, 5, 10}, {9, 4, 0, 5}};  // 5-sector IFOs
   for (int v = 0; v < 2; ++v) {
     Bytes expected = disc.vts[std::size_t(v)].bytes;
     for (int i = 0; i < 4; ++i) WriteBe32(expected.data() + kSectorFields[i], fields[v][std::size_t(i)]);
-    for (int k = 1; k <= (v ? 3 : 1); ++k)
-      std::copy(kExit.begin(), kExit.end(),
+    for (int k = 1; k <= (v ? 3 : 1); ++k) {
+      const Bytes end =
+          v ? Bytes{0x30, 0x05, 0, 0x01, 0, uint8_t(k), 0, 0} : kExit;  // repeat: title k of the set
+      std::copy(end.begin(), end.end(),
                 expected.begin() + long(disc.vts[std::size_t(v)].At("pgc " + std::to_string(k) + " post")));
+    }
     EXPECT_EQ(Image(v + 1), expected) << "title set " << v + 1;
   }
 }
@@ -100,62 +104,6 @@ TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneEndEachTheirO
     }
     EXPECT_EQ(slots[1] == slots[2], kinds[1] == kinds[2]);
     EXPECT_EQ(FirstPost(1, 1)[5], 0x01);  // title 2's first chain goes on to its second as it was
-  }
-}
-
-// Chains without a post command get one, up to the 128 commands a chain may
-// hold; what the chains play and their pre-commands come through as they were.
-TEST(VtsPatch, ChainsWithoutAPostCommandGetOneUpToTheLimitOfCommands) {
-  for (int pre : {127, 128}) {
-    SCOPED_TRACE(pre);
-    DiscSpec layout = SimpleDisc(2, 3);
-    layout.titleSets[0].titlePgcs[1].pre.assign(std::size_t(pre), C("00 00 00 00 00 00 00 01"));
-    layout.titleSets[0].titlePgcs[1].post.clear();
-    layout.titleSets[0].titlePgcs[2].noCommandTable = true;
-    Load(layout);
-    MessageRecorder messages;
-    ASSERT_EQ(CheckFixedEnds(), pre < 128);
-    if (pre == 128) continue;
-    ASSERT_TRUE(CheckCommandTableGrowth());
-    GrowCommandTables();
-    PatchTitleSets();
-    for (int v = 1; v <= 2; ++v)
-      for (int k = 1; k <= 3; ++k) EXPECT_EQ(FirstPost(v, k), kExit) << v << " " << k;
-    ImageRef vts = VtsImageRef(1);
-    CommandTable table;
-    ASSERT_TRUE(ReadCommandTable(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), 2), &table));
-    EXPECT_EQ(table.pre, 127);
-  }
-}
-
-// Title 2 is chain 1 alone, which title 1 plays on through to chain 2: title
-// 2's end goes in front of chain 1's post commands behind a test of its
-// number, and the chain's own Goto follows its line; two such guards must
-// stay within the 128 commands.
-TEST(VtsPatch, AnEndAnotherTitlePlaysOnThroughIsGuardedByTheTitleNumber) {
-  DiscSpec layout = SimpleDisc(1, 2);
-  layout.titleSets[0].chapters = {{1, 2}, {1}};
-  layout.titleSets[0].titlePgcs[0].post = {C("00 01 00 00 00 00 00 02"), C("20 04 00 00 00 00 00 02")};
-  Load(layout);
-  Disc.ActionKind[0] = Unchanged;
-  MessageRecorder messages;
-  ASSERT_TRUE(CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth());
-  GrowCommandTables();
-  PatchTitleSets();
-  ImageRef vts = VtsImageRef(1);
-  int64_t post = FirstPostCommand(vts, PgcOffset(vts, TableOffset(vts, kVtsPgcitSector), 1));
-  ASSERT_GE(post, 0);
-  EXPECT_EQ(Bytes(vts.data + post, vts.data + post + 32),
-            Hex("00 B1 00 84 00 02 00 03  30 01 00 00 00 00 00 00"     // if (SPRM 4 != 2) Goto 3; Exit
-                "00 01 00 00 00 00 00 04  20 04 00 00 00 00 00 02"));  // Goto 4, as Goto 2 was; LinkPGCN 2
-  for (int pre : {123, 124}) {
-    DiscSpec shared = SimpleDisc(1, 3);
-    shared.titleSets[0].chapters = {{3}, {1, 2}, {2}};
-    shared.titleSets[0].titlePgcs[1].pre.assign(std::size_t(pre), C("00 00 00 00 00 00 00 01"));
-    Load(shared);
-    Disc.ActionKind[0] = Unchanged;
-    Disc.ActionKind[2] = Repeat;
-    EXPECT_EQ(CheckCommandTableGrowth(), pre + 1 + 4 <= 128) << pre;
   }
 }
 
