@@ -149,14 +149,18 @@ TEST_F(DiscCheck, AcceptsTitlesWithoutProgramChainsAndEdgeSizes) {
 }
 
 TEST_F(DiscCheck, RefusesAMenuTableThatWouldOutgrowItsBuffer) {
-  // Every chain is 252 bytes with its search pointer; the prepared table may
-  // pad each unit with as many again, and add a dispatcher.
-  for (int pgcs : {4000, 4200}) {
-    DiscSpec d = SimpleDisc(1, 1);
-    d.vmg.menus = {{"en"}};
-    d.vmg.menus[0].pgcs.resize(pgcs);
-    bool fits = pgcs == 4000;
-    EXPECT_EQ(Read(BuildDisc(d), fits ? FolderRead : FilesRejected),
-              fits ? "" : "VIDEO_TS.IFOが異常です（メニュー情報が大きすぎます）.");
+  // Every chain is 252 bytes with its search pointer; the prepared table
+  // pads the one-chain unit with a filler for each chain the other has. One
+  // unit alone gains only its dispatcher, so it fits at any of these sizes.
+  for (int pgcs : {4000, 4100}) {
+    for (bool padded : {true, false}) {
+      DiscSpec d = SimpleDisc(1, 1);
+      d.vmg.menus = {{"en"}};
+      d.vmg.menus[0].pgcs.resize(pgcs);
+      if (padded) d.vmg.menus.push_back({"fr", 0x80, {Pgc{}}});
+      bool fits = pgcs == 4000 || !padded;
+      EXPECT_EQ(Read(BuildDisc(d), fits ? FolderRead : FilesRejected),
+                fits ? "" : "VIDEO_TS.IFOが異常です（メニュー情報が大きすぎます）.");
+    }
   }
 }
