@@ -76,35 +76,25 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
            "はこのディスクにありません（タイトル数 4）.";
   };
   const struct {
-    std::string text;
     std::function<void()> change;
     std::deque<int> answers;
     Texts said;  // the start of each message
+    std::string text = "C:\\VIDEO_TS";
   } cases[] = {
-      {"C:\\VIDEO_TS", [] { Disc.NoMenu = Disc.RandomPlay = 1; }, {6, 7}, {kConfirm, noMenu}},
-      {"C:\\VIDEO_TS", [] { Disc.RandomPlay = 1; }, {}, {kConfirm, random, kDone}},
+      {[] { Disc.NoMenu = Disc.RandomPlay = 1; }, {6, 7}, {kConfirm, noMenu}},
+      {[] { Disc.RandomPlay = 1; }, {}, {kConfirm, random, kDone}},
       // Title sets of the same layout share no chain: their first titles may end apart.
-      {"C:\\VIDEO_TS",
-       [] { Disc.ActionKind[2] = JumpTitle, Disc.ActionTarget[2] = 0; },
-       {},
-       {kConfirm, kDone}},
-      {"D:\\", nullptr, {}, {kConfirm, noBackup, kDone}},
-      {"D:\\", nullptr, {6, 7}, {kConfirm, noBackup}},
-      {"C:\\VIDEO_TS", jumpTT, {}, {warned, kConfirm, kDone}},
-      {"C:\\VIDEO_TS", jumpTT, {7}, {warned}},
-      {"C:\\VIDEO_TS",
-       [] { Disc.ActionKind[1] = JumpTitle, Disc.ActionTarget[1] = -1; },
-       {},
-       {noSuchTitle("02", "00")}},
+      {[] { Disc.ActionKind[2] = JumpTitle, Disc.ActionTarget[2] = 0; }, {}, {kConfirm, kDone}},
+      {nullptr, {}, {kConfirm, noBackup, kDone}, "D:\\"},
+      {nullptr, {6, 7}, {kConfirm, noBackup}, "D:\\"},
+      {jumpTT, {}, {warned, kConfirm, kDone}},
+      {jumpTT, {7}, {warned}},
+      {[] { Disc.ActionKind[1] = JumpTitle, Disc.ActionTarget[1] = -1; }, {}, {noSuchTitle("02", "00")}},
       // Title 4 stops, but random play jumps to its target, one past the last, all the same.
-      {"C:\\VIDEO_TS", [] { Disc.RandomPlay = 1, Disc.ActionTarget[3] = 4; }, {}, {noSuchTitle("04", "05")}},
-      {"C:\\VIDEO_TS",
-       missingMenu,
-       {},
-       {"タイトル01の終了時に呼ぶメニューでは, プレーヤーが再生を中断します（" + menuFault}},
+      {[] { Disc.RandomPlay = 1, Disc.ActionTarget[3] = 4; }, {}, {noSuchTitle("04", "05")}},
+      {missingMenu, {}, {"タイトル01の終了時に呼ぶメニューでは, プレーヤーが再生を中断します（" + menuFault}},
       // The same menu call as the disc's own end is only warned of.
-      {"C:\\VIDEO_TS",
-       [missingMenu] {
+      {[missingMenu] {
          missingMenu();
          TitleChain chain;
          ASSERT_TRUE(FindTitleChain(StoredVmgRef(), 0, &chain));
@@ -114,19 +104,18 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
        {},
        {warning(menuFault, "after title 1, playback ends in a fault players abort on: " + menuFault),
         kConfirm, kDone}},
-      {"C:\\VIDEO_TS", [] { Busy = 1; }, {}, {}},
-      {"C:\\VIDEO_TS", [] { Disc.TitleCount = 0; }, {}, {"情報取得が正常に行われていません."}},
+      {[] { Busy = 1; }, {}, {}},
+      {[] { Disc.TitleCount = 0; }, {}, {"情報取得が正常に行われていません."}},
       // A menu table in memory that no longer holds together, as a damaged project could leave it.
-      {"C:\\VIDEO_TS",
-       [] { std::memset(Disc.MenuTableImage + 4, 0x7F, 4); },
+      {[] { std::memset(Disc.MenuTableImage + 4, 0x7F, 4); },
        {},
        {kConfirm, "VIDEO_TS.IFOまたはメニューテーブルの構造が異常"}},
-      {"C:VIDEO_TS", nullptr, {}, {kConfirm, fullPath}},
-      {std::string(258, 'A'), nullptr, {}, {kConfirm, fullPath}},  // the longest text the edit box holds
-      {"C:\\NOPE", nullptr, {}, {kConfirm, missing}},
-      {"C:\\VIDEO_TS\\VIDEO_TS.IFO", nullptr, {}, {kConfirm, missing}},
-      {"C:\\" + std::string(256, 'A'), nullptr, {}, {kConfirm, tooLong}},
-      {"C:\\" + longName, nullptr, {}, {kConfirm, tooLong}},
+      {nullptr, {}, {kConfirm, fullPath}, "C:VIDEO_TS"},
+      {nullptr, {}, {kConfirm, fullPath}, std::string(258, 'A')},  // the longest text the edit box holds
+      {nullptr, {}, {kConfirm, missing}, "C:\\NOPE"},
+      {nullptr, {}, {kConfirm, missing}, "C:\\VIDEO_TS\\VIDEO_TS.IFO"},
+      {nullptr, {}, {kConfirm, tooLong}, "C:\\" + std::string(256, 'A')},
+      {nullptr, {}, {kConfirm, tooLong}, "C:\\" + longName},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.text << ", " << c.said.size() << " said");
