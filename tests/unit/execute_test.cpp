@@ -83,8 +83,6 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   } cases[] = {
       {[] { Disc.NoMenu = Disc.RandomPlay = 1; }, {6, 7}, {kConfirm, noMenu}},
       {[] { Disc.RandomPlay = 1; }, {}, {kConfirm, random, kDone}},
-      // Title sets of the same layout share no chain: their first titles may end apart.
-      {[] { Disc.ActionKind[2] = JumpTitle, Disc.ActionTarget[2] = 0; }, {}, {kConfirm, kDone}},
       {nullptr, {}, {kConfirm, noBackup, kDone}, "D:\\"},
       {nullptr, {6, 7}, {kConfirm, noBackup}, "D:\\"},
       {jumpTT, {}, {warned, kConfirm, kDone}},

@@ -107,4 +107,16 @@ TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneEndEachTheirO
   }
 }
 
+// Title sets of one layout share no chain: each first title ends its own
+// way, behind no test of its number.
+TEST(VtsPatch, TitleSetsOfOneLayoutShareNoChain) {
+  Load(SimpleDisc(2, 1));
+  Disc.ActionKind[1] = Repeat;
+  ASSERT_TRUE(CheckCommandTableGrowth());
+  GrowCommandTables();
+  PatchTitleSets();
+  EXPECT_EQ(FirstPost(1, 1), kExit);
+  EXPECT_EQ(FirstPost(2, 1), (Bytes{0x30, 0x05, 0, 0x01, 0, 0x01, 0, 0}));
+}
+
 }  // namespace
