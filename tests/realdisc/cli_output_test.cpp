@@ -99,6 +99,9 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
       {kBuilt, {"--preset", "6"}, "title 1 goes on to program chain 3 of its title after its last chapter"},
       // Also where the new end calls a menu the disc lacks.
       {kBuilt, {"--title", "1=command:30 08 00 00 01 87 00 00"}, "title 1 goes on to program chain 3"},
+      {kBuilt, {"--register", "15"}, "the disc's own commands use GPRM 0,"},  // the pair wraps
+      {"nomenu", {"--title", "1=command:30 06 00 00 00 42 00 00"},  // JumpSS
+       "title 1 calls the title menu, which the disc does not have; players abort there"},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -106,9 +109,14 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
     TempFolder folder;
     std::string copy;
     if (c.disc == kBuilt) {
+      // Title 1 goes on to chain 3, which starts no title of its own set but
+      // does in set 2; the disc's own commands use g0.
       testdisc::DiscSpec d = testdisc::SimpleDisc(1, 2);
+      d.titleSets[0].titlePgcs[0].pre = {testdisc::C("71 00 00 00 00 05 00 00")};
       d.titleSets[0].titlePgcs[0].post = {testdisc::C("20 04 00 00 00 00 00 03")};  // LinkPGCN 3
       d.titleSets[0].titlePgcs.push_back(testdisc::Pgc{});
+      d.titleSets.push_back(testdisc::SimpleDisc(1, 3).titleSets[0]);
+      for (int t = 1; t <= 3; ++t) d.vmg.titles.push_back(testdisc::Title{2, t, 1, 1});
       folder.MakeDir("VIDEO_TS");
       copy = folder.HostName("VIDEO_TS");
       testdisc::WriteDisc(copy, d);
