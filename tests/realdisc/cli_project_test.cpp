@@ -81,6 +81,7 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
     const char* said;                // null: written as a direct apply writes
     const char* disc = "langunits";  // the folder it is applied to
     const char* added = nullptr;     // a file added to that folder since
+    bool backedUp = false;           // the folder applied to once before, beside its backup
   } cases[] = {
       {"none, into another disc", [](std::string&) {}, "情報取得したディスクと異なります", "postcmds"},
       {"none, into the disc with a VOB part added", [](std::string&) {}, "情報取得したディスクと異なります",
@@ -94,6 +95,8 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
        "VTS_01_0.IFO"},
       {"a byte of VIDEO_TS.IFO execute never writes", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; },
        "VIDEO_TS.IFO"},
+      {"the same, the folder backed up", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; }, "VIDEO_TS.IFO",
+       "langunits", nullptr, true},
       {"the prepared menu table's language", [](std::string& p) { p[2104140 + 8] ^= 1; }, "メニューテーブル"},
       {"a cell address past the stored VOB sizes",
        [](std::string& p) { At(p, 1, TableOffset(StoredImage(p, 1), kVtsCellAddresses) + 16)[1] ^= 0x10; },
@@ -113,6 +116,9 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
     TempFolder b('E');
     const std::string later = CopyOfDisc(b, c.disc);
     if (c.added) b.WriteFile(std::string("VIDEO_TS/") + c.added, "");
+    if (c.backedUp) {
+      ASSERT_EQ(Reelwrite({"apply", later, "--preset", "2", "--yes"}).exit, 0);
+    }
     std::string project = good;
     c.change(project);
     b.WriteFile("edit.prj", project);
@@ -127,7 +133,7 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
     EXPECT_EQ(Differences(ReadFolder(later), c.said ? before : patched), Names{});
     if (c.said) {
       EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
-      EXPECT_FALSE(b.Exists("ORIGINAL_IFO"));
+      EXPECT_EQ(b.Exists("ORIGINAL_IFO"), c.backedUp);
     }
   }
 }

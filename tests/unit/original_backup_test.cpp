@@ -1,4 +1,5 @@
 #include "author/original_backup.h"
+#include "author/file_checksum.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,11 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// Records written by other versions and tools must verify: zlib's CRC-32.
+TEST(FileChecksum, IsZlibsCrc32) {
+  EXPECT_EQ(ExtendChecksum(0, reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+}
 
 TEST(BackupFolderOf, IsTheEditFoldersSibling) {
   const struct {
