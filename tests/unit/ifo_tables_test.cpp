@@ -1,12 +1,14 @@
 // The checked lookups over builder images (their refusals of what lies
-// outside an image: disc_check_test.cpp).
+// outside an image: read_edit_folder_test.cpp), and the start options' First Play.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
+#include "disc/first_play.h"
 #include "disc/ifo_tables.h"
 #include "disc/menu_units.h"
 #include "disc/title_chain.h"
@@ -44,4 +46,15 @@ TEST(IfoTables, PlayersTakeTheMenusOfTheirLanguageElseTheFirstUnit) {
     ASSERT_TRUE(FindMenuUnit(image, int64_t(v.At("VMGM_PGCI_UT")), language, &unit));
     EXPECT_EQ(unit.offset, int64_t(v.At(lu)));
   }
+}
+
+// Switching a start option off puts the disc's own First Play back, also
+// where the disc had none.
+TEST(IfoTables, AStartOptionSwitchedOffLeavesTheFirstPlayAsItWas) {
+  BuiltImage v = BuildDisc(SimpleDisc(1, 1)).vmg;
+  std::vector<uint8_t> image = v.bytes;
+  WriteOptionFirstPlay(image.data(), C("30 02 00 00 00 01 00 00").data());
+  EXPECT_EQ(ReadFirstPlayKind({image.data(), int64_t(image.size())}), NoMenuFirstPlay);
+  CopyFirstPlay({v.bytes.data(), int64_t(v.bytes.size())}, image.data());
+  EXPECT_EQ(image, v.bytes);
 }
