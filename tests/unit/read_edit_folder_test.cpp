@@ -195,18 +195,18 @@ TEST_F(ReadFolder, ADamagedIfoIsReadFromItsBupAndADifferentBupIsNamed) {
   } cases[] = {
       {"VTS_01_0.IFO", "VTS_01_0.IFOが異常です（サイズ異常）.\n代わりにバックアップの"},
       {"VTS_01_0.BUP", "VTS_01_0.IFOと"},
-      {nullptr, ""},  // no BUP: execute writes one, nothing to say
+      {"VTS_01_1.BUP", ""},  // no BUP, only a file of another name: execute writes one, nothing to say
   };
   for (const auto& c : cases) {
     BuiltDisc b = BuildDisc(SimpleDisc(1, 1));
     std::string folder = Write(b, {"VTS_01_0.BUP"});
     BuiltImage changed = b.vts[0];
     *changed.Ptr("pgc 1 post", 1) = 0x01;
-    if (c.file && c.file[9] == 'I') {
+    if (c.file[9] == 'I') {
       changed.bytes.resize(4095);
       WriteBytes(temp.HostName(folder + "/VTS_01_0.BUP"), b.vts[0].bytes);
     }
-    if (c.file) WriteBytes(temp.HostName(folder + "/" + c.file), changed.bytes);
+    WriteBytes(temp.HostName(folder + "/" + c.file), changed.bytes);
     std::string says = Read(folder, FolderRead);
     EXPECT_EQ(says.substr(0, says.find(temp.host())), c.says);  // up to the BUP's path
     // The good image in either case: execute writes it into both files.
