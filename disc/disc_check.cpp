@@ -7,14 +7,14 @@
 #include "disc/disc_state.h"
 #include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
+#include "disc/menu_table.h"
 #include "disc/menu_units.h"
 #include "disc/read_error.h"
 #include "disc/title_chain.h"
 
 namespace {
 
-constexpr int64_t kDispatcherBaseSize = 244;    // header and command table header of the added chain
-constexpr int64_t kPaddingChainSize = 8 + 252;  // a search pointer and one command-only chain
+constexpr int64_t kDispatcherBaseSize = 244;  // header and command table header of the added chain
 constexpr int64_t kSectorSlack = 2 * kSectorSize;
 
 // Where the check that runs reports its fault; null: shown at once.
@@ -120,8 +120,8 @@ bool CheckPostCommandsApart(ImageRef vmg) {
 
 // The menu table is copied unit by unit and its last chains are tested for
 // an earlier dispatcher, so every unit and chain must be where the walker
-// can follow it, and the whole must still fit once every unit has gained a
-// dispatcher chain and padding chains.
+// can follow it, and the whole must still fit once the units have gained
+// what the copy adds (nothing where an earlier run already added it).
 bool CheckMenuTable(ImageRef vmg) {
   if (ReadBe32(vmg.data + kVmgMenuPgciUtSector) == 0) {
     // A new one-unit table goes in; only the file's room for it matters.
@@ -144,32 +144,27 @@ bool CheckMenuTable(ImageRef vmg) {
       "メニューの言語ユニット%dのPGC情報が範囲外にあります",
       "メニューの言語ユニット%dのPGC%dが範囲外を指しています",
   };
-  int64_t dispatcher = kDispatcherBaseSize + 16 * int64_t(Disc.TitleCount);
   MenuTable table;
   ReadMenuTable(vmg, at, &table);
-  auto growth = [&table, dispatcher](int maxPgcs) {
-    return table.units * (8 + dispatcher) + int64_t(table.units) * maxPgcs * kPaddingChainSize;
-  };
   // Each unit's end is looked for among all units, so their number is
   // bounded before the units are walked, by the room each needs for a
   // dispatcher alone.
-  bool fewUnits = table.size + growth(0) <= kMenuTableCapacity;
-  MenuUnitCheck check = fewUnits ? CheckMenuUnits(vmg, at) : MenuUnitCheck{MenuUnitFault::None, 0, 0};
+  int64_t dispatcher = kDispatcherBaseSize + 16 * int64_t(Disc.TitleCount);
+  if (table.size + table.units * (8 + dispatcher) > kMenuTableCapacity) {
+    ShowFault(0, "メニュー情報が大きすぎます");
+    return false;
+  }
+  MenuUnitCheck check = CheckMenuUnits(vmg, at);
   if (check.fault != MenuUnitFault::None) {
     ShowFault(0, faults[int(check.fault)], check.unit + 1, check.pgc);
     return false;
   }
-  int maxPgcs = 0;
-  for (int u = 0; u < table.units && fewUnits; ++u) {
-    MenuUnit unit;
-    ReadMenuUnit(vmg, table, u, &unit);
-    if (unit.pgcs > maxPgcs) maxPgcs = unit.pgcs;
-  }
-  if (table.size + growth(maxPgcs) > kMenuTableCapacity) {
+  int64_t growth = MenuTableGrowth(vmg, at);
+  if (table.size + growth > kMenuTableCapacity) {
     ShowFault(0, "メニュー情報が大きすぎます");
     return false;
   }
-  if (Disc.IfoSize[0] + growth(maxPgcs) + kSectorSlack > kVmgImageCapacity) {
+  if (Disc.IfoSize[0] + growth + kSectorSlack > kVmgImageCapacity) {
     ShowFault(0, "メニュー情報を加えると2MBを超えます");
     return false;
   }

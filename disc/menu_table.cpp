@@ -98,11 +98,9 @@ bool UnitEndsInDispatcher(ImageRef vmg, const MenuUnit& unit, int n) {
 }
 
 // False when the unit cannot be followed; the reading side refuses such
-// tables, so this only keeps the copies inside their buffers. Sets
-// MenuRegister to the register of the unit's dispatcher, 0 without one.
+// tables, so this only keeps the copies inside their buffers.
 bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
   MenuUnit found;
-  Disc.MenuRegister = 0;
   if (ReadMenuUnit(vmg, table, u, &found) != MenuUnitFault::None) return false;
   unit->data = vmg.data + found.offset;
   unit->size = found.size;
@@ -110,8 +108,22 @@ bool ScanUnit(ImageRef vmg, const MenuTable& table, int u, UnitScan* unit) {
   int64_t last = MenuPgcOffset(vmg, found, found.pgcs);
   unit->last = last < 0 ? -1 : last - found.offset;
   unit->dispatcher = UnitEndsInDispatcher(vmg, found, Disc.TitleCount);
-  if (unit->dispatcher) Disc.MenuRegister = unit->data[unit->last + kFirstCommand + 3];
   return true;
+}
+
+// The units the copy can follow, and through `number` the dispatcher's
+// number: behind the longest unit's own chains. Fillers added by an earlier
+// run count as the unit's own, so reading a patched disc again arrives at
+// the same number.
+int UsableUnits(ImageRef vmg, const MenuTable& table, int* number, UnitScan* first) {
+  int usable = 0;
+  int longest = 0;
+  for (UnitScan unit{}; usable < table.units && ScanUnit(vmg, table, usable, &unit); ++usable) {
+    if (usable == 0) *first = unit;
+    if (OrdinaryCount(unit) > longest) longest = OrdinaryCount(unit);
+  }
+  *number = longest + 1;
+  return usable;
 }
 
 // Every title preselects itself, except the last, which preselects title 1.
@@ -164,17 +176,34 @@ void WritePointer(uint8_t* unit, int k, const uint8_t* category, int64_t offset)
 // `number`: the disc's own chains first, fillers for the numbers this unit
 // lacks, then the dispatcher. An earlier dispatcher and whatever follows it
 // are replaced. Returns the unit's new size, or -1 when it would not fit.
+struct UnitLayout {
+  int fillers;
+  int64_t shift;         // of everything behind the search pointers
+  int64_t cut;           // where an earlier dispatcher began, else the unit's end
+  int64_t dispatcherAt;  // from the unit's start
+  int64_t newSize;
+  int64_t written;  // bytes the copy touches, the new size or more
+};
+
+UnitLayout LayOutUnit(const UnitScan& unit, int number) {
+  UnitLayout l;
+  l.fillers = number - 1 - OrdinaryCount(unit);
+  l.shift = int64_t(kSearchPointerSize) * (number - unit.count);
+  l.cut = unit.dispatcher ? unit.last : unit.size;
+  l.dispatcherAt = l.cut + l.shift + int64_t(kFillerPgcSize) * l.fillers;
+  l.newSize = l.dispatcherAt + DispatcherPgcSize();
+  l.written = unit.size + l.shift > l.newSize ? unit.size + l.shift : l.newSize;
+  return l;
+}
+
 int64_t WriteUnit(const UnitScan& unit, int number, int64_t w) {
   int count = unit.count;
   int keep = OrdinaryCount(unit);
-  int fillers = number - 1 - keep;
+  UnitLayout l = LayOutUnit(unit, number);
+  int fillers = l.fillers;
   int64_t pointersEnd = PointerTableEnd(count);
-  int64_t shift = int64_t(kSearchPointerSize) * (number - count);
-  int64_t cut = unit.dispatcher ? unit.last : unit.size;
-  int64_t dispatcherAt = cut + shift + int64_t(kFillerPgcSize) * fillers;
-  int64_t newSize = dispatcherAt + DispatcherPgcSize();
-  int64_t written = unit.size + shift > newSize ? unit.size + shift : newSize;
-  if (number > kMaxPgcCount || fillers < 0 || w + written > kMenuTableCapacity) return -1;
+  int64_t shift = l.shift, cut = l.cut, dispatcherAt = l.dispatcherAt, newSize = l.newSize;
+  if (number > kMaxPgcCount || fillers < 0 || w + l.written > kMenuTableCapacity) return -1;
 
   uint8_t* out = Disc.MenuTableImage + w;
   std::memcpy(out, unit.data, size_t(pointersEnd));
@@ -239,18 +268,11 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
   int64_t headerSize = PointerTableEnd(table.units);
   std::memcpy(Disc.MenuTableImage, vmg.data + tableAt, size_t(headerSize));
 
-  // The dispatcher goes behind the longest unit's own chains. Fillers added
-  // by an earlier run count as the unit's own, so reading a patched disc
-  // again arrives at the same number.
-  int usable = 0;
-  int longest = 0;
+  int number = 1;
   UnitScan first{};
-  for (UnitScan unit{}; usable < table.units && ScanUnit(vmg, table, usable, &unit); ++usable) {
-    if (usable == 0) first = unit;
-    if (OrdinaryCount(unit) > longest) longest = OrdinaryCount(unit);
-  }
-  int number = longest + 1;
+  int usable = UsableUnits(vmg, table, &number, &first);
   bool earlier = usable > 0 && first.dispatcher;
+  Disc.MenuRegister = 0;
   if (earlier) {
     TakeDestinationsBack(vmg, first.data + first.last);
     *called = first.count;
@@ -271,6 +293,8 @@ int CopyMenuTable(ImageRef vmg, int64_t tableAt, int* called) {
     }
     UnitScan unit{};
     ScanUnit(vmg, table, u, &unit);
+    // Units that disagree keep the last one's register, as they always have.
+    Disc.MenuRegister = unit.dispatcher ? unit.data[unit.last + kFirstCommand + 3] : 0;
     int64_t size = WriteUnit(unit, number, w);
     if (size < 0) break;
     WriteBe32(offset, int32_t(w));
@@ -290,6 +314,22 @@ void WriteDispatcherCommands(uint8_t* at, const int32_t* targets, bool random) {
 }
 
 bool IsOurDispatcher(ImageRef image, int64_t pgc) { return IsDispatcherFor(image, pgc, Disc.TitleCount); }
+
+int64_t MenuTableGrowth(ImageRef vmg, int64_t tableAt) {
+  MenuTable table;
+  if (ReadMenuTable(vmg, tableAt, &table) != MenuUnitFault::None) return 0;
+  int number = 1;
+  UnitScan first{};
+  int usable = UsableUnits(vmg, table, &number, &first);
+  int64_t grown = 0;
+  for (int u = 0; u < usable; ++u) {
+    if (FirstPointerToUnit(vmg, table, u) < u) continue;
+    UnitScan unit{};
+    ScanUnit(vmg, table, u, &unit);
+    grown += LayOutUnit(unit, number).written - unit.size;
+  }
+  return grown;
+}
 
 int DispatcherPgcSize() { return DispatcherSizeFor(Disc.TitleCount); }
 

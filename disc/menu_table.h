@@ -13,6 +13,9 @@ int PrepareMenuTable();
 // The chain at `pgc` holds exactly the bytes of a dispatcher we write for
 // the current TitleCount (any register pair, destinations and draw).
 bool IsOurDispatcher(ImageRef image, int64_t pgc);
+// Bytes the prepared table adds to the disc's table at `tableAt` (0 when it
+// cannot be followed): a dispatcher and fillers where a unit lacks them.
+int64_t MenuTableGrowth(ImageRef vmg, int64_t tableAt);
 
 // Whether a VIDEO_TS.IFO image already holds what an execute writes: our
 // dispatcher, whole and in its place, as the last chain of its first menu

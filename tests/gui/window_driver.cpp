@@ -43,38 +43,26 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   HWND frame = WaitFor(L"REELWRITE:MAIN", nullptr, 20);
   HWND dialog = frame != nullptr ? GetWindow(frame, GW_CHILD) : nullptr;
-  if (dialog == nullptr) {
-    std::fputs("window_driver: Reelwrite.exe is not running\n", stderr);
-    return 1;
-  }
-  for (int i = 1; i < argc; ++i) {
+  if (dialog == nullptr) return std::fputs("window_driver: Reelwrite.exe is not running\n", stderr), 1;
+  for (int i = 1; i < argc; Settle(dialog), ++i) {
     const std::wstring step = argv[i];
-    const bool hasArgument = i + 1 < argc;
-    if ((step == L"text" || step == L"select") && i + 2 < argc) {
-      HWND item = GetDlgItem(dialog, _wtoi(argv[i + 1]));
-      if (step == L"text")
-        SendMessageW(item, WM_SETTEXT, 0, LPARAM(argv[i + 2]));
-      else
-        SendMessageW(item, CB_SETCURSEL, WPARAM(_wtoi(argv[i + 2])), 0);
+    const int left = argc - 1 - i;  // arguments after the step
+    if (step == L"text" && left >= 2) {
+      SendDlgItemMessageW(dialog, _wtoi(argv[i + 1]), WM_SETTEXT, 0, LPARAM(argv[i + 2]));
       i += 2;
-    } else if (step == L"click" && hasArgument) {
+    } else if (step == L"select" && left >= 2) {
+      SendDlgItemMessageW(dialog, _wtoi(argv[i + 1]), CB_SETCURSEL, WPARAM(_wtoi(argv[i + 2])), 0);
+      i += 2;
+    } else if (step == L"click" && left >= 1) {
       const int id = _wtoi(argv[++i]);
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-    } else if ((step == L"ok" || step == L"no" || step == L"close") && hasArgument) {
+    } else if ((step == L"ok" || step == L"no" || step == L"close") && left >= 1) {
       HWND box = WaitFor(nullptr, argv[++i], 5);
-      if (box == nullptr) {
-        std::fprintf(stderr, "window_driver: no window captioned %ls\n", argv[i]);
-        return 1;
-      }
-      if (step == L"close")
-        PostMessageW(box, WM_CLOSE, 0, 0);
-      else
-        PostMessageW(box, WM_COMMAND, step == L"ok" ? IDOK : IDNO, 0);
+      if (box == nullptr) return std::fprintf(stderr, "window_driver: no window captioned %ls\n", argv[i]), 1;
+      PostMessageW(box, step == L"close" ? WM_CLOSE : WM_COMMAND, step == L"ok" ? IDOK : IDNO, 0);
     } else {
-      std::fprintf(stderr, "window_driver: cannot read step %ls\n", argv[i]);
-      return 2;
+      return std::fprintf(stderr, "window_driver: cannot read step %ls\n", argv[i]), 2;
     }
-    Settle(dialog);
   }
   return 0;
 }

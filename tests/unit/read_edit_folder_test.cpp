@@ -187,6 +187,22 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
   }
 }
 
+// Every chain is 252 bytes with its search pointer; the prepared table pads
+// the one-chain unit with a filler for each chain the other has. One unit
+// alone gains only its dispatcher, so it fits at any of these sizes.
+TEST_F(ReadFolder, RefusesAMenuTableThatWouldOutgrowItsBuffer) {
+  for (int pgcs : {4000, 4100}) {
+    for (bool padded : {true, false}) {
+      DiscSpec d = SimpleDisc(1, 1);
+      d.vmg.menus = {{"en", 0x80, std::vector<Pgc>(std::size_t(pgcs))}};
+      if (padded) d.vmg.menus.push_back({"fr", 0x80, {Pgc{}}});
+      bool fits = pgcs == 4000 || !padded;
+      EXPECT_EQ(Read(Write(BuildDisc(d)), fits ? FolderRead : FilesRejected),
+                fits ? "" : "VIDEO_TS.IFOが異常です（メニュー情報が大きすぎます）.");
+    }
+  }
+}
+
 // Players read a BUP when its IFO is damaged; so does reading, and says so.
 TEST_F(ReadFolder, ADamagedIfoIsReadFromItsBupAndADifferentBupIsNamed) {
   const struct {
