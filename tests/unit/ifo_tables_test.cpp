@@ -12,6 +12,7 @@
 #include "disc/ifo_tables.h"
 #include "disc/menu_units.h"
 #include "disc/title_chain.h"
+#include "disc/title_end.h"
 #include "tests/unit/ifo_builder.h"
 
 using namespace testdisc;
@@ -57,4 +58,20 @@ TEST(IfoTables, AStartOptionSwitchedOffLeavesTheFirstPlayAsItWas) {
   EXPECT_EQ(ReadFirstPlayKind({image.data(), int64_t(image.size())}), NoMenuFirstPlay);
   CopyFirstPlay({v.bytes.data(), int64_t(v.bytes.size())}, image.data());
   EXPECT_EQ(image, v.bytes);
+}
+
+// Title 3's chain is also title 2's first chapter: its end goes behind a test
+// of its number; title 1's chain, stored before it, is no other title's.
+TEST(IfoTables, OnlyAnEndAnotherTitlePlaysOnThroughIsGuarded) {
+  std::memset(&Disc, 0, sizeof Disc);
+  DiscSpec d = SimpleDisc(1, 3);
+  d.titleSets[0].chapters = {{2}, {3, 1}, {3}};
+  LoadDisc(d);
+  static TitleEnds ends;
+  FindTitleEnds(StoredVmgRef(), &ends);
+  EXPECT_EQ(std::vector<bool>({ends.title[0].guarded, ends.title[2].guarded}),
+            std::vector<bool>({false, true}));
+  char words[128];
+  FixedEndWords(2, TitleEnd{EndFixed::PlayedThrough, 1, 3, -1, 1, false, 2, 1}, words, sizeof words);
+  EXPECT_STREQ(words, "title 3's end is also the end of chapter 1 of title 2, which plays on through it");
 }

@@ -131,8 +131,6 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
        [](BuiltDisc& b) { WriteBe16(b.vts[1].Ptr("VTS_PTT_SRPT", 8 + 4 * 2), 3); }},
       {"VTS_02_0.IFOが異常です（タイトル4のPGCが範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vts[1], "VTS_PGCIT", 8 * 2 + 4, 0x100000); }},
-      {"VTS_01_0.IFOが異常です（タイトル1のPGCが範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vts[0], "VTS_PGCIT", 8 + 4, -8); }},
       {"VTS_02_0.IFOが異常です（タイトル3のコマンドが範囲外にあります）.",
        [](BuiltDisc& b) {
          WriteBe16(b.vts[1].Ptr("pgc 1", 0xE4), uint16_t(b.vts[1].bytes.size() - b.vts[1].At("pgc 1") - 7));
@@ -166,15 +164,9 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
        [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("lu 2"), 0); }},
       {"VIDEO_TS.IFOが異常です（メニューの言語ユニット1のPGC2が範囲外を指しています）.",
        [](BuiltDisc& b) { Put32(b.vmg, "lu 1", 8 + 8 + 4, int32_t(b.vmg.At("lu 2") - b.vmg.At("lu 1"))); }},
-      // A file just under 2 MiB has no room for the dispatcher, in its own
-      // menu table or a new one.
+      // A file just under 2 MiB has no room for the dispatcher.
       {"VIDEO_TS.IFOが異常です（メニュー情報を加えると2MBを超えます）.",
        [](BuiltDisc& b) { b.vmg.bytes.resize(kVmgImageCapacity - 2048); }},
-      {"VIDEO_TS.IFOが異常です（メニュー情報を加えると2MBを超えます）.",
-       [](BuiltDisc& b) {
-         Put32(b.vmg, "VMGI_MAT", 0xC8, 0);
-         b.vmg.bytes.resize(kVmgImageCapacity - 2048);
-       }},
   };
   DiscSpec d = SimpleDisc(2, 2);
   d.vmg.menus = {{"en", 0x80, std::vector<Pgc>(3)}, {"ja", 0x80, std::vector<Pgc>(1)}};
