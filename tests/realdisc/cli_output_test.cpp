@@ -22,14 +22,14 @@ std::string WithoutBlanks(std::string text) {
 // so the dispatcher takes g3 and g4. Keys and their order are fixed; the
 // blanks between them are not.
 TEST(CliOutput, InfoJsonHasEveryKeyInOrderAndTextShowsCommandsInWords) {
-  TempFolder outer;  // a backslash in a Linux folder's name
-  outer.MakeDir("a\\b");
-  TempFolder folder('C', outer.HostName("a\\b").c_str());
+  TempFolder outer;  // a backslash and a control character in a Linux folder's name
+  outer.MakeDir("a\\b\x1f");
+  TempFolder folder('C', outer.HostName("a\\b\x1f").c_str());
   const std::string copy = CopyOfDisc(folder, "menus2vts");
   ProgramRun run = Reelwrite({"info", copy, "--json"});
   ASSERT_EQ(run.exit, 0) << run.err;
-  std::string escaped = copy;
-  escaped.insert(escaped.find('\\'), "\\");
+  std::string escaped;
+  for (char c : copy) escaped += c == '\\' ? "\\\\" : c == '\x1f' ? "\\u001f" : std::string(1, c);
   const std::string expected = R"({"folder": ")" + escaped + R"(", "title_count": 3, "title_set_count": 2,
     "menu_register": 3, "menu_pgc_number": 2, "first_play": "disc", "titles": [
     {"title": 1, "title_set": 1, "title_in_set": 1, "angles": 1, "chapters": 1, "action": "command",
@@ -66,7 +66,7 @@ TEST(CliOutput, DryRunShowsOldAndNewCommandsAndWritesNothing) {
         "\nafter title 3 "}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << " not in\n" << run.out;
   }
-  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), std::vector<std::string>{});
+  EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("menus2vts"))), Names{});
   EXPECT_FALSE(folder.Exists("ORIGINAL_IFO"));
 }
 
@@ -79,47 +79,51 @@ TEST(CliOutput, WarnsOfWhatAPlayerWouldHit) {
     std::vector<std::string> args;
     const char* warning;  // nullptr: none
   } cases[] = {
+      // clang-format off
       {"menus2vts", {"--preset", "3"}, nullptr},  // the free pair g3, g4
       {"menus2vts", {"--register", "1"}, "the disc's own commands use GPRM 1 and GPRM 2,"},
       {"menus2vts", {"--register", "0"}, "the disc's own commands use GPRM 1,"},
       {"menus2vts", {"--register", "15"}, nullptr},  // g15 and g0
-      {"nomenu",
-       {"--title", "1=command:30 02 00 00 00 02 00 00"},
+      {"nomenu", {"--title", "1=command:30 02 00 00 00 02 00 00"},
        "title 1 ends with JumpTT outside the video manager"},
-      {"sample",
-       {"--title", "2=command:30 08 00 00 01 87 00 00"},
+      {"sample", {"--title", "2=command:30 08 00 00 01 87 00 00"},
        "title 2 calls the chapter menu, which the disc does not have; playback stops there instead"},
-      {"sample",
-       {"--title", "1=command:30 08 00 00 01 47 00 00"},
+      {"sample", {"--title", "1=command:30 08 00 00 01 47 00 00"},
        "title 1 calls the chapter menu, which the disc does not have; players abort there"},
-      {"nomenu",
-       {"--preset", "4"},
+      {"nomenu", {"--preset", "4"},
        "title 1 calls the title menu, which the disc does not have; playback goes on to title 2 instead"},
-      {"sample",
-       {"--preset", "5"},
+      {"sample", {"--preset", "5"},
        "title 3 calls the root menu, which the disc does not have; playback stops"},
-      {"sample",
-       {"--title", "3=command:20 04 00 00 00 00 00 09"},  // the last title
+      {"sample", {"--title", "3=command:20 04 00 00 00 00 00 09"},  // the last title
        "after title 3, playback ends in a fault players abort on: LinkPGCN 9"},
       {kBuilt, {"--preset", "6"}, "title 1 goes on to program chain 3 of its title after its last chapter"},
       // Also where the new end calls a menu the disc lacks.
       {kBuilt, {"--title", "1=command:30 08 00 00 01 87 00 00"}, "title 1 goes on to program chain 3"},
+      {kBuilt, {"--register", "15"}, "the disc's own commands use GPRM 0,"},  // the pair wraps
+      {"nomenu", {"--title", "1=command:30 06 00 00 00 42 00 00"},  // JumpSS
+       "title 1 calls the title menu, which the disc does not have; players abort there"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.disc) + " " + ::testing::PrintToString(c.args));
     TempFolder folder;
     std::string copy;
     if (c.disc == kBuilt) {
+      // Title 1 goes on to chain 3, which starts no title of its own set but
+      // does in set 2; the disc's own commands use g0.
       testdisc::DiscSpec d = testdisc::SimpleDisc(1, 2);
+      d.titleSets[0].titlePgcs[0].pre = {testdisc::C("71 00 00 00 00 05 00 00")};
       d.titleSets[0].titlePgcs[0].post = {testdisc::C("20 04 00 00 00 00 00 03")};  // LinkPGCN 3
       d.titleSets[0].titlePgcs.push_back(testdisc::Pgc{});
+      d.titleSets.push_back(testdisc::SimpleDisc(1, 3).titleSets[0]);
+      for (int t = 1; t <= 3; ++t) d.vmg.titles.push_back(testdisc::Title{2, t, 1, 1});
       folder.MakeDir("VIDEO_TS");
       copy = folder.HostName("VIDEO_TS");
       testdisc::WriteDisc(copy, d);
     } else {
       copy = CopyOfDisc(folder, c.disc);
     }
-    std::vector<std::string> args = {"apply", copy, "--dry-run", "--json"};
+    Names args = {"apply", copy, "--dry-run", "--json"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     ProgramRun run = Reelwrite(args);
     EXPECT_EQ(run.exit, 0) << run.err;

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "disc/nav_vm.h"
 #include "tests/unit/temp_folder.h"
+
+using Names = std::vector<std::string>;
 
 struct ProgramRun {
   int exit;  // the exit status, or 128 + the signal that ended the program
@@ -20,9 +21,9 @@ struct ProgramRun {
 // Runs argv[0], a path or the name of a program of this build, with standard
 // input from /dev/null, so that a question is never answered by a terminal,
 // whoever runs the tests. A sanitizer report fails the test.
-ProgramRun RunProgram(std::vector<std::string> argv);
+ProgramRun RunProgram(Names argv);
 
-inline ProgramRun Reelwrite(std::vector<std::string> args) {
+inline ProgramRun Reelwrite(Names args) {
   args.insert(args.begin(), "reelwrite");
   return RunProgram(args);
 }
@@ -40,16 +41,12 @@ using FolderFiles = std::map<std::string, std::string>;
 FolderFiles ReadFolder(const std::string& folder, bool ifoOnly = false);
 
 // The names of the files whose bytes differ, or that only one side holds.
-std::vector<std::string> Differences(const FolderFiles& a, const FolderFiles& b);
+Names Differences(const FolderFiles& a, const FolderFiles& b);
 
-// nav_trace's line after the title it was asked to play (0: its first line),
-// in the menu language `lang` ("" for the player's own); "ABORT" where
-// libdvdnav failed or went round without end.
-std::string JudgeAfter(const std::string& folder, const std::string& lang, int title);
-
-// Our preview's answer in the judge's words; a random end matches any title
-// it can reach.
-bool Agrees(const NavNext& next, const std::string& judged);
+// nav_trace's lines for the folder (or image), in menu language `lang` ("" for
+// the player's own), until maxTitles titles have started, from title `title`
+// (0: First Play); "CRASH n" last when it ended other than by itself.
+Names NavTrace(const std::string& folder, const std::string& lang, int maxTitles, int title = 0);
 
 // The preview of the disc in `copy` against libdvdnav, from the start and
 // after each title but `unnamed` (-1: none): libdvdnav names a chain by the

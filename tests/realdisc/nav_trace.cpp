@@ -24,7 +24,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -40,53 +39,24 @@ void Log(void*, dvdnav_logger_level_t, const char* format, va_list args) {
   std::fputc('\n', stderr);
 }
 
-const dvdnav_logger_cb kLogger = {Log};
-
 // A navigation loop without cells never returns from libdvdnav; the block
 // limit cannot see it, so a watchdog ends the run the same way.
 void OnAlarm(int) {
-  static const char text[] = "LIMIT\n";
-  ssize_t ignored = write(STDOUT_FILENO, text, sizeof text - 1);
-  (void)ignored;
+  if (write(STDOUT_FILENO, "LIMIT\n", 6) < 0) _exit(3);
   _exit(2);
 }
 
-struct Options {
-  const char* folder = nullptr;
-  long maxTitles = 5, title = 0;
-  std::string lang;
-};
-
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--log") {
-      passLog = true;
-    } else if (i + 1 < argc && (arg == "--max-titles" || arg == "--title")) {
-      (arg == "--title" ? options.title : options.maxTitles) = std::strtol(argv[++i], nullptr, 10);
-    } else if (i + 1 < argc && arg == "--lang") {
-      options.lang = argv[++i];
-    } else if (options.folder == nullptr && arg.rfind("--", 0) != 0) {
-      options.folder = argv[i];
-    } else {
-      return false;
-    }
-  }
-  return options.folder != nullptr && options.maxTitles > 0 &&
-         (options.lang.empty() || options.lang.size() == 2);
-}
-
 // Prints the last line (stdout is line buffered) and closes the player.
-int End(dvdnav_t* nav, const char* line, int status) {
-  if (line != nullptr) std::printf("%s\n", line);
+int End(dvdnav_t* nav, const std::string& line, int status) {
+  if (!line.empty()) std::printf("%s\n", line.c_str());
   if (nav != nullptr) dvdnav_close(nav);
   return status;
 }
 
 int Fail(dvdnav_t* nav) {
-  std::string line = "ERROR ";
-  line += nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder";
-  return End(nav, line.c_str(), 1);
+  return End(nav,
+             std::string("ERROR ") + (nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder"),
+             1);
 }
 
 bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_domain_vtsm(nav); }
@@ -94,8 +64,24 @@ bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_doma
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  if (!ParseOptions(argc, argv, options)) {
+  const char* folder = nullptr;
+  long maxTitles = 5, title = 0;
+  std::string lang;
+  bool usage = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--log") {
+      passLog = true;
+    } else if (i + 1 < argc && (arg == "--max-titles" || arg == "--title")) {
+      (arg == "--title" ? title : maxTitles) = std::strtol(argv[++i], nullptr, 10);
+    } else if (i + 1 < argc && arg == "--lang") {
+      lang = argv[++i];
+    } else {
+      usage = usage || folder != nullptr || arg.rfind("--", 0) == 0;
+      folder = argv[i];
+    }
+  }
+  if (usage || folder == nullptr || maxTitles <= 0 || (!lang.empty() && lang.size() != 2)) {
     std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]\n");
     return 2;
   }
@@ -104,66 +90,51 @@ int main(int argc, char** argv) {
   signal(SIGALRM, OnAlarm);
   alarm(300);
 
+  static const dvdnav_logger_cb logger = {Log};
   dvdnav_t* nav = nullptr;
-  if (dvdnav_open2(&nav, nullptr, &kLogger, options.folder) != DVDNAV_STATUS_OK) return Fail(nullptr);
-  if ((!options.lang.empty() && dvdnav_menu_language_select(nav, &options.lang[0]) != DVDNAV_STATUS_OK) ||
+  if (dvdnav_open2(&nav, nullptr, &logger, folder) != DVDNAV_STATUS_OK) return Fail(nullptr);
+  if ((!lang.empty() && dvdnav_menu_language_select(nav, &lang[0]) != DVDNAV_STATUS_OK) ||
       dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK ||
-      (options.title > 0 && dvdnav_title_play(nav, int32_t(options.title)) != DVDNAV_STATUS_OK))
+      (title > 0 && dvdnav_title_play(nav, int32_t(title)) != DVDNAV_STATUS_OK))
     return Fail(nav);
 
   // A title starts when its domain is entered, when another title follows,
   // or when the first cell of its first chapter plays again (a repeat, or a
   // jump to the same title); a chapter in a chain of its own is no new start.
   bool domainEntered = true, pressedInCell = false;
-  int32_t lastTitle = 0;
+  int32_t lastTitle = 0, event = 0, length = 0;
   long titlesStarted = 0;
   uint8_t block[DVD_VIDEO_LB_LEN];
-
-  for (long blocks = 0;; ++blocks) {
-    if (blocks >= 200000) return End(nav, "LIMIT", 2);
-    int32_t event = 0, length = 0;
+  for (long blocks = 0; blocks < 200000; ++blocks) {
     if (dvdnav_get_next_block(nav, block, &event, &length) != DVDNAV_STATUS_OK) return Fail(nav);
-
-    switch (event) {
-      case DVDNAV_VTS_CHANGE:
-        domainEntered = true;
-        break;
-      case DVDNAV_CELL_CHANGE: {
-        const auto* cell = reinterpret_cast<const dvdnav_cell_change_event_t*>(block);
-        pressedInCell = false;
-        if (InMenu(nav)) {
-          if (domainEntered) std::printf("MENU\n");
-          lastTitle = 0;
-        } else if (dvdnav_is_domain_vts(nav)) {
-          int32_t title = 0, part = 0;
-          if (dvdnav_current_title_info(nav, &title, &part) != DVDNAV_STATUS_OK) return Fail(nav);
-          if (domainEntered || title != lastTitle || (cell->cellN == 1 && part == 1)) {
-            std::printf("TITLE %d\n", title);
-            lastTitle = title;
-            if (++titlesStarted >= options.maxTitles) return End(nav, nullptr, 0);
-          }
-        }
-        domainEntered = false;
-        break;
+    if (event == DVDNAV_VTS_CHANGE) domainEntered = true;
+    if (event == DVDNAV_STOP) return End(nav, "STOP", 0);
+    if ((event == DVDNAV_WAIT && dvdnav_wait_skip(nav) != DVDNAV_STATUS_OK) ||
+        (event == DVDNAV_STILL_FRAME && dvdnav_still_skip(nav) != DVDNAV_STATUS_OK))
+      return Fail(nav);
+    if (event == DVDNAV_NAV_PACKET && !pressedInCell && InMenu(nav)) {
+      pci_t* pci = dvdnav_get_current_nav_pci(nav);
+      if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
+        pressedInCell = true;
+        if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
       }
-      case DVDNAV_NAV_PACKET: {
-        if (pressedInCell || !InMenu(nav)) break;
-        pci_t* pci = dvdnav_get_current_nav_pci(nav);
-        if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
-          pressedInCell = true;
-          if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
-        }
-        break;
-      }
-      case DVDNAV_STILL_FRAME:
-      case DVDNAV_WAIT:
-        if ((event == DVDNAV_WAIT ? dvdnav_wait_skip(nav) : dvdnav_still_skip(nav)) != DVDNAV_STATUS_OK)
-          return Fail(nav);
-        break;
-      case DVDNAV_STOP:
-        return End(nav, "STOP", 0);
-      default:
-        break;
     }
+    if (event != DVDNAV_CELL_CHANGE) continue;
+    pressedInCell = false;
+    if (InMenu(nav)) {
+      if (domainEntered) std::printf("MENU\n");
+      lastTitle = 0;
+    } else if (dvdnav_is_domain_vts(nav)) {
+      int32_t now = 0, part = 0;
+      if (dvdnav_current_title_info(nav, &now, &part) != DVDNAV_STATUS_OK) return Fail(nav);
+      const int cell = reinterpret_cast<const dvdnav_cell_change_event_t*>(block)->cellN;
+      if (domainEntered || now != lastTitle || (cell == 1 && part == 1)) {
+        std::printf("TITLE %d\n", now);
+        lastTitle = now;
+        if (++titlesStarted >= maxTitles) return End(nav, "", 0);
+      }
+    }
+    domainEntered = false;
   }
+  return End(nav, "LIMIT", 2);
 }

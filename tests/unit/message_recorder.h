@@ -10,18 +10,16 @@
 #include "platform/platform.h"
 
 struct RecordedMessage {
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   int style;
-  platform::Question question;
 };
 
 class MessageRecorder {
  public:
   // Answers given in order; once they run out, Yes/No questions get Yes (6)
   // and everything else OK (1).
-  explicit MessageRecorder(std::deque<int> answers = {}) : answers_(std::move(answers)) {
-    previousContext_ = platform::MessageBoxContext();
+  explicit MessageRecorder(std::deque<int> answers = {})
+      : answers_(std::move(answers)), previousContext_(platform::MessageBoxContext()) {
     previous_ = platform::SetMessageBoxHandler(&MessageRecorder::Answer, this);
   }
   ~MessageRecorder() { platform::SetMessageBoxHandler(previous_, previousContext_); }
@@ -37,17 +35,17 @@ class MessageRecorder {
   void Clear() { messages_.clear(); }
 
  private:
-  static int Answer(const char* text, const char* caption, int style, platform::Question question,
-                    void* context) {
+  static int Answer(const char* text, const char* caption, int style, platform::Question, void* context) {
     auto* self = static_cast<MessageRecorder*>(context);
-    self->messages_.push_back({text, caption, style, question});
-    int answer = (style & 0xF) == 3 || (style & 0xF) == 4 ? 6 : 1;
-    if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
+    self->messages_.push_back({text, caption, style});
+    if (self->answers_.empty()) return (style & 0xF) == 3 || (style & 0xF) == 4 ? 6 : 1;
+    const int answer = self->answers_.front();
+    self->answers_.pop_front();
     return answer;
   }
 
   std::deque<int> answers_;
-  std::vector<RecordedMessage> messages_;
-  platform::MessageBoxHandler previous_;
   void* previousContext_;
+  platform::MessageBoxHandler previous_;
+  std::vector<RecordedMessage> messages_;
 };
