@@ -120,9 +120,10 @@ BuiltImage BuildVmg(const VmgSpec& layout, int titleSets) {
   Put16(img, tt, {titles});
   Put32(img, tt + 4, 8 + 12 * titles - 1);
   for (std::size_t i = 0; i < titles; ++i) {
-    const Title& t = layout.titles[i];  // one angle; the start sector: BuildDisc
+    const Title& t = layout.titles[i];  // the start sector (the last 4 bytes): BuildDisc
     Put16(img, tt + 8 + 12 * i,
-          {1, std::size_t(t.chapters), 0, std::size_t(t.titleSet << 8 | t.titleInSet), 0, 0});
+          {std::size_t(t.angles), std::size_t(t.chapters), 0, std::size_t(t.titleSet << 8 | t.titleInSet), 0,
+           0});
     img.at["title " + std::to_string(i + 1)] = tt + 8 + 12 * i;
   }
   WriteMenuTable(img, layout.menus, "VMGM_PGCI_UT", kVmgMenuPgciUtSector);
@@ -223,7 +224,7 @@ DiscSpec SimpleDisc(int titleSets, int titlesPerSet, Cmd post) {
   d.titleSets.assign(std::size_t(titleSets),
                      VtsSpec{std::vector<Pgc>(std::size_t(titlesPerSet), {{}, {post}})});
   for (int v = 1; v <= titleSets; ++v)
-    for (int t = 1; t <= titlesPerSet; ++t) d.vmg.titles.push_back(Title{v, t, 1});
+    for (int t = 1; t <= titlesPerSet; ++t) d.vmg.titles.push_back(Title{v, t, 1, 1});
   return d;
 }
 
@@ -240,9 +241,7 @@ void WriteDisc(const std::string& hostFolder, const BuiltDisc& disc) {
     return (std::filesystem::path(hostFolder) / (n ? text : "VIDEO_TS." + std::string(extension))).string();
   };
   // VOBs as sparse files of their sizes.
-  auto vob = [](const std::string& path, uint64_t size) {
-    WriteBytes(path, {}), std::filesystem::resize_file(path, size);
-  };
+  auto vob = [](const std::string& p, uint64_t n) { WriteBytes(p, {}), std::filesystem::resize_file(p, n); };
   for (std::size_t n = 0; n <= disc.vts.size(); ++n) {
     for (const char* extension : {"IFO", "BUP"})
       WriteBytes(name(n, extension), n ? disc.vts[n - 1].bytes : disc.vmg.bytes);

@@ -47,8 +47,8 @@ struct LanguageUnit {
 
 // One entry of the title search pointer table.
 struct Title {
-  int titleSet = 1, titleInSet = 1, chapters = 1;
-};  // of one angle
+  int titleSet = 1, titleInSet = 1, angles = 1, chapters = 1;
+};
 
 // Sector field value meaning "place this table after the previous ones".
 constexpr int32_t kAutoPlaced = -1;
