@@ -4,9 +4,9 @@
 // files. For a damaged disc, BuildDisc and change one field through the named
 // places, e.g. WriteBe16(b.vts[0].Ptr("pgc 2 cmd", 2), 500).
 //
-// The images are valid DVD-Video as libdvdread reads them: every table on its
-// own sector boundary, First Play at byte 0x400, at least 2 sectors each.
-// Program chains are command-only (no programs, no cells).
+// The images hold what the engine reads, laid out as DVD-Video: every table
+// on its own sector boundary, First Play at byte 0x400, at least 2 sectors
+// each. Program chains are command-only (no programs, no cells).
 //
 // Places named in BuiltImage::at (byte offsets; numbers 1-based as people count):
 //   both:   "lu N", "lu N pgc K" (language unit N of the menu table, its chain K)
@@ -19,7 +19,6 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -48,10 +47,7 @@ struct LanguageUnit {
 
 // One entry of the title search pointer table.
 struct Title {
-  int titleSet = 1;
-  int titleInSet = 1;
-  int angles = 1;
-  int chapters = 1;
+  int titleSet = 1, titleInSet = 1, angles = 1, chapters = 1;
 };
 
 // Sector field value meaning "place this table after the previous ones".
@@ -60,15 +56,12 @@ constexpr int32_t kAutoPlaced = -1;
 struct VmgSpec {
   std::vector<Title> titles = {};
   std::optional<Pgc> firstPlay = {};
-  // A VMGM_PGCI_UT is written when menus is not empty, or when menuTable is
-  // set (a table with no language units).
-  bool menuTable = false;
-  std::vector<LanguageUnit> menus = {};
+  std::vector<LanguageUnit> menus = {};  // a VMGM_PGCI_UT when not empty
   // The tables after the menu table, fields 0xCC..0xDC in this order:
   // 0 absent, kAutoPlaced, or an explicit sector (the image is padded to it).
-  // VTS_ATRT (0xD0) is written properly; the others are one sector filled
-  // with 0xA0 + their index (markers, not tables libdvdread can parse), so a
-  // test can see where they moved.
+  // Each is filled with 0xA0 + its index (markers: the engine only moves
+  // them), so that a test can see where they moved; one sector, VTS_ATRT as
+  // long as its attribute records would make it.
   std::array<int32_t, 5> following = {0, kAutoPlaced, 0, 0, 0};
   uint64_t menuVobBytes = 0;  // VIDEO_TS.VOB; 0 = absent
 };
@@ -78,8 +71,7 @@ struct VtsSpec {
   // VTS_PTT_SRPT: the program chain of each chapter of title k = chapters[k - 1];
   // empty: one title per chain, title k one chapter in chain k.
   std::vector<std::vector<int>> chapters = {};
-  bool menuTable = false;  // as in VmgSpec, for the VTSM_PGCI_UT
-  std::vector<LanguageUnit> menus = {};
+  std::vector<LanguageUnit> menus = {};      // a VTSM_PGCI_UT when not empty
   uint64_t menuVobBytes = 0;                 // VTS_nn_0.VOB; 0 = absent
   std::vector<uint64_t> titleVobBytes = {};  // VTS_nn_1.VOB, VTS_nn_2.VOB, ...
 };
@@ -92,10 +84,9 @@ struct DiscSpec {
 struct BuiltImage {
   std::vector<uint8_t> bytes;
   std::map<std::string, std::size_t> at;
-
   // Offset of a named place; throws std::out_of_range naming it when absent.
   std::size_t At(const std::string& name) const;
-  uint8_t* Ptr(const std::string& name, std::size_t plus = 0);
+  uint8_t* Ptr(const std::string& name, std::size_t plus = 0) { return bytes.data() + At(name) + plus; }
 };
 
 struct BuiltDisc {
