@@ -174,11 +174,12 @@ class FaultInjection : public ::testing::Test {
         Under(got, kDisc).size() + Under(got, kBackup).size() + 1 == got.size();  // + DISC/
     bool told = false;
     for (const RecordedMessage& m : messages.messages()) told = told || m.style == 48;
-    // A failed close may have lost a file's last bytes: only a run that went
-    // on without its backup (the files that failed) may end well.
-    const bool honest = s.asAfter
-                            ? succeeded && Told(messages, Done()) && !(seam.failedCall == "close" && backedUp)
-                            : !succeeded && told && !Told(messages, Done());
+    // A failed flush or close may have lost a file's last bytes (at a power
+    // cut, or now): only a run that went on without its backup (the files
+    // that failed) may end well.
+    const bool lost = seam.failedCall == "close" || seam.failedCall == "flush";
+    const bool honest = s.asAfter ? succeeded && Told(messages, Done()) && !(lost && backedUp)
+                                  : !succeeded && told && !Told(messages, Done());
     if ((s.asBefore || s.asAfter) && s.backupWholeOrAbsent && nothingElse && honest) return "";
     char why[512];
     std::snprintf(
