@@ -116,6 +116,14 @@ TEST_F(OriginalBackupTest, ABackupIsUsedOnlyForItsOwnDisc) {
       {false, [] {}, "元のIFOファイルのバックアップがありません.\n" + backup},
       {true, write("DISC/VIDEO_TS/VTS_01_2.VOB", Bytes(2048, 0x77)),
        "バックアップはこのフォルダのディスクから作られたものではありません."},
+      {true,
+       [this] {  // the record names a video file more than the folder has
+         Bytes r = folder_.ReadFile("DISC/ORIGINAL_IFO/DISC.TXT");
+         std::string text(r.begin(), r.end());
+         text.insert(text.rfind(".VOB\n") + 5, "0 VTS_01_9.VOB\n");
+         folder_.WriteFile("DISC/ORIGINAL_IFO/DISC.TXT", text);
+       },
+       "バックアップはこのフォルダのディスクから作られたものではありません."},
       {true, write("DISC/ORIGINAL_IFO/VTS_01_0.IFO", flipped),
        "バックアップのファイルが作られたときから変わっているか, 欠けています."},
       {false,
