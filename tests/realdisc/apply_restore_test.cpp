@@ -94,30 +94,4 @@ TEST(ApplyRestore, ABackupServesItsOwnDiscOnly) {
   }
 }
 
-// An option's First Play is told apart from the disc's own, and switching
-// the option off needs the disc's own from the backup.
-TEST(ApplyRestore, AnOptionSwitchedOffWithoutABackupIsRefused) {
-  TempFolder folder;
-  const std::string copy = CopyOfDisc(folder, "sample");
-  ASSERT_EQ(Reelwrite({"apply", copy, "--random", "--yes"}).exit, 0);
-  ProgramRun info = Reelwrite({"info", copy, "--json"});
-  EXPECT_NE(info.out.find("\"first_play\": \"random\""), std::string::npos) << info.out;
-  ASSERT_EQ(std::rename(folder.HostName("ORIGINAL_IFO").c_str(), folder.HostName("moved").c_str()), 0);
-  const FolderFiles patched = ReadFolder(copy);
-  ProgramRun run = Reelwrite({"apply", copy, "--preset", "3", "--yes"});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("先に元のIFOファイルを復元してください"), std::string::npos) << run.err;
-  EXPECT_EQ(Differences(ReadFolder(copy), patched), Names{});
-
-  // The disc's own First Play comes from the backup beside the folder being
-  // written, not beside the one the edit was read from.
-  TempFolder twinFolder('E');
-  const std::string twin = CopyOfDisc(twinFolder, "sample");
-  ASSERT_EQ(Reelwrite({"apply", twin, "--random", "--yes"}).exit, 0);
-  const std::string project = folder.HostName("edit.prj");
-  ASSERT_EQ(Reelwrite({"project", "save", copy, project, "--preset", "3"}).exit, 0);
-  run = Reelwrite({"project", "apply", project, twin, "--yes"});
-  EXPECT_EQ(run.exit, 0) << run.err;
-}
-
 }  // namespace

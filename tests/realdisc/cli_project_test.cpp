@@ -1,6 +1,6 @@
 // reelwrite project: a saved edit applied elsewhere writes what applying it
-// directly writes, and the project describes itself as info describes a disc.
-// The one disc a project may be written to, and only what an execute writes.
+// directly writes, into the one disc it may be written to, and only what an
+// execute writes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,36 +17,6 @@
 #include "tests/realdisc/disc_fixture.h"
 
 namespace {
-
-TEST(CliProject, SavedEditAppliedElsewhereWritesWhatApplyWrites) {
-  TempFolder a('D'), b('E');
-  const std::string direct = CopyOfDisc(a, "menus2vts");
-  const std::string later = CopyOfDisc(b, "menus2vts");
-  const std::string project = a.HostName("edit.prj");
-  const Names settings = {"--preset", "playall-stop", "--title", "2=menu:root", "--random"};
-
-  // A menu call players abort on is refused as apply refuses it.
-  EXPECT_EQ(Reelwrite({"project", "save", direct, project, "--title", "2=menu:vmgm:9"}).exit, 2);
-  EXPECT_FALSE(a.Exists("edit.prj"));
-  Names save = {"project", "save", direct, project};
-  save.insert(save.end(), settings.begin(), settings.end());
-  ProgramRun run = Reelwrite(save);
-  ASSERT_EQ(run.exit, 0) << run.err;
-
-  Names dryRun = {"apply", direct, "--dry-run", "--json"};
-  dryRun.insert(dryRun.end(), settings.begin(), settings.end());
-  const std::string dryRunOut = Reelwrite(dryRun).out;
-  run = Reelwrite({"project", "info", project, "--json"});
-  ASSERT_EQ(run.exit, 0) << run.err;
-  EXPECT_EQ(run.out, dryRunOut.substr(dryRunOut.find('{')));
-
-  Names apply = {"apply", direct, "--yes"};
-  apply.insert(apply.end(), settings.begin(), settings.end());
-  ASSERT_EQ(Reelwrite(apply).exit, 0);
-  run = Reelwrite({"project", "apply", project, later, "--yes"});
-  ASSERT_EQ(run.exit, 0) << run.err;
-  EXPECT_EQ(Differences(ReadFolder(direct, true), ReadFolder(later, true)), Names{});
-}
 
 // Information file n as a project file stores it.
 ImageRef StoredImage(std::string& project, int n) {

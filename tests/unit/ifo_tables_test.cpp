@@ -36,19 +36,6 @@ TEST(IfoTables, TitlesEndInTheChainOfTheirLastChapterAndNoneLiesPastTheCount) {
   EXPECT_FALSE(FindTitleChain(StoredVmgRef(), 2, &c));
 }
 
-TEST(IfoTables, PlayersTakeTheMenusOfTheirLanguageElseTheFirstUnit) {
-  DiscSpec d = SimpleDisc(1, 1);
-  d.vmg.menus = {{"en", 0x80, {Pgc{}}}, {"ja", 0x80, {Pgc{}}}};
-  BuiltImage v = BuildDisc(d).vmg;
-  ImageRef image{v.bytes.data(), int64_t(v.bytes.size())};
-  MenuUnit unit;
-  for (auto [language, lu] :
-       {std::pair<int, const char*>{'j' << 8 | 'a', "lu 2"}, {'d' << 8 | 'e', "lu 1"}}) {
-    ASSERT_TRUE(FindMenuUnit(image, int64_t(v.At("VMGM_PGCI_UT")), language, &unit));
-    EXPECT_EQ(unit.offset, int64_t(v.At(lu)));
-  }
-}
-
 // Switching a start option off puts the disc's own First Play back, also
 // where the disc had none.
 TEST(IfoTables, AStartOptionSwitchedOffLeavesTheFirstPlayAsItWas) {

@@ -76,29 +76,6 @@ TEST(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
   }
 }
 
-// Random draws over every title with register pair 15, which wraps to 0, in
-// every language unit (of 2 and 1 chains: the dispatcher is chain 3 in both).
-TEST(VmgPatch, DispatcherOfEveryLanguageUnitMapsTitlesToTheirDestinations) {
-  Prepare(3, 2, 2, [](DiscSpec& d) { d.vmg.menus[1].pgcs.resize(1); });
-  Disc.MenuRegister = 15;
-  Disc.RandomPlay = 1;
-  Disc.ActionTarget[0] = 1, Disc.ActionTarget[1] = 2, Disc.ActionTarget[2] = 0;
-  ASSERT_TRUE(PatchVideoManager());
-  ImageRef vmg = VmgImageRef();
-  MenuTable table;
-  ReadMenuTable(vmg, TableOffset(vmg, kVmgMenuPgciUtSector), &table);
-  for (int u = 0; u < 2; ++u) {
-    MenuUnit unit;
-    CommandTable t;
-    ASSERT_EQ(ReadMenuUnit(vmg, table, u, &unit), MenuUnitFault::None);
-    ASSERT_TRUE(ReadCommandTable(vmg, MenuPgcOffset(vmg, unit, Disc.MenuPgcNumber), &t));
-    EXPECT_EQ(At(vmg.data + t.offset + 8, 8 * std::size_t(t.pre)),
-              Hex("78 00 00 0F 00 03 00 00  71 00 00 00 00 01 00 00  30 22 00 00 00 02 0F 00"
-                  "71 00 00 00 00 02 00 00  30 22 00 00 00 03 0F 00  30 02 00 00 00 01 00 00"))
-        << u;
-  }
-}
-
 // One disc patched with each setting in turn: every patch starts again from
 // VIDEO_TS.IFO as read, so the last brings the disc's own First Play back.
 TEST(VmgPatch, OptionsReplaceFirstPlayAndMarkTheMenus) {

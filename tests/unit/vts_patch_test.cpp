@@ -79,34 +79,6 @@ TEST(VtsPatch, OnlyTheFirstPostCommandAndTheSectorFieldsChange) {
   }
 }
 
-// Title 1 in chain 3, title 2 over chains 1 and 2, title 3 ending in chain 2
-// too: titles sharing one end that are given different ones each get theirs
-// behind a test of their number; one given no change keeps the chain's own.
-TEST(VtsPatch, TitlesEndInTheirLastChaptersChainAndTitlesSharingOneEndEachTheirOwn) {
-  DiscSpec layout = SimpleDisc(1, 3);
-  layout.titleSets[0].chapters = {{3}, {1, 2}, {2}};
-  const std::array<int, 3> cases[] = {
-      {Stop, Stop, Stop}, {Stop, JumpTitle, JumpTitle}, {Stop, Stop, Repeat}, {Stop, Unchanged, Stop}};
-  for (const auto& kinds : cases) {
-    SCOPED_TRACE(kinds[1] * 10 + kinds[2]);
-    Load(layout);
-    for (int j = 0; j < 3; ++j) Disc.ActionKind[j] = kinds[std::size_t(j)];
-    MessageRecorder messages;
-    ASSERT_TRUE(CheckSharedChains() && CheckCommandTableGrowth());
-    GrowCommandTables();
-    PatchTitleSets();
-    int64_t slots[3];
-    for (int j = 0; j < 3; ++j) {
-      TitleChain chain;
-      ASSERT_TRUE(WrittenPostSlot(VmgImageRef(), j, &chain, &slots[j]));
-      uint8_t command[8];
-      EXPECT_TRUE(!EndCommandFor(j, command) || std::memcmp(VtsImage(1) + slots[j], command, 8) == 0) << j;
-    }
-    EXPECT_EQ(slots[1] == slots[2], kinds[1] == kinds[2]);
-    EXPECT_EQ(FirstPost(1, 1)[5], 0x01);  // title 2's first chain goes on to its second as it was
-  }
-}
-
 // Title sets of one layout share no chain: each first title ends its own
 // way, behind no test of its number.
 TEST(VtsPatch, TitleSetsOfOneLayoutShareNoChain) {
