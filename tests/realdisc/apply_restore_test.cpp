@@ -1,7 +1,6 @@
 // What `reelwrite restore` refuses, and the backup beside a patched disc.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
