@@ -197,34 +197,31 @@ UnitLayout LayOutUnit(const UnitScan& unit, int number) {
 }
 
 int64_t WriteUnit(const UnitScan& unit, int number, int64_t w) {
-  int count = unit.count;
-  int keep = OrdinaryCount(unit);
-  UnitLayout l = LayOutUnit(unit, number);
-  int fillers = l.fillers;
-  int64_t pointersEnd = PointerTableEnd(count);
-  int64_t shift = l.shift, cut = l.cut, dispatcherAt = l.dispatcherAt, newSize = l.newSize;
-  if (number > kMaxPgcCount || fillers < 0 || w + l.written > kMenuTableCapacity) return -1;
+  const int keep = OrdinaryCount(unit);
+  const UnitLayout l = LayOutUnit(unit, number);
+  const int64_t pointersEnd = PointerTableEnd(unit.count);
+  if (number > kMaxPgcCount || l.fillers < 0 || w + l.written > kMenuTableCapacity) return -1;
 
   uint8_t* out = Disc.MenuTableImage + w;
   std::memcpy(out, unit.data, size_t(pointersEnd));
-  std::memcpy(out + pointersEnd + shift, unit.data + pointersEnd, size_t(unit.size - pointersEnd));
+  std::memcpy(out + pointersEnd + l.shift, unit.data + pointersEnd, size_t(unit.size - pointersEnd));
   WriteBe16(out, number);
   for (int k = 0; k < keep; ++k) {
     uint8_t* offset = out + PointerTableEnd(k) + 4;
-    WriteBe32(offset, int32_t(uint32_t(ReadBe32(offset)) + uint32_t(shift)));
+    WriteBe32(offset, int32_t(uint32_t(ReadBe32(offset)) + uint32_t(l.shift)));
   }
-  for (int i = 0; i < fillers; ++i) {
-    int64_t at = cut + shift + int64_t(kFillerPgcSize) * i;
+  for (int i = 0; i < l.fillers; ++i) {
+    int64_t at = l.cut + l.shift + int64_t(kFillerPgcSize) * i;
     WritePointer(out, keep + i, nullptr, at);
     InitFillerPgc(out + at);
   }
   // An earlier dispatcher keeps its category byte, as an execute with the
   // no-menu option left it.
-  const uint8_t* category = unit.dispatcher ? unit.data + PointerTableEnd(count - 1) : nullptr;
-  WritePointer(out, number - 1, category, dispatcherAt);
-  InitDispatcherPgc(out + dispatcherAt);
-  WriteBe32(out + 4, int32_t(newSize - 1));
-  return newSize;
+  const uint8_t* category = unit.dispatcher ? unit.data + PointerTableEnd(unit.count - 1) : nullptr;
+  WritePointer(out, number - 1, category, l.dispatcherAt);
+  InitDispatcherPgc(out + l.dispatcherAt);
+  WriteBe32(out + 4, int32_t(l.newSize - 1));
+  return l.newSize;
 }
 
 void BuildNewTable() {
