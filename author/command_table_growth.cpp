@@ -207,11 +207,23 @@ bool CheckCommandTableGrowth() {
   // At most a new table for each title, and a sector more for each set
   // whose table crosses into the next.
   int64_t bytes[kMaxTitleSets + 1] = {};
+  int inserts[kMaxTitleSets + 1] = {};
   for (int j = 0; j < Ends.count; ++j)
-    if (Grows(j)) bytes[Ends.title[j].titleSet] += kNewTableSize + kCommandSize;
+    if (Grows(j)) {
+      bytes[Ends.title[j].titleSet] += kNewTableSize + kCommandSize;
+      inserts[Ends.title[j].titleSet] += 2;
+    }
+  // A set grows by what its chain table, as far as its own end address
+  // reaches, overruns the room behind it, each insertion rounded to a sector.
   int64_t needed = StoreUsed();
-  for (int64_t b : bytes)
-    if (b > 0) needed += (b + kSectorSize - 1) / kSectorSize * kSectorSize + kSectorSize;
+  for (int v = 1; v <= kMaxTitleSets; ++v) {
+    if (bytes[v] == 0) continue;
+    ImageRef vts = VtsImageRef(v);
+    int64_t pgcit = TableOffset(vts, kVtsPgcitSector);
+    int64_t end = pgcit + int64_t(uint32_t(ReadBe32(vts.data + pgcit + 4))) + 1;
+    int64_t over = end + bytes[v] - PgcitLimit(vts, pgcit / kSectorSize) * kSectorSize;
+    needed += (over > 0 ? over : 0) + int64_t(kSectorSize) * (inserts[v] + 1);
+  }
   if (needed <= kIfoStoreCapacity) return true;
   platform::ShowMessage("ポストコマンドを追加するとIFOファイルの合計が4MBを超えるため, 更新できません.",
                         "エラー", platform::kWarningBox);
