@@ -30,12 +30,9 @@ void Put16(BuiltImage& img, std::size_t at, std::initializer_list<std::size_t> v
   for (std::size_t v : values) WriteBe16(Room(img, at, 2), int(v)), at += 2;
 }
 
-// Starts a table at `sector` (kAutoPlaced: the next sector boundary), names
-// it and points `field` at it.
-std::size_t StartTable(BuiltImage& img, const std::string& name, int field, int32_t sector = kAutoPlaced) {
-  std::size_t start = sector == kAutoPlaced ? RoundUp(img.bytes.size()) : std::size_t(sector) * kSector;
-  if (sector != kAutoPlaced && (sector < 0 || start < img.bytes.size()))
-    throw std::invalid_argument(name + " at a sector already in use");
+// Starts a table at the next sector boundary, names it and points `field` at it.
+std::size_t StartTable(BuiltImage& img, const std::string& name, int field) {
+  std::size_t start = RoundUp(img.bytes.size());
   img.at[name] = start;
   Put32(img, std::size_t(field), start / kSector);
   return start;
@@ -103,15 +100,12 @@ std::size_t Finish(BuiltImage& img, std::size_t menuSectors, std::size_t titleSe
 BuiltImage Start(const char* id, const char* name) {
   BuiltImage img{std::vector<uint8_t>(kSector), {{name, 0}}};
   std::memcpy(img.bytes.data(), id, 12);
-  img.bytes[0x21] = 0x11;  // DVD-Video version 1.1
   return img;
 }
 
 BuiltImage BuildVmg(const VmgSpec& layout, int titleSets) {
   BuiltImage img = Start("DVDVIDEO-VMG", "VMGI_MAT");
-  Put16(img, 0x26, {1, 1, 0x0100});  // volumes, this volume, disc side
   Put16(img, 0x3E, {std::size_t(titleSets)});
-  std::memcpy(img.bytes.data() + 0x40, "REELWRITE TEST DISC", 19);
   Put32(img, kVmgMatEnd, layout.firstPlay ? 0x400 + PgcSize(*layout.firstPlay) - 1 : 0x3FF);
   Put32(img, kVmgFirstPlayPgc, layout.firstPlay ? 0x400 : 0);
   if (layout.firstPlay) WritePgc(img, 0x400, *layout.firstPlay, "first play");
@@ -129,13 +123,13 @@ BuiltImage BuildVmg(const VmgSpec& layout, int titleSets) {
   WriteMenuTable(img, layout.menus, "VMGM_PGCI_UT", kVmgMenuPgciUtSector);
 
   for (int i = 0; i < 5; ++i) {
-    if (layout.following[i] == 0) continue;
-    std::size_t start = StartTable(img, kFollowingNames[i], kVmgFollowingTables[i], layout.following[i]);
+    if (!layout.following[i]) continue;
+    std::size_t start = StartTable(img, kFollowingNames[i], kVmgFollowingTables[i]);
     // VTS_ATRT as long as one attribute record per title set makes it.
     std::size_t size = std::max<std::size_t>(kSector, i == 1 ? 8 + 0x310 * std::size_t(titleSets) : 0);
     std::memset(Room(img, start, size), 0xA0 + i, size);
   }
-  Finish(img, layout.menuVobBytes / kSector, 0);
+  Finish(img, 0, 0);
   return img;
 }
 
@@ -176,33 +170,23 @@ BuiltImage BuildVts(const VtsSpec& layout) {
 
 }  // namespace
 
-std::vector<uint8_t> Hex(std::string text) {
-  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-  if (text.size() % 2 || text.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
-    throw std::invalid_argument("bad hex text: " + text);
-  std::vector<uint8_t> b;
-  for (std::size_t i = 0; i < text.size(); i += 2) b.push_back(uint8_t(std::stoi(text.substr(i, 2), 0, 16)));
-  return b;
-}
-
 Cmd C(const char* hex) {
-  std::vector<uint8_t> b = Hex(hex);
-  if (b.size() != 8) throw std::invalid_argument(std::string("bad command text: ") + hex);
-  return {b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7]};
-}
-
-std::size_t BuiltImage::At(const std::string& name) const {
-  if (!at.count(name)) throw std::out_of_range("no place named \"" + name + "\" in the built image");
-  return at.at(name);
+  std::string text(hex);
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+  if (text.size() != 16 || text.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+    throw std::invalid_argument(std::string("bad command text: ") + hex);
+  Cmd c;
+  for (std::size_t i = 0; i < 8; ++i) c[i] = uint8_t(std::stoi(text.substr(2 * i, 2), 0, 16));
+  return c;
 }
 
 BuiltDisc BuildDisc(const DiscSpec& layout) {
   BuiltDisc disc;
   disc.vmg = BuildVmg(layout.vmg, std::max<int>(1, int(layout.titleSets.size())));
-  disc.menuVobBytes = {layout.vmg.menuVobBytes};
+  disc.menuVobBytes = {0};
   // Start sector of each title set, files laid out as on a disc: VIDEO_TS.IFO,
-  // .VOB, .BUP, then per set its IFO, menu VOB, title VOBs, BUP.
-  std::vector<uint32_t> start = {0, uint32_t((2 * disc.vmg.bytes.size() + disc.menuVobBytes[0]) / kSector)};
+  // .BUP, then per set its IFO, menu VOB, title VOBs, BUP.
+  std::vector<uint32_t> start = {0, uint32_t(2 * disc.vmg.bytes.size() / kSector)};
   for (const VtsSpec& v : layout.titleSets) {
     disc.vts.push_back(BuildVts(v));
     disc.menuVobBytes.push_back(v.menuVobBytes);
@@ -254,7 +238,6 @@ void WriteDisc(const std::string& hostFolder, const BuiltDisc& disc) {
 void WriteDisc(const std::string& folder, const DiscSpec& layout) { WriteDisc(folder, BuildDisc(layout)); }
 
 void LoadDisc(const BuiltDisc& disc) {
-  if (disc.vts.size() > std::size_t(kMaxTitleSets)) throw std::invalid_argument("more than 99 title sets");
   for (int32_t* a : {Disc.IfoOffset, Disc.IfoSize, Disc.TitleVobBase, Disc.TitleVobSectors, Disc.MenuVobSize})
     std::memset(a, 0, sizeof Disc.IfoOffset);
   uint64_t offset = 0, infoAndMenuBytes = 0;

@@ -28,8 +28,7 @@
 namespace testdisc {
 
 using Cmd = std::array<uint8_t, 8>;
-// "30 01 00 00 00 00 00 00" (blanks optional) -> bytes; C throws unless 8.
-std::vector<uint8_t> Hex(std::string text);
+// "30 01 00 00 00 00 00 00" (blanks optional) -> bytes; throws unless 8.
 Cmd C(const char* hex);
 
 // A command-only program chain.
@@ -50,20 +49,16 @@ struct Title {
   int titleSet = 1, titleInSet = 1, angles = 1, chapters = 1;
 };
 
-// Sector field value meaning "place this table after the previous ones".
-constexpr int32_t kAutoPlaced = -1;
-
 struct VmgSpec {
   std::vector<Title> titles = {};
   std::optional<Pgc> firstPlay = {};
   std::vector<LanguageUnit> menus = {};  // a VMGM_PGCI_UT when not empty
-  // The tables after the menu table, fields 0xCC..0xDC in this order:
-  // 0 absent, kAutoPlaced, or an explicit sector (the image is padded to it).
-  // Each is filled with 0xA0 + its index (markers: the engine only moves
-  // them), so that a test can see where they moved; one sector, VTS_ATRT as
-  // long as its attribute records would make it.
-  std::array<int32_t, 5> following = {0, kAutoPlaced, 0, 0, 0};
-  uint64_t menuVobBytes = 0;  // VIDEO_TS.VOB; 0 = absent
+  // Which of the tables after the menu table (fields 0xCC..0xDC in this
+  // order) there are, each on the sector after the one before. Each is
+  // filled with 0xA0 + its index (markers: the engine only moves them), so
+  // that a test can see where they moved; one sector, VTS_ATRT as long as
+  // its attribute records would make it.
+  std::array<bool, 5> following = {false, true};
 };
 
 struct VtsSpec {
@@ -84,15 +79,15 @@ struct DiscSpec {
 struct BuiltImage {
   std::vector<uint8_t> bytes;
   std::map<std::string, std::size_t> at;
-  // Offset of a named place; throws std::out_of_range naming it when absent.
-  std::size_t At(const std::string& name) const;
+  // Offset of a named place; throws std::out_of_range when absent.
+  std::size_t At(const std::string& name) const { return at.at(name); }
   uint8_t* Ptr(const std::string& name, std::size_t plus = 0) { return bytes.data() + At(name) + plus; }
 };
 
 struct BuiltDisc {
   BuiltImage vmg;
   std::vector<BuiltImage> vts;                       // vts[0] is VTS_01_0.IFO
-  std::vector<uint64_t> menuVobBytes;                // [0] VIDEO_TS.VOB, [n] VTS_nn_0.VOB
+  std::vector<uint64_t> menuVobBytes;                // [n] VTS_nn_0.VOB, [0] none
   std::vector<std::vector<uint64_t>> titleVobBytes;  // [n - 1] VTS_nn_1.VOB, ...
 };
 

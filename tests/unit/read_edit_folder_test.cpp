@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -30,7 +29,7 @@ class ReadFolder : public ::testing::Test {
     std::string folder = "F" + std::to_string(++folders_);
     temp.MakeDir(folder);
     WriteDisc(temp.HostName(folder), b);
-    for (const char* file : removed) std::remove(temp.HostName(folder + "/" + file).c_str());
+    for (const char* file : removed) std::filesystem::remove(temp.HostName(folder + "/" + file));
     return folder;
   }
   // Reads the folder; the one message shown, without the folder ("" if none).
@@ -48,16 +47,15 @@ class ReadFolder : public ::testing::Test {
   int folders_ = 0;
 };
 
-void Put32(BuiltImage& image, const char* at, std::size_t plus, int32_t value) {
-  WriteBe32(image.Ptr(at, plus), value);
-}
-
 }  // namespace
 
 // Names in any case, as a Linux ISO 9660 mount shows them; a set of the
-// most VOB parts there are.
-TEST_F(ReadFolder, ReadsEveryFileInAnyCaseAndNineVobParts) {
-  DiscSpec d = SimpleDisc(2, 1);
+// most VOB parts there are; the most titles, of which those outside the
+// title sets or without chapters have no chain to check.
+TEST_F(ReadFolder, ReadsEveryFileInAnyCaseNineVobPartsAndNinetyNineTitles) {
+  DiscSpec d = SimpleDisc(2, 48);
+  d.vmg.titles.insert(d.vmg.titles.end(), {{5, 1}, {1, 0}, {2, 100}});
+  d.titleSets[0].titlePgcs[0].noCommandTable = true;
   d.titleSets[1].titleVobBytes = std::vector<uint64_t>(9, 2048);
   BuiltDisc b = BuildDisc(d);
   std::string folder = Write(b);
@@ -67,19 +65,11 @@ TEST_F(ReadFolder, ReadsEveryFileInAnyCaseAndNineVobParts) {
     std::filesystem::rename(e.path(), temp.HostName(folder + "/" + name));
   }
   EXPECT_EQ(Read(folder, FolderRead), "");
+  EXPECT_EQ(Disc.TitleCount, 99);
   EXPECT_EQ(Disc.TitleVobCount[1], 9);
   std::vector<uint8_t> store = b.vmg.bytes;
   for (const BuiltImage& vts : b.vts) store.insert(store.end(), vts.bytes.begin(), vts.bytes.end());
   EXPECT_EQ(0, std::memcmp(Disc.IfoStore, store.data(), store.size()));
-}
-
-// Titles outside the title sets or without chapters have no chain to check.
-TEST_F(ReadFolder, AcceptsNinetyNineTitlesAndTitlesWithoutProgramChains) {
-  DiscSpec d = SimpleDisc(2, 48);
-  d.vmg.titles.insert(d.vmg.titles.end(), {{5, 1}, {1, 0}, {2, 100}});
-  d.titleSets[0].titlePgcs[0].noCommandTable = true;
-  EXPECT_EQ(Read(Write(BuildDisc(d)), FolderRead), "");
-  EXPECT_EQ(Disc.TitleCount, 99);
 }
 
 TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
@@ -100,7 +90,7 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
        [](BuiltDisc& b) { b.titleVobBytes[0] = {1073741825}; }},
       {"VTS_02_2.VOBのファイルサイズが異常です（4GB以上）.",
        [](BuiltDisc& b) {
-         b.titleVobBytes[1] = {2048, 4294967296u};
+         b.titleVobBytes[1] = {2048, 1ull << 32};
        }},
       {"VIDEO_TS.IFOが異常です（サイズが2MBを超えています）.",
        [](BuiltDisc& b) { b.vmg.bytes.resize(kVmgImageCapacity + 2048); }},
@@ -115,22 +105,22 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
       {"VTS_01_0.VOB" + vobs + "4" + sectors + "2" + check,
        [](BuiltDisc& b) { std::memcpy(b.vts[0].Ptr("VTSI_MAT", 0xD8), b.vts[0].Ptr("VTSI_MAT", 0xE0), 4); }},
       {"VTS_02_0.IFOが異常です（VOBのアドレス情報が範囲外にあります）.",
-       [](BuiltDisc& b) { Put32(b.vts[1], "VTS_VOBU_ADMAP", 0, 0x100000); }},
+       [](BuiltDisc& b) { WriteBe32(b.vts[1].Ptr("VTS_VOBU_ADMAP"), 0x100000); }},
       // Tables outside their files; sector 0 is the file's own header.
       {"VIDEO_TS.IFOが異常です（タイトル情報が範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC4, int32_t(b.vmg.bytes.size() / 2048)); }},
+       [](BuiltDisc& b) { WriteBe32(b.vmg.Ptr("VMGI_MAT", 0xC4), int32_t(b.vmg.bytes.size() / 2048)); }},
       {"VIDEO_TS.IFOが異常です（タイトル数が99を超えています）.",
        [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("TT_SRPT"), 100); }},
       {"VTS_01_0.IFOが異常です（タイトル1のPGC情報が範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vts[0], "VTSI_MAT", 0xCC, 0x7FFF); }},
+       [](BuiltDisc& b) { WriteBe32(b.vts[0].Ptr("VTSI_MAT", 0xCC), 0x7FFF); }},
       {"VTS_01_0.IFOが異常です（タイトル1のチャプター情報が範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vts[0], "VTSI_MAT", 0xC8, 0x7FFF); }},
+       [](BuiltDisc& b) { WriteBe32(b.vts[0].Ptr("VTSI_MAT", 0xC8), 0x7FFF); }},
       {"VTS_02_0.IFOが異常です（タイトル3のチャプター情報が範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vts[1], "VTS_PTT_SRPT", 8 + 4, 0x100); }},
+       [](BuiltDisc& b) { WriteBe32(b.vts[1].Ptr("VTS_PTT_SRPT", 8 + 4), 0x100); }},
       {"VTS_02_0.IFOが異常です（タイトル3のPGC3がPGC情報にありません）.",
        [](BuiltDisc& b) { WriteBe16(b.vts[1].Ptr("VTS_PTT_SRPT", 8 + 4 * 2), 3); }},
       {"VTS_02_0.IFOが異常です（タイトル4のPGCが範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vts[1], "VTS_PGCIT", 8 * 2 + 4, 0x100000); }},
+       [](BuiltDisc& b) { WriteBe32(b.vts[1].Ptr("VTS_PGCIT", 8 * 2 + 4), 0x100000); }},
       {"VTS_02_0.IFOが異常です（タイトル3のコマンドが範囲外にあります）.",
        [](BuiltDisc& b) {
          WriteBe16(b.vts[1].Ptr("pgc 1", 0xE4), uint16_t(b.vts[1].bytes.size() - b.vts[1].At("pgc 1") - 7));
@@ -141,7 +131,7 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
       // pointers, another chain's header, another chain's command table.
       {"VTS_01_0.IFOが異常です（タイトル1のポストコマンドがPGC情報と重なっています）.",
        [](BuiltDisc& b) {  // chain 1 at the table start: its post command is chain 2's search pointer
-         std::memcpy(b.vts[0].Ptr("VTS_PGCIT", 8), Hex("00 00 00 01 00 00 00 00").data(), 8);
+         std::memcpy(b.vts[0].Ptr("VTS_PGCIT", 8), C("00 00 00 01 00 00 00 00").data(), 8);
          WriteBe16(b.vts[0].Ptr("VTS_PGCIT", 0xE4), 8);
        }},
       {"VTS_02_0.IFOが異常です（タイトル3のポストコマンドがPGC情報と重なっています）.",
@@ -157,13 +147,15 @@ TEST_F(ReadFolder, RefusesWhatItCannotReadOrWouldWriteWrongAddressesFor) {
        }},
       // The menu table, and each fault of its walker.
       {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vmg, "VMGI_MAT", 0xC8, -1); }},
+       [](BuiltDisc& b) { WriteBe32(b.vmg.Ptr("VMGI_MAT", 0xC8), -1); }},
       {"VIDEO_TS.IFOが異常です（メニュー情報が範囲外にあります）.",
-       [](BuiltDisc& b) { Put32(b.vmg, "VMGM_PGCI_UT", 4, 0x100000); }},
+       [](BuiltDisc& b) { WriteBe32(b.vmg.Ptr("VMGM_PGCI_UT", 4), 0x100000); }},
       {"VIDEO_TS.IFOが異常です（メニューの言語ユニット2にPGCがありません）.",
        [](BuiltDisc& b) { WriteBe16(b.vmg.Ptr("lu 2"), 0); }},
       {"VIDEO_TS.IFOが異常です（メニューの言語ユニット1のPGC2が範囲外を指しています）.",
-       [](BuiltDisc& b) { Put32(b.vmg, "lu 1", 8 + 8 + 4, int32_t(b.vmg.At("lu 2") - b.vmg.At("lu 1"))); }},
+       [](BuiltDisc& b) {
+         WriteBe32(b.vmg.Ptr("lu 1", 8 + 8 + 4), int32_t(b.vmg.At("lu 2") - b.vmg.At("lu 1")));
+       }},
       // A file just under 2 MiB has no room for the dispatcher.
       {"VIDEO_TS.IFOが異常です（メニュー情報を加えると2MBを超えます）.",
        [](BuiltDisc& b) { b.vmg.bytes.resize(kVmgImageCapacity - 2048); }},

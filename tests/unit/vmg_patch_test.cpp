@@ -46,10 +46,9 @@ BuiltDisc Prepare(int n, int pgcs, int units = 1, std::function<void(DiscSpec&)>
 TEST(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
   const struct {
     int menuPgcs;  // 0: the disc has no menu table
-    std::array<int32_t, 5> following;
+    std::array<bool, 5> following;
     int growth;
-  } cases[] = {{7, {kAutoPlaced, kAutoPlaced, 0, kAutoPlaced, kAutoPlaced}, 1}, {0, {}, 1}, {9, {}, 0}};
-  const char* names[5] = {"PTL_MAIT", "VTS_ATRT", "TXTDT_MGI", "VMGM_C_ADT", "VMGM_VOBU_ADMAP"};
+  } cases[] = {{7, {1, 1, 0, 1, 1}, 1}, {0, {}, 1}, {9, {}, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.menuPgcs);
     BuiltDisc b = Prepare(3, c.menuPgcs, 1, [&c](DiscSpec& d) { d.vmg.following = c.following; });
@@ -66,9 +65,9 @@ TEST(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
     EXPECT_EQ(At(Disc.VmgImage + 2 * kSectorSize, 16), At(Disc.MenuTableImage, 16));
     for (int i = 0; i < 5; ++i) {
       const int32_t before = ReadBe32(old + kVmgFollowingTables[i]);
-      EXPECT_EQ(Field(kVmgFollowingTables[i]), before > 0 ? before + c.growth : 0) << names[i];
-      const std::size_t at = before > 0 ? b.vmg.At(names[i]) : 0, n = before > 0 ? kSectorSize : 0;
-      EXPECT_EQ(At(Disc.VmgImage + at + c.growth * kSectorSize, n), At(old + at, n)) << names[i];
+      EXPECT_EQ(Field(kVmgFollowingTables[i]), before > 0 ? before + c.growth : 0) << i;
+      const std::size_t at = std::size_t(before) * kSectorSize, n = before > 0 ? kSectorSize : 0;
+      EXPECT_EQ(At(Disc.VmgImage + at + c.growth * kSectorSize, n), At(old + at, n)) << i;
     }
     EXPECT_EQ(Field(kVmgLastSector), 2 * ifo - 1);
     EXPECT_EQ(Field(kVmgIfoLastSector), ifo - 1);
@@ -82,10 +81,7 @@ TEST(VmgPatch, OptionsReplaceFirstPlayAndMarkTheMenus) {
   const struct {
     int noMenu, random;
     const char* firstPlay;  // nullptr: the disc's own stays
-  } cases[] = {
-      {1, 1, "30 06 00 03 00 C0 00 00"},
-      {0, 0, nullptr},
-  };
+  } cases[] = {{1, 1, "30 06 00 03 00 C0 00 00"}, {0, 0, nullptr}};
   BuiltDisc b = Prepare(2, 2, 1, [](DiscSpec& d) {  // the dispatcher is chain 3
     d.vmg.firstPlay = Pgc{{C("30 02 00 00 00 02 00 00")}};
     d.vmg.menus[0].existence = 0xC0;
