@@ -135,7 +135,6 @@ BuiltImage BuildVmg(const VmgSpec& layout, int titleSets) {
 
 BuiltImage BuildVts(const VtsSpec& layout) {
   BuiltImage img = Start("DVDVIDEO-VTS", "VTSI_MAT");
-  Put32(img, 0x80, 0x3FF);  // end of VTSI_MAT
 
   // Chapter table: each chapter is program 1 of its chain.
   std::vector<std::vector<int>> chapters = layout.chapters;

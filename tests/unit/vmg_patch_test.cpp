@@ -26,13 +26,12 @@ using Bytes = std::vector<uint8_t>;
 Bytes At(const uint8_t* p, std::size_t n) { return Bytes(p, p + n); }
 int32_t Field(int offset) { return ReadBe32(Disc.VmgImage + offset); }
 
-// One title set of n titles; `units` language units of `pgcs` menu chains
-// each (none: no menu table). Loaded and prepared as get info leaves it.
-BuiltDisc Prepare(int n, int pgcs, int units = 1, std::function<void(DiscSpec&)> change = {}) {
+// One title set of n titles; one language unit of `pgcs` menu chains (none:
+// no menu table). Loaded and prepared as get info leaves it.
+BuiltDisc Prepare(int n, int pgcs, std::function<void(DiscSpec&)> change = {}) {
   std::memset(&Disc, 0, sizeof Disc);
   DiscSpec d = SimpleDisc(1, n);
-  for (int u = 0; pgcs > 0 && u < units; ++u)
-    d.vmg.menus.push_back({u ? "ja" : "en", 0x80, std::vector<Pgc>(pgcs)});
+  if (pgcs > 0) d.vmg.menus = {{"en", 0x80, std::vector<Pgc>(pgcs)}};
   if (change) change(d);
   BuiltDisc b = BuildDisc(d);
   LoadDisc(b);
@@ -51,7 +50,7 @@ TEST(VmgPatch, TablePlacementMovesWhatFollowsAndRecomputesTheSectorFields) {
   } cases[] = {{7, {1, 1, 0, 1, 1}, 1}, {0, {}, 1}, {9, {}, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.menuPgcs);
-    BuiltDisc b = Prepare(3, c.menuPgcs, 1, [&c](DiscSpec& d) { d.vmg.following = c.following; });
+    BuiltDisc b = Prepare(3, c.menuPgcs, [&c](DiscSpec& d) { d.vmg.following = c.following; });
     const uint8_t* old = b.vmg.bytes.data();
     // Stale values that only a recomputation puts right.
     const std::size_t entry = b.vmg.At("title 3") + 8;
@@ -82,7 +81,7 @@ TEST(VmgPatch, OptionsReplaceFirstPlayAndMarkTheMenus) {
     int noMenu, random;
     const char* firstPlay;  // nullptr: the disc's own stays
   } cases[] = {{1, 1, "30 06 00 03 00 C0 00 00"}, {0, 0, nullptr}};
-  BuiltDisc b = Prepare(2, 2, 1, [](DiscSpec& d) {  // the dispatcher is chain 3
+  BuiltDisc b = Prepare(2, 2, [](DiscSpec& d) {  // the dispatcher is chain 3
     d.vmg.firstPlay = Pgc{{C("30 02 00 00 00 02 00 00")}};
     d.vmg.menus[0].existence = 0xC0;
     d.vmg.menus[0].pgcs[0].category = 0x82;
