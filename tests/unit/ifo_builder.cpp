@@ -97,14 +97,9 @@ std::size_t Finish(BuiltImage& img, std::size_t menuSectors, std::size_t titleSe
   return sectors;
 }
 
-BuiltImage Start(const char* id, const char* name) {
-  BuiltImage img{std::vector<uint8_t>(kSector), {{name, 0}}};
-  std::memcpy(img.bytes.data(), id, 12);
-  return img;
-}
-
 BuiltImage BuildVmg(const VmgSpec& layout, int titleSets) {
-  BuiltImage img = Start("DVDVIDEO-VMG", "VMGI_MAT");
+  BuiltImage img{std::vector<uint8_t>(kSector), {{"VMGI_MAT", 0}}};
+  std::memcpy(img.bytes.data(), "DVDVIDEO-VMG", 12);
   Put16(img, 0x3E, {std::size_t(titleSets)});
   Put32(img, kVmgMatEnd, layout.firstPlay ? 0x400 + PgcSize(*layout.firstPlay) - 1 : 0x3FF);
   Put32(img, kVmgFirstPlayPgc, layout.firstPlay ? 0x400 : 0);
@@ -124,17 +119,16 @@ BuiltImage BuildVmg(const VmgSpec& layout, int titleSets) {
 
   for (int i = 0; i < 5; ++i) {
     if (!layout.following[i]) continue;
-    std::size_t start = StartTable(img, kFollowingNames[i], kVmgFollowingTables[i]);
-    // VTS_ATRT as long as one attribute record per title set makes it.
-    std::size_t size = std::max<std::size_t>(kSector, i == 1 ? 8 + 0x310 * std::size_t(titleSets) : 0);
-    std::memset(Room(img, start, size), 0xA0 + i, size);
+    std::memset(Room(img, StartTable(img, kFollowingNames[i], kVmgFollowingTables[i]), kSector), 0xA0 + i,
+                kSector);
   }
   Finish(img, 0, 0);
   return img;
 }
 
 BuiltImage BuildVts(const VtsSpec& layout) {
-  BuiltImage img = Start("DVDVIDEO-VTS", "VTSI_MAT");
+  BuiltImage img{std::vector<uint8_t>(kSector), {{"VTSI_MAT", 0}}};
+  std::memcpy(img.bytes.data(), "DVDVIDEO-VTS", 12);
 
   // Chapter table: each chapter is program 1 of its chain.
   std::vector<std::vector<int>> chapters = layout.chapters;

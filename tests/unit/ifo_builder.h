@@ -54,10 +54,9 @@ struct VmgSpec {
   std::optional<Pgc> firstPlay = {};
   std::vector<LanguageUnit> menus = {};  // a VMGM_PGCI_UT when not empty
   // Which of the tables after the menu table (fields 0xCC..0xDC in this
-  // order) there are, each on the sector after the one before. Each is
+  // order) there are, one sector each on the sector after the one before,
   // filled with 0xA0 + its index (markers: the engine only moves them), so
-  // that a test can see where they moved; one sector, VTS_ATRT as long as
-  // its attribute records would make it.
+  // that a test can see where they moved.
   std::array<bool, 5> following = {false, true};
 };
 
