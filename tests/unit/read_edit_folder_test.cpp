@@ -59,7 +59,7 @@ void MoveCommands(BuiltImage& vts, std::size_t at) {
 // most VOB parts there are; the most titles, of which those outside the
 // title sets or without chapters have no chain to check; a menu table whose
 // one-chain unit the prepared table pads to the other's 4000 chains (252
-// bytes each with its search pointer), just inside its buffer.
+// bytes each with its search pointer), inside its buffer.
 TEST_F(ReadFolder, ReadsTheLargestDiscInAnyCase) {
   DiscSpec d = SimpleDisc(2, 48);
   d.vmg.menus = {{"en", 0x80, std::vector<Pgc>(4000)}, {"fr", 0x80, {Pgc{}}}};
