@@ -183,11 +183,6 @@ void LookAndPatch(const Header& h) {
     sum = std::accumulate(files[k].bytes, files[k].bytes + files[k].size, sum + 0u);
 }
 
-void Unpoison() {
-  ASAN_UNPOISON_MEMORY_REGION(Disc.IfoStore, kIfoStoreCapacity);
-  ASAN_UNPOISON_MEMORY_REGION(Disc.VmgImage, kVmgImageCapacity);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -228,13 +223,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
   }
 
-  Unpoison();
   std::memset(&Disc, 0, offsetof(DiscState, VmgImage));
   Busy = 0;
   const int noMenu = (h.flags & kNoMenu) ? 1 : 0, random = (h.flags & kRandomPlay) ? 1 : 0;
   if (GetInfo("C:\\DISC", noMenu, random) != FolderRead) return 0;
-  LookAndPatch(h);
-  Unpoison();
+  LookAndPatch(h);  // what it poisoned is whole again for the next input as well
+  ASAN_UNPOISON_MEMORY_REGION(Disc.IfoStore, kIfoStoreCapacity);
+  ASAN_UNPOISON_MEMORY_REGION(Disc.VmgImage, kVmgImageCapacity);
   Require(GetInfo("C:\\DISC", noMenu, random) == FolderRead, "a disc reads alike twice");
   Choose(h);
   if (Execute("C:\\DISC") != ExecuteSucceeded) {

@@ -60,9 +60,7 @@ TMyApp& App() {
   return *app;
 }
 HWND Frame() { return App().MainWindow()->Handle(); }
-HWND Item(int id, HWND dialog = nullptr) {
-  return GetDlgItem(dialog ? dialog : App().Dialog()->Handle(), id);
-}
+HWND Item(int id) { return GetDlgItem(App().Dialog()->Handle(), id); }
 std::string Utf8(const std::wstring& wide) { return fs::path(wide).u8string(); }
 std::string Text(int id) { return Utf8(winfw::Control(App().Dialog(), id).Text()); }
 void SetText(int id, const std::string& utf8) { SetWindowTextW(Item(id), winfw::Wide(utf8.c_str()).c_str()); }
@@ -73,7 +71,6 @@ void Press(int id) {
 // A mouse click: a radio button checks itself before its notification.
 void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
 void Select(int id, int index) { SendMessageW(Item(id), CB_SETCURSEL, WPARAM(index), 0); }
-bool Checked(int id) { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 // The controls and File menu items that need a disc read offered or not (as
 // the menu shows them when it opens); get info always is.
 void ExpectDiscOffered(bool on) {
@@ -81,10 +78,8 @@ void ExpectDiscOffered(bool on) {
     EXPECT_EQ(IsWindowEnabled(Item(id)) != FALSE, on) << id;
   HMENU file = GetSubMenu(GetMenu(Frame()), 0);
   SendMessageW(Frame(), WM_INITMENUPOPUP, WPARAM(file), 0);
-  for (int command : {CM_GET_INFO, CM_TITLE_INFO, CM_EXECUTE}) {
-    EXPECT_EQ(!(GetMenuState(file, UINT(command), MF_BYCOMMAND) & MF_GRAYED), on || command == CM_GET_INFO)
-        << command;
-  }
+  for (int id : {CM_GET_INFO, CM_TITLE_INFO, CM_EXECUTE})
+    EXPECT_EQ(!(GetMenuState(file, UINT(id), MF_BYCOMMAND) & MF_GRAYED), on || id == CM_GET_INFO) << id;
 }
 
 // Get info on `folder` with both options off.
@@ -139,8 +134,9 @@ TEST(MainDialog, OffersWhatTheDiscAllowsPagesAndAsksBeforeClosing) {
   EXPECT_EQ(labels, (std::vector<std::string>{"[ 06 ]", "[ 07 ]", "[ -- ]", "[ -- ]", "[ -- ]"}));
   Press(IDC_PAGE_UP);
   EXPECT_EQ(Text(IDC_ROW1_LABEL), "[ 01 ]");
-  EXPECT_TRUE(Checked(kRow1Stop));  // kept over the page turn
-  Disc.TitleCount = 5;              // one full page: no second one
+  EXPECT_EQ(SendMessageW(Item(kRow1Stop), BM_GETCHECK, 0, 0), BST_CHECKED);  // kept over the page turn
+  // One full page: no second one.
+  Disc.TitleCount = 5;
   Press(IDC_PAGE_DOWN);
   EXPECT_EQ(Disc.RowPage, 0);
   Disc.TitleCount = 7;
@@ -180,13 +176,10 @@ TEST(MainDialog, ExecuteWritesWhatTheCommandLineWrites) {
     EXPECT_EQ(recorder.Texts(),
               (std::vector<std::string>{"DVDイメージを更新します。\n実行しますか？", "正常終了しました."}));
     // cmd.exe takes the outer quotes away.
-    ASSERT_EQ(
-        _wsystem(
-            winfw::Wide(("\"\"" + DrivePath(REELWRITE_CLI) + "\" apply \"" + cli +
-                         "\" --preset playall-stop --title 2=command:3001000000000000 --register 3 --yes\"")
-                            .c_str())
-                .c_str()),
-        0);
+    const std::string line =
+        "\"\"" + DrivePath(REELWRITE_CLI) + "\" apply \"" + cli +
+        "\" --preset playall-stop --title 2=command:3001000000000000 --register 3 --yes\"";
+    ASSERT_EQ(_wsystem(winfw::Wide(line.c_str()).c_str()), 0);
     const std::string bytes = IfoBytes(gui);
     EXPECT_TRUE(bytes == IfoBytes(cli));
     EXPECT_TRUE(bytes == (first.empty() ? first = bytes : first)) << "differs from the plain folder's";
@@ -231,7 +224,7 @@ TEST(FolderDialog, ChoosesByItsListsAndTakesNothingWhenClosedOtherwise) {
       if (dialog == nullptr || !IsWindowVisible(dialog)) return;
       KillTimer(nullptr, timer);
       for (const std::wstring& name : current->entries) {
-        HWND list = Item(name.back() == L':' ? IDC_DRIVE_LIST : IDC_FOLDER_LIST, dialog);
+        HWND list = GetDlgItem(dialog, name.back() == L':' ? IDC_DRIVE_LIST : IDC_FOLDER_LIST);
         SendMessageW(list, LB_SETCURSEL,
                      SendMessageW(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(name.c_str())), 0);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), LPARAM(list));
