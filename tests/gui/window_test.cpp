@@ -181,8 +181,9 @@ TEST(MainDialog, ExecuteWritesWhatTheCommandLineWrites) {
         "\" --preset playall-stop --title 2=command:3001000000000000 --register 3 --yes\"";
     ASSERT_EQ(_wsystem(winfw::Wide(line.c_str()).c_str()), 0);
     const std::string bytes = IfoBytes(gui);
-    EXPECT_TRUE(bytes == IfoBytes(cli));
-    EXPECT_TRUE(bytes == (first.empty() ? first = bytes : first)) << "differs from the plain folder's";
+    EXPECT_TRUE(bytes == IfoBytes(cli)) << "differs from the command line's";
+    if (first.empty()) first = bytes;
+    EXPECT_TRUE(bytes == first) << "differs from the plain folder's";
   }
 }
 
@@ -199,12 +200,13 @@ TEST(FolderDialog, ChoosesByItsListsAndTakesNothingWhenClosedOtherwise) {
   const std::string typed = "Z:\\TMP" + r.substr(6);  // the user's spelling of the case stays
   wchar_t shortName[MAX_PATH] = {};                   // shown by its long name once taken
   GetShortPathNameW(root.c_str(), shortName, MAX_PATH);
-  static const struct Case {
+  struct Case {
     std::string start;
     std::vector<std::wstring> entries;
     int button;  // 0: the title bar's close
     std::string edit;
-  } * current;
+  };
+  static const Case* current;  // the one the dialog's timer answers
   const Case cases[] = {
       {Utf8(shortName), {L"A"}, IDCANCEL, Utf8(shortName)},
       {Utf8(shortName), {L"A"}, 0, Utf8(shortName)},
@@ -217,8 +219,7 @@ TEST(FolderDialog, ChoosesByItsListsAndTakesNothingWhenClosedOtherwise) {
     SCOPED_TRACE(c.edit);
     SetText(IDC_EDIT_FOLDER, c.start);
     SetText(IDC_TITLE_COUNT, "");
-    // The dialog's modal loop dispatches a timer that looks for it.
-    current = &c;
+    current = &c;  // the dialog's modal loop dispatches a timer that looks for it
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
       HWND dialog = FindWindowW(L"#32770", L"編集フォルダ選択");
       if (dialog == nullptr || !IsWindowVisible(dialog)) return;
