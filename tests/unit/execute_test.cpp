@@ -21,38 +21,14 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
 const std::string kConfirm = "DVDイメージを更新します。\n実行しますか？", kDone = "正常終了しました.";
-
-// A 2 x 2-title disc in `sub` of the drive ("": its root), read by get info
-// as the front ends do. Its titles stop at their ends: nothing to warn of.
-struct LoadedDisc {
-  explicit LoadedDisc(char letter = 'C', const std::string& sub = "VIDEO_TS") : drive(letter) {
-    std::memset(&Disc, 0, sizeof Disc);
-    Busy = 0;
-    if (!sub.empty()) drive.MakeDir(sub);
-    testdisc::WriteDisc(drive.HostName(sub),
-                        testdisc::SimpleDisc(2, 2, testdisc::C("30 01 00 00 00 00 00 00")));
-    MessageRecorder quiet;
-    EXPECT_EQ(GetInfo((drive.drive() + sub).c_str(), 0, 0), FolderRead);
-  }
-  TempFolder drive;
-};
-
-bool ReadOnly(const std::string& name) {
-  uint32_t attributes = 0;
-  EXPECT_TRUE(platform::GetAttributes(("C:\\VIDEO_TS\\" + name).c_str(), &attributes)) << name;
-  return attributes & platform::kReadOnly;
-}
 
 // The questions come in a fixed order; a disc in a drive's root has no
 // sibling folder for the backup, so the user decides. What players would hit
 // is warned of before the first question, or refused. After No or a refusal
 // nothing more is asked and the drive is as it was.
 TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
-  const std::string noMenu = "『メニューなし』", random = "『ランダム再生』",
-                    noBackup = "元のIFOファイルのバックアップを作成できません";
+  const std::string noBackup = "元のIFOファイルのバックアップを作成できません";
   const std::string fullPath = "編集フォルダはフルパス", missing = "編集フォルダが存在しません.",
                     tooLong = "編集フォルダのパスが長すぎます.";
   const std::string longName(239, 'L');  // C:\ + name + \ is 243 bytes: no room for VTS_nn_0.IFO.rwtmp
@@ -78,11 +54,11 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   const struct {
     std::function<void()> change;
     std::deque<int> answers;
-    Texts said;  // the start of each message
+    std::vector<std::string> said;  // the start of each message
     std::string text = "C:\\VIDEO_TS";
   } cases[] = {
-      {[] { Disc.NoMenu = Disc.RandomPlay = 1; }, {6, 7}, {kConfirm, noMenu}},
-      {[] { Disc.RandomPlay = 1; }, {}, {kConfirm, random, kDone}},
+      {[] { Disc.NoMenu = Disc.RandomPlay = 1; }, {6, 7}, {kConfirm, "『メニューなし』"}},
+      {[] { Disc.RandomPlay = 1; }, {}, {kConfirm, "『ランダム再生』", kDone}},
       {nullptr, {}, {kConfirm, noBackup, kDone}, "D:\\"},
       {nullptr, {6, 7}, {kConfirm, noBackup}, "D:\\"},
       {jumpTT, {}, {warned, kConfirm, kDone}},
@@ -118,21 +94,29 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.text << ", " << c.said.size() << " said");
     const bool root = c.text == "D:\\", done = !c.said.empty() && c.said.back() == kDone;
-    LoadedDisc disc(root ? 'D' : 'C', root ? "" : "VIDEO_TS");
-    if (!root) {
-      disc.drive.MakeDir(longName);
-      ASSERT_TRUE(platform::SetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", platform::kReadOnly));
-    }
-    const auto before = disc.drive.Tree();
+    // A 2 x 2-title disc whose titles stop at their ends (nothing to warn
+    // of), read by get info as the front ends do.
+    TempFolder drive(root ? 'D' : 'C');
+    if (!root) drive.MakeDir("VIDEO_TS"), drive.MakeDir(longName);
+    testdisc::WriteDisc(drive.HostName(root ? "" : "VIDEO_TS"),
+                        testdisc::SimpleDisc(2, 2, testdisc::C("30 01 00 00 00 00 00 00")));
+    std::memset(&Disc, 0, sizeof Disc);
+    Busy = 0;
+    MessageRecorder quiet;
+    ASSERT_EQ(GetInfo(root ? "D:\\" : "C:\\VIDEO_TS", 0, 0), FolderRead);
+    ASSERT_TRUE(root || platform::SetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", platform::kReadOnly));
+    const auto before = drive.Tree();
     if (c.change) c.change();
     MessageRecorder messages(c.answers);
     EXPECT_EQ(Execute(c.text.c_str()), done ? ExecuteSucceeded : ExecuteRefused);
-    Texts said = messages.Texts();
+    auto said = messages.Texts();
     for (std::size_t i = 0; i < said.size() && i < c.said.size(); ++i)
       if (said[i].rfind(c.said[i], 0) == 0) said[i] = c.said[i];
     EXPECT_EQ(said, c.said);
-    EXPECT_EQ(disc.drive.Tree() == before, !done);
-    EXPECT_TRUE(root || ReadOnly("VIDEO_TS.BUP") == !done);
+    EXPECT_EQ(drive.Tree() == before, !done);
+    uint32_t attributes = 0;
+    EXPECT_TRUE(root || (platform::GetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", &attributes) &&
+                         bool(attributes & platform::kReadOnly) == !done));
   }
 }
 

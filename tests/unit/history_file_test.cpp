@@ -17,22 +17,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TEST(ProgramPaths, FolderAndAHistoryNameThatIsNeverTheProgram) {
-  const struct {
-    std::string program, folder, history;
-  } cases[] = {
-      {"C:\\Program Files\\Reel\\REEL.EXE", "C:\\Program Files\\Reel\\", "C:\\Program Files\\Reel\\REEL.DAT"},
-      {"C:\\Tools\\reel.exe", "C:\\Tools\\", "C:\\Tools\\reel.DAT"},
-      // 0x95 0x5C is 表: its second byte is no folder separator.
-      {"C:\\\x95\x5C.exe", "C:\\", "C:\\\x95\x5C.DAT"},
-  };
-  for (const auto& c : cases) {
-    SetProgramPaths(c.program.c_str());
-    EXPECT_EQ(ProgramFolder, c.folder);
-    EXPECT_EQ(HistoryPath, c.history);
-  }
-}
-
 Bytes HistoryBytes(const std::string& folder, int32_t preset, std::size_t size = 300) {
   Bytes b(300, 0);
   std::memcpy(b.data(), "REELWRITE0140HST", 16);
@@ -42,9 +26,25 @@ Bytes HistoryBytes(const std::string& folder, int32_t preset, std::size_t size =
   return b;
 }
 
-// A whole file is read and kept; one cut short is taken as far as it goes,
-// then deleted; none leaves the defaults.
-TEST(History, StartTakesWhatArrivedAndDeletesAFaultyFile) {
+// The history's name is the program's with .DAT for its extension, never
+// the program itself. A whole file is read and kept; one cut short is taken
+// as far as it goes, then deleted; none leaves the defaults. What an end
+// writes the next start reads; a file the disk had no room for goes rather
+// than stay half written.
+TEST(History, IsNamedForTheProgramReadAsFarAsItArrivedAndWrittenWhole) {
+  const struct {
+    std::string program, folder, history;
+  } names[] = {
+      {"C:\\Program Files\\Reel\\REEL.EXE", "C:\\Program Files\\Reel\\", "C:\\Program Files\\Reel\\REEL.DAT"},
+      {"C:\\Tools\\reel.exe", "C:\\Tools\\", "C:\\Tools\\reel.DAT"},
+      // 0x95 0x5C is 表: its second byte is no folder separator.
+      {"C:\\\x95\x5C.exe", "C:\\", "C:\\\x95\x5C.DAT"},
+  };
+  for (const auto& c : names) {
+    SetProgramPaths(c.program.c_str());
+    EXPECT_EQ(ProgramFolder, c.folder);
+    EXPECT_EQ(HistoryPath, c.history);
+  }
   TempFolder temp;
   SetProgramPaths("C:\\Tools\\Reel.exe");
   temp.MakeDir("Tools");
@@ -65,21 +65,13 @@ TEST(History, StartTakesWhatArrivedAndDeletesAFaultyFile) {
     EXPECT_EQ(Disc.PresetIndex, c.preset);
     EXPECT_EQ(temp.Exists("Tools/Reel.DAT"), c.file.size() == 300);
   }
-}
-
-// What an end writes the next start reads; a file the disk had no room for
-// goes rather than stay half written.
-TEST(History, EndWritesTheRecordTheNextStartReads) {
-  TempFolder temp;
-  temp.MakeDir("Tools");
-  SetProgramPaths("C:\\Tools\\reelwrite");
   std::memset(&Disc, 0, sizeof Disc);
   std::strcpy(Disc.EditFolderText, "D:\\DISC2");
   Disc.PresetIndex = 4;
   SaveHistory();
-  EXPECT_EQ(temp.ReadFile("Tools/reelwrite.DAT"), HistoryBytes("D:\\DISC2", 4));
+  EXPECT_EQ(temp.ReadFile("Tools/Reel.DAT"), HistoryBytes("D:\\DISC2", 4));
   EXPECT_TRUE(RunsWithFileSizeLimit(100, [] { return SaveHistory(), true; }));
-  EXPECT_FALSE(temp.Exists("Tools/reelwrite.DAT"));
+  EXPECT_FALSE(temp.Exists("Tools/Reel.DAT"));
 }
 
 }  // namespace
