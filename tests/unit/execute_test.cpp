@@ -1,5 +1,5 @@
-// Execute on a disc in a real folder: what it writes, what it asks, and that
-// every refusal leaves the drive as it was.
+// Get info and execute on a disc in a real folder: what execute writes, what
+// it asks, and that every refusal leaves the drive as it was.
 #include "author/execute.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +117,36 @@ TEST(Execute, AsksInOrderAndEveryRefusalLeavesTheDriveAsItWas) {
     uint32_t attributes = 0;
     EXPECT_TRUE(root || (platform::GetAttributes("C:\\VIDEO_TS\\VIDEO_TS.BUP", &attributes) &&
                          bool(attributes & platform::kReadOnly) == !done));
+  }
+}
+
+// The options first, then the read, then the prepared disc.
+TEST(GetInfo, KeepsTheOptionsAndLeavesTheRowPageOnlyForARefusedText) {
+  std::memset(&Disc, 0, sizeof Disc);
+  TempFolder temp;
+  MessageRecorder recorder;
+  temp.MakeDir("DVD");
+  testdisc::WriteDisc(temp.HostName("DVD"), testdisc::SimpleDisc(1, 2));
+  const struct {
+    std::string text;
+    ReadOutcome outcome;
+    int rowPage;
+    const char* said;  // in the one message
+  } cases[] = {
+      {"C:\\DVD", FolderRead, 0, nullptr},
+      {"DVD", FolderRejected, 3, "編集先フォルダはフルパス"},
+      {"C:\\DVD\\VIDEO_TS.IFO", FolderRejected, 3, "編集先フォルダが存在しません."},
+      {"C:\\" + std::string(300, 'x'), FolderRejected, 3, "編集先フォルダのパスが長すぎます."},
+      {"C:\\", FilesRejected, 0, "VIDEO_TS.IFOが存在しません."},
+  };
+  for (const auto& c : cases) {
+    Disc.RowPage = 3;
+    recorder.Clear();
+    EXPECT_EQ(GetInfo(c.text.c_str(), 1, 0), c.outcome) << c.text;
+    EXPECT_EQ(Disc.NoMenu * 10 + Disc.RandomPlay, 10);
+    EXPECT_EQ(Disc.RowPage, c.rowPage);
+    const auto said = recorder.Texts();
+    EXPECT_TRUE(c.said ? said.size() == 1 && said[0].find(c.said) != std::string::npos : said.empty());
   }
 }
 
