@@ -1,17 +1,20 @@
 // Get info and execute on a disc in a real folder: what execute writes, what
-// it asks, and that every refusal leaves the drive as it was.
-#include "author/execute.h"
-
+// it asks, and that every refusal leaves the drive as it was; the backup of
+// the original IFO files it makes, and their restore.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "actions/get_info.h"
 #include "actions/title_action.h"
+#include "author/execute.h"
+#include "author/file_checksum.h"
+#include "author/original_backup.h"
 #include "disc/disc_state.h"
 #include "disc/ifo_tables.h"
 #include "disc/title_chain.h"
@@ -20,6 +23,8 @@
 #include "tests/unit/temp_folder.h"
 
 namespace {
+
+using Bytes = std::vector<uint8_t>;
 
 const std::string kConfirm = "DVDイメージを更新します。\n実行しますか？", kDone = "正常終了しました.";
 
@@ -147,6 +152,120 @@ TEST(GetInfo, KeepsTheOptionsAndLeavesTheRowPageOnlyForARefusedText) {
     EXPECT_EQ(Disc.RowPage, c.rowPage);
     const auto said = recorder.Texts();
     EXPECT_TRUE(c.said ? said.size() == 1 && said[0].find(c.said) != std::string::npos : said.empty());
+  }
+}
+
+// Records written by other versions and tools must verify: zlib's CRC-32.
+TEST(FileChecksum, IsZlibsCrc32) {
+  EXPECT_EQ(ExtendChecksum(0, reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+}
+
+TEST(BackupFolderOf, IsTheEditFoldersSibling) {
+  const struct {
+    const char* edit;
+    const char* backup;  // null: none can be named
+  } cases[] = {
+      {"D:\\DISC1\\VIDEO_TS\\", "D:\\DISC1\\ORIGINAL_IFO\\"},
+      {"D:\\video_ts", "D:\\ORIGINAL_IFO\\"},
+      // 0x95 0x5C is one Shift-JIS character whose second byte looks like a backslash.
+      {"D:\\\x95\x5C\\", "D:\\ORIGINAL_IFO_\x95\x5C\\"},
+      {"D:\\", nullptr},
+  };
+  for (const auto& c : cases) {
+    char out[260];
+    ASSERT_EQ(BackupFolderOf(c.edit, out, sizeof out), c.backup != nullptr) << c.edit;
+    EXPECT_STREQ(c.backup ? out : nullptr, c.backup);
+  }
+}
+
+// C:\DISC\VIDEO_TS holds a disc (its BUP named in lower case) with a VOB.
+// Restore refuses, changing nothing, a backup that is missing or fails its
+// record: taken from another disc than the one now there, changed since, or
+// without a record and not this disc's. Apply neither uses nor replaces one
+// that fails its record: it asks to go on without, and no leaves all as it
+// was. Older versions named the backup ORIGINAL_IFO_VIDEO_TS: restore takes
+// that, byte for byte, and the next apply moves it to the name that burns
+// safely.
+TEST(OriginalBackup, IsUsedOnlyForItsOwnDiscAndMovedFromAnOlderName) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.HostName("DISC/VIDEO_TS"));
+  testdisc::DiscSpec disc = testdisc::SimpleDisc(1, 2);
+  disc.titleSets[0].titleVobBytes = {3 * 2048};
+  testdisc::WriteDisc(folder.HostName("DISC/VIDEO_TS"), disc);
+  std::filesystem::rename(folder.HostName("DISC/VIDEO_TS/VTS_01_0.BUP"),
+                          folder.HostName("DISC/VIDEO_TS/vts_01_0.bup"));
+  std::vector<std::pair<std::string, Bytes>> files;
+  for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VTS_01_0.IFO", "vts_01_0.bup"})
+    files.emplace_back(name, folder.ReadFile(std::string("DISC/VIDEO_TS/") + name));
+  // The disc's files, or each as `bytes` long a run of its tenth byte.
+  auto writeFiles = [&](const std::string& into, std::size_t bytes) {
+    for (const auto& [name, b] : files) folder.WriteFile(into + "/" + name, bytes ? Bytes(bytes, b[9]) : b);
+  };
+  const std::string backup = folder.HostName("DISC/ORIGINAL_IFO"), older = "DISC/ORIGINAL_IFO_VIDEO_TS";
+  auto write = [&](const char* name, Bytes bytes) { return [=, &folder] { folder.WriteFile(name, bytes); }; };
+  Bytes flipped = files[2].second;
+  flipped[0x100] ^= 1;
+  const struct {
+    bool made;  // by apply, before the change
+    std::function<void()> change;
+    std::string fault;  // restore's message, or what apply asks about
+  } cases[] = {
+      {false, [] {}, "元のIFOファイルのバックアップがありません.\n" + backup},
+      {true, write("DISC/VIDEO_TS/VTS_01_2.VOB", Bytes(2048, 0x77)),
+       "バックアップはこのフォルダのディスクから作られたものではありません."},
+      {true,
+       [&] {  // the record names a video file more than the folder has
+         Bytes r = folder.ReadFile("DISC/ORIGINAL_IFO/DISC.TXT");
+         std::string text(r.begin(), r.end());
+         text.insert(text.rfind(".VOB\n") + 5, "0 VTS_01_9.VOB\n");
+         folder.WriteFile("DISC/ORIGINAL_IFO/DISC.TXT", text);
+       },
+       "バックアップはこのフォルダのディスクから作られたものではありません."},
+      {true, write("DISC/ORIGINAL_IFO/VTS_01_0.IFO", flipped),
+       "バックアップのファイルが作られたときから変わっているか, 欠けています."},
+      {false,
+       [&] {
+         folder.MakeDir("DISC/ORIGINAL_IFO");
+         testdisc::DiscSpec other = testdisc::SimpleDisc(1, 3);
+         other.titleSets[0].titleVobBytes = {5 * 2048};
+         testdisc::BuiltDisc built = testdisc::BuildDisc(other);
+         folder.WriteFile("DISC/ORIGINAL_IFO/VIDEO_TS.IFO", built.vmg.bytes);
+         folder.WriteFile("DISC/ORIGINAL_IFO/VTS_01_0.IFO", built.vts[0].bytes);
+       },
+       "記録のない古いバックアップで, そのIFOファイルがこのフォルダのディスクと合いません."},
+      {false, [&] { folder.MakeDir(older), writeFiles(older, 0); },
+       "元のIFOファイルを復元しました.\nバックアップはそのまま残してあります: " + folder.HostName(older)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    std::filesystem::remove_all(backup);
+    writeFiles("DISC/VIDEO_TS", 0);
+    if (c.made) {
+      MessageRecorder quiet;
+      ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+    }
+    c.change();
+    writeFiles("DISC/VIDEO_TS", 10);
+    const auto before = folder.Tree();
+    MessageRecorder messages({platform::kOkAnswer, platform::kNoAnswer});
+    const bool restores = c.fault.rfind("元のIFOファイルを復元しました", 0) == 0;
+    EXPECT_EQ(RestoreOriginalBackup("C:\\DISC\\VIDEO_TS\\"), restores);
+    const bool failsItsRecord = c.fault.back() == '.';
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{failsItsRecord ? c.fault + " 復元できません.\n" + backup : c.fault});
+    if (failsItsRecord) {
+      EXPECT_FALSE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+      ASSERT_EQ(messages.messages().size(), 2u);
+      EXPECT_EQ(messages.messages()[1].text.find(c.fault), messages.messages()[1].text.find('\n') + 1);
+    }
+    EXPECT_TRUE(restores || folder.Tree() == before);
+    if (!restores) continue;
+    ASSERT_TRUE(EnsureOriginalBackup("C:\\DISC\\VIDEO_TS\\"));
+    for (const auto& [name, bytes] : files) {
+      EXPECT_EQ(folder.ReadFile("DISC/VIDEO_TS/" + name), bytes) << name;
+      EXPECT_EQ(folder.ReadFile("DISC/ORIGINAL_IFO/" + name), bytes) << name;
+    }
+    EXPECT_FALSE(folder.Exists(older));
   }
 }
 

@@ -280,11 +280,9 @@ TEST(InterruptedWrite, IsFinishedBeforeTheFolderIsRead) {
       {"a file that cannot be put in place, and one that cannot be put back",
        [](const TempFolder& d) {
          d.WriteFile("REELWRITE.rwset", "REELWRITE FILE SET\nN STUCK\nK HELD\nEND\n");
-         d.MakeDir("STUCK");
-         d.WriteFile("STUCK/inside", "x");
+         for (const char* held : {"STUCK", "HELD"})
+           d.MakeDir(held), d.WriteFile(held + std::string("/inside"), "x");
          d.WriteFile("STUCK.rwtmp", "new");
-         d.MakeDir("HELD");
-         d.WriteFile("HELD/inside", "x");
          d.WriteFile("HELD.rwold", "old");
        },
        "前回中断された書き込みを完了することも取り消すこともできません.", FilesRejected},
