@@ -226,6 +226,14 @@ void RegionFirstPlay(const std::string& copy) {
   vmg.Save();
 }
 
+// VTS_PGCIT's recorded end short of title 4's commands, or far past the file.
+void PgcitEndsAt(const std::string& copy, bool pastFile) {
+  IfoFile vts(copy, "VTS_01_0");
+  const std::size_t table = vts.Table(kVtsPgcitSector);
+  vts.Put32(table + 4, pastFile ? 0x3FFFF0 : uint32_t(vts.TitlePgc(4) + kPgcHeaderSize - table));
+  vts.Save();
+}
+
 // Titles 1 and 3 trade chains in the chapter table: title 1 ends with chain 3's post commands.
 void SwapTitlesOneAndThree(const std::string& copy) { SetChapters(copy, {{3}, {2}, {1}}); }
 
@@ -316,6 +324,10 @@ const struct Layout {
   {"nomenu", [](const std::string& c) { NoCommandTables(c, true); },
    {"--title", "1=jump:2", "--title", "2=jump:3", "--title", "3=stop"}, "1 2 3 S", "", "", false, 1},
   {"nomenu", SwapTitlesOneAndThree, {"--preset", "2"}, "1 2 3 S"},
+  // Title 4's chain must grow, but its table's end is not where its commands are.
+  {"postcmds", [](const std::string& c) { PgcitEndsAt(c, false); }, {"--title", "4=jump:1"}, "", "",
+   "タイトル4のコマンドがPGC情報の外にあります", true},
+  {"postcmds", [](const std::string& c) { PgcitEndsAt(c, true); }, {"--title", "4=jump:1"}, "", "", "4MBを超えるため", true},
   // Read from the BUP, written into both.
   {"nomenu", DamageTitleSetIfo, {"--preset", "2"}, "1 2 3 S"},
   // The option switched off: the disc starts as authored again, its First
