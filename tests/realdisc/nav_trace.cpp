@@ -1,4 +1,4 @@
-// nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]
+// nav_trace FOLDER [--max-titles N] [--lang xx] [--title T]
 //
 // Plays a DVD-Video folder with libdvdnav from First Play, as a player
 // without a screen would, and prints where playback goes, one line each:
@@ -15,29 +15,18 @@
 // Stills and waits are skipped, and in a menu with buttons the highlighted
 // button is pressed, so every disc plays through without a user.
 // --lang selects the menu language before playback; --title plays title T
-// once First Play has run, as a viewer who picks it from the disc's menu;
-// --log passes libdvdnav's own messages to stderr.
+// once First Play has run, as a viewer who picks it from the disc's menu.
+// libdvdnav's own messages go to stderr: even on a good folder it complains
+// there that it is not a drive.
 #include <dvdnav/dvdnav.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace {
-
-bool passLog = false;
-
-// Even on a good folder libdvdnav complains at error level that it is not a
-// drive; what matters reaches the caller as ERROR from dvdnav_err_to_string.
-void Log(void*, dvdnav_logger_level_t, const char* format, va_list args) {
-  if (!passLog) return;
-  std::fputs("libdvdnav: ", stderr);
-  std::vfprintf(stderr, format, args);
-  std::fputc('\n', stderr);
-}
 
 // A navigation loop without cells never returns from libdvdnav; the block
 // limit cannot see it, so a watchdog ends the run the same way.
@@ -54,9 +43,7 @@ int End(dvdnav_t* nav, const std::string& line, int status) {
 }
 
 int Fail(dvdnav_t* nav) {
-  return End(nav,
-             std::string("ERROR ") + (nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder"),
-             1);
+  return End(nav, std::string("ERROR ") + (nav ? dvdnav_err_to_string(nav) : "cannot open the folder"), 1);
 }
 
 bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_domain_vtsm(nav); }
@@ -64,25 +51,21 @@ bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_doma
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* folder = nullptr;
+  const char* folder = argc > 1 ? argv[1] : nullptr;
   long maxTitles = 5, title = 0;
   std::string lang;
-  bool usage = false;
-  for (int i = 1; i < argc; ++i) {
+  bool usage = folder == nullptr;
+  for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--log") {
-      passLog = true;
-    } else if (i + 1 < argc && (arg == "--max-titles" || arg == "--title")) {
-      (arg == "--title" ? title : maxTitles) = std::strtol(argv[++i], nullptr, 10);
-    } else if (i + 1 < argc && arg == "--lang") {
+    if (i + 1 < argc && arg == "--lang")
       lang = argv[++i];
-    } else {
-      usage = usage || folder != nullptr || arg.rfind("--", 0) == 0;
-      folder = argv[i];
-    }
+    else if (i + 1 < argc && (arg == "--max-titles" || arg == "--title"))
+      (arg == "--title" ? title : maxTitles) = std::strtol(argv[++i], nullptr, 10);
+    else
+      usage = true;
   }
-  if (usage || folder == nullptr || maxTitles <= 0 || (!lang.empty() && lang.size() != 2)) {
-    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]\n");
+  if (usage || maxTitles <= 0 || (!lang.empty() && lang.size() != 2)) {
+    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T]\n");
     return 2;
   }
   // Lines reach the caller even if libdvdnav aborts on an illegal command.
@@ -90,9 +73,8 @@ int main(int argc, char** argv) {
   signal(SIGALRM, OnAlarm);
   alarm(300);
 
-  static const dvdnav_logger_cb logger = {Log};
   dvdnav_t* nav = nullptr;
-  if (dvdnav_open2(&nav, nullptr, &logger, folder) != DVDNAV_STATUS_OK) return Fail(nullptr);
+  if (dvdnav_open(&nav, folder) != DVDNAV_STATUS_OK) return Fail(nullptr);
   if ((!lang.empty() && dvdnav_menu_language_select(nav, &lang[0]) != DVDNAV_STATUS_OK) ||
       dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK ||
       (title > 0 && dvdnav_title_play(nav, int32_t(title)) != DVDNAV_STATUS_OK))
@@ -112,12 +94,11 @@ int main(int argc, char** argv) {
     if ((event == DVDNAV_WAIT && dvdnav_wait_skip(nav) != DVDNAV_STATUS_OK) ||
         (event == DVDNAV_STILL_FRAME && dvdnav_still_skip(nav) != DVDNAV_STATUS_OK))
       return Fail(nav);
-    if (event == DVDNAV_NAV_PACKET && !pressedInCell && InMenu(nav)) {
-      pci_t* pci = dvdnav_get_current_nav_pci(nav);
-      if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
-        pressedInCell = true;
-        if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
-      }
+    pci_t* pci = event == DVDNAV_NAV_PACKET && !pressedInCell && InMenu(nav) ? dvdnav_get_current_nav_pci(nav)
+                                                                             : nullptr;
+    if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
+      pressedInCell = true;
+      if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
     }
     if (event != DVDNAV_CELL_CHANGE) continue;
     pressedInCell = false;
