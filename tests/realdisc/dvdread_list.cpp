@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -82,7 +83,12 @@ int main(int argc, char** argv) {
     if (fs::path(name).extension() != ".BUP")
       fs::create_symlink(entry.path(), fs::path(view) / "VIDEO_TS" / name);
   }
-  dvd_reader_t* dvd = DVDOpen((fs::path(view) / "VIDEO_TS").c_str());
+  // Without a logger of its own libdvdread prints to stdout, among our lines.
+  static const dvd_logger_cb logger = {[](void*, dvd_logger_level_t, const char* format, va_list args) {
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+  }};
+  dvd_reader_t* dvd = DVDOpen2(nullptr, &logger, (fs::path(view) / "VIDEO_TS").c_str());
   std::vector<ifo_handle_t*> ifos;
   for (int n = 0, sets = 0; n <= sets; ++n) {
     ifos.push_back(dvd != nullptr ? ifoOpen(dvd, n) : nullptr);
