@@ -99,9 +99,6 @@ int main(int argc, char** argv) {
   }
   // The handles hold every table in memory, so the view may go now.
   fs::remove_all(view, error);
-  bool ok = std::find(ifos.begin(), ifos.end(), nullptr) == ifos.end() && PrintTitles(ifos);
-  for (ifo_handle_t* ifo : ifos)
-    if (ifo != nullptr) ifoClose(ifo);
-  if (dvd != nullptr) DVDClose(dvd);
-  return ok ? 0 : 1;
+  // The handles and the reader go with the process.
+  return std::find(ifos.begin(), ifos.end(), nullptr) == ifos.end() && PrintTitles(ifos) ? 0 : 1;
 }
