@@ -1,12 +1,15 @@
 #include "author/command_table_growth.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "author/vts_patch.h"
 #include "disc/byte_order.h"
 #include "disc/disc_state.h"
+#include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
+#include "disc/read_error.h"
 #include "disc/title_chain.h"
 #include "disc/title_end.h"
 #include "disc/written_commands.h"
@@ -23,6 +26,16 @@ TitleEnds Ends;
 uint32_t PgcStarts[kMaxPgcs];
 
 int64_t StoreUsed() { return int64_t(Disc.IfoOffset[Disc.TitleSetCount]) + Disc.IfoSize[Disc.TitleSetCount]; }
+
+// One past the last command of the table.
+int64_t TableEnd(const CommandTable& t) {
+  return t.offset + kTableHeaderSize + int64_t(kCommandSize) * (t.pre + t.post + t.cell);
+}
+
+// One past the last byte VTS_PGCIT records as its own.
+int64_t PgcitEnd(ImageRef vts, int64_t pgcit) {
+  return pgcit + int64_t(uint32_t(ReadBe32(vts.data + pgcit + 4))) + 1;
+}
 
 // Titles whose end another title's differs from in one command, each to
 // be guarded by its number.
@@ -97,31 +110,38 @@ void FollowInsertion(int v, int64_t pgcit, int64_t at, int size) {
 
 // Puts `size` zero bytes into title set v's VTS_PGCIT at `at` (an offset in
 // the set's image), growing the file where the table outgrows its sectors.
-void InsertIntoPgcit(int v, int64_t at, int size) {
+// False, with nothing changed, where `at` lies outside the table or the
+// grown file would not fit the store: whatever its caller checked, a
+// damaged table must not move bytes it does not hold.
+bool InsertIntoPgcit(int v, int64_t at, int size) {
   ImageRef vts = VtsImageRef(v);
   int64_t pgcit = TableOffset(vts, kVtsPgcitSector);
-  int64_t end = pgcit + int64_t(uint32_t(ReadBe32(vts.data + pgcit + 4))) + 1;
+  if (pgcit < 0) return false;
+  int64_t end = PgcitEnd(vts, pgcit);
   int64_t limit = PgcitLimit(vts, pgcit / kSectorSize);
-  if (end + size > limit * kSectorSize)
-    GrowFile(v, limit, (end + size - limit * kSectorSize + kSectorSize - 1) / kSectorSize);
+  int64_t sectors = (end + size - limit * kSectorSize + kSectorSize - 1) / kSectorSize;
+  if (at < pgcit || at > end || StoreUsed() + (sectors > 0 ? sectors : 0) * kSectorSize > kIfoStoreCapacity)
+    return false;
+  if (sectors > 0) GrowFile(v, limit, sectors);
   FollowInsertion(v, pgcit, at, size);
   uint8_t* image = VtsImage(v);
   std::memmove(image + at + size, image + at, size_t(end - at));
   std::memset(image + at, 0, size_t(size));
   WriteBe32(image + pgcit + 4, int32_t(end + size - 1 - pgcit));
+  return true;
 }
 
 // `count` post commands (zero bytes) put in at post command `line`
 // (0-based) of the chain at `pgc` of title set v; a chain without a command
 // table gets one right behind its header, where authoring programs put it.
 // The Gotos of the post commands follow the lines they name. Returns where
-// the first new command lies.
+// the first new command lies, or -1 where they could not be put in.
 int64_t InsertPostCommands(int v, int64_t pgc, int line, int count) {
   CommandTable table;
   ReadCommandTable(VtsImageRef(v), pgc, &table);
   int size = kCommandSize * count;
   if (!table.present) {
-    InsertIntoPgcit(v, pgc + kPgcHeaderSize, kTableHeaderSize + size);
+    if (!InsertIntoPgcit(v, pgc + kPgcHeaderSize, kTableHeaderSize + size)) return -1;
     uint8_t* header = VtsImage(v) + pgc + kPgcHeaderSize;
     WriteBe16(header + 2, count);
     WriteBe16(header + kCommandTableEnd, kTableHeaderSize + size - 1);
@@ -129,7 +149,7 @@ int64_t InsertPostCommands(int v, int64_t pgc, int line, int count) {
     return pgc + kPgcHeaderSize + kTableHeaderSize;
   }
   int64_t first = table.offset + kTableHeaderSize + int64_t(kCommandSize) * table.pre;
-  InsertIntoPgcit(v, first + int64_t(kCommandSize) * line, size);
+  if (!InsertIntoPgcit(v, first + int64_t(kCommandSize) * line, size)) return -1;
   uint8_t* image = VtsImage(v);
   for (int k = 0; k < table.post + count; ++k)
     if (k < line || k >= line + count) MoveGotoLine(image + first + kCommandSize * k, line + 1, count);
@@ -141,31 +161,31 @@ int64_t InsertPostCommands(int v, int64_t pgc, int line, int count) {
 
 // Title `title` gets its end behind a guard of its number in front of the
 // chain's post commands, which go on as before for every other title.
-void AddGuard(int v, int64_t pgc, int title) {
+bool AddGuard(int v, int64_t pgc, int title) {
   int64_t at = InsertPostCommands(v, pgc, 0, 2);
-  GuardCommand(title, 3, VtsImage(v) + at);
+  if (at >= 0) GuardCommand(title, 3, VtsImage(v) + at);
+  return at >= 0;
 }
 
-void AddPostCommand(int v, int64_t pgc) {
+bool AddPostCommand(int v, int64_t pgc) {
   CommandTable table;
   ReadCommandTable(VtsImageRef(v), pgc, &table);
-  InsertPostCommands(v, pgc, table.post, 1);
+  return InsertPostCommands(v, pgc, table.post, 1) >= 0;
 }
 
 // The last cell of the chain at `pgc` gets a cell command of its own,
 // behind the table's others.
-void AddCellCommand(int v, int64_t pgc) {
+bool AddCellCommand(int v, int64_t pgc) {
   CommandTable table;
   ReadCommandTable(VtsImageRef(v), pgc, &table);
-  InsertIntoPgcit(
-      v, table.offset + kTableHeaderSize + int64_t(kCommandSize) * (table.pre + table.post + table.cell),
-      kCommandSize);
+  if (!InsertIntoPgcit(v, TableEnd(table), kCommandSize)) return false;
   uint8_t* header = VtsImage(v) + table.offset;
   WriteBe16(header + 4, table.cell + 1);
   WriteBe16(header + kCommandTableEnd, ReadBe16(header + kCommandTableEnd) + kCommandSize);
   ImageRef vts = VtsImageRef(v);
   int64_t entry = CellPlaybackEntry(vts, pgc, vts.data[pgc + kPgcCellCount]);
   VtsImage(v)[entry + kCellCommandNumber] = uint8_t(table.cell + 1);
+  return true;
 }
 
 }  // namespace
@@ -191,6 +211,23 @@ int OverfullChain() {
   return -1;
 }
 
+// A growing title whose chain's commands lie behind the end VTS_PGCIT
+// records: what a growth moves stops at that end, so it cannot be grown.
+// The first such title, or -1.
+int ChainPastItsTable() {
+  for (int j = 0; j < Ends.count; ++j) {
+    TitleChain chain;
+    CommandTable table;
+    if (!Grows(j) || !FindTitleChain(VmgImageRef(), j, &chain) ||
+        !ReadCommandTable(VtsImageRef(chain.titleSet), chain.pgc, &table))
+      continue;
+    ImageRef vts = VtsImageRef(chain.titleSet);
+    int64_t reach = table.present ? TableEnd(table) : chain.pgc + kPgcHeaderSize;
+    if (reach > PgcitEnd(vts, TableOffset(vts, kVtsPgcitSector))) return j;
+  }
+  return -1;
+}
+
 }  // namespace
 
 bool CheckCommandTableGrowth() {
@@ -201,6 +238,15 @@ bool CheckCommandTableGrowth() {
     end.fixed = EndFixed::FullCommandTable;
     char text[512];
     FixedEndRefusal(overfull, end, text, sizeof text);
+    platform::ShowMessage(text, "エラー", platform::kWarningBox);
+    return false;
+  }
+  int past = ChainPastItsTable();
+  if (past >= 0) {
+    char name[kPathCapacity], path[kMessagePathCapacity], text[kMessagePathCapacity + 128];
+    InfoFileName(name, Ends.title[past].titleSet);
+    std::snprintf(text, sizeof text, "%sが異常です（タイトル%dのコマンドがPGC情報の外にあります）.",
+                  PathForMessage(name, path, sizeof path), past + 1);
     platform::ShowMessage(text, "エラー", platform::kWarningBox);
     return false;
   }
@@ -220,7 +266,7 @@ bool CheckCommandTableGrowth() {
     if (bytes[v] == 0) continue;
     ImageRef vts = VtsImageRef(v);
     int64_t pgcit = TableOffset(vts, kVtsPgcitSector);
-    int64_t end = pgcit + int64_t(uint32_t(ReadBe32(vts.data + pgcit + 4))) + 1;
+    int64_t end = PgcitEnd(vts, pgcit);
     int64_t over = end + bytes[v] - PgcitLimit(vts, pgcit / kSectorSize) * kSectorSize;
     needed += (over > 0 ? over : 0) + int64_t(kSectorSize) * (inserts[v] + 1);
   }
@@ -230,8 +276,9 @@ bool CheckCommandTableGrowth() {
   return false;
 }
 
-void GrowCommandTables() {
+bool GrowCommandTables() {
   FindGrowingEnds();
+  bool grown = true;
   for (int j = 0; j < Ends.count; ++j) {
     if (!Grows(j)) continue;
     // Found again: an earlier title's growth may have moved the chain, or
@@ -240,12 +287,14 @@ void GrowCommandTables() {
     if (!FindTitleChain(VmgImageRef(), j, &chain)) continue;
     EndSlot end = FindEndSlot(VtsImageRef(chain.titleSet), chain.pgc, j + 1);
     if (Ends.title[j].guarded || Disagree[j]) {
-      if (!end.guarded) AddGuard(chain.titleSet, chain.pgc, j + 1);
+      if (!end.guarded) grown = grown && AddGuard(chain.titleSet, chain.pgc, j + 1);
     } else if (end.slot < 0) {
-      if (end.cellCommand > 0)
-        AddCellCommand(chain.titleSet, chain.pgc);
-      else
-        AddPostCommand(chain.titleSet, chain.pgc);
+      grown = grown && (end.cellCommand > 0 ? AddCellCommand(chain.titleSet, chain.pgc)
+                                            : AddPostCommand(chain.titleSet, chain.pgc));
     }
   }
+  if (!grown)
+    platform::ShowMessage("ポストコマンドを追加できないため, 更新できません.", "エラー",
+                          platform::kWarningBox);
+  return grown;
 }

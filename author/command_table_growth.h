@@ -11,5 +11,7 @@ bool CheckCommandTableGrowth();
 
 // Gives each such chain a post command slot (eight zero bytes until the
 // title set patch writes it). Runs before the video manager patch, which
-// places the title sets by their information files' sizes.
-void GrowCommandTables();
+// places the title sets by their information files' sizes. False, after a
+// message, where a table could not be grown as the check foresaw; the
+// images are then not to be written.
+bool GrowCommandTables();

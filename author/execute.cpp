@@ -158,8 +158,7 @@ ExecuteOutcome Execute(CollectSettings collect, void* context) {
   ClearReadOnly(Disc.EditFolder);
 
   Busy = 1;
-  GrowCommandTables();
-  if (!PatchVideoManager()) {
+  if (!GrowCommandTables() || !PatchVideoManager()) {
     Busy = 0;
     return ExecuteRefused;
   }

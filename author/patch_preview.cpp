@@ -69,8 +69,7 @@ bool WithPatchedImages(bool quiet, const std::function<void(const uint8_t* asRea
     shown = platform::SetMessageBoxHandler(
         [](const char*, const char*, int, platform::Question, void*) { return 7; }, nullptr);
   bool patched = CheckFixedEnds() && CheckSharedChains() && CheckCommandTableGrowth();
-  if (patched) GrowCommandTables();
-  patched = patched && PatchVideoManager();
+  patched = patched && GrowCommandTables() && PatchVideoManager();
   if (patched) {
     PatchTitleSets();
     NoteGrowth();

@@ -211,6 +211,13 @@ void RegionFirstPlay(const std::string& copy) {
                    {});
 }
 
+// VTS_PGCIT's recorded end short of title 4's commands, or far past the file.
+void PgcitEndsAt(const std::string& copy, bool pastFile) {
+  IfoFile vts(copy, "VTS_01_0");
+  const std::size_t table = vts.Table(kVtsPgcitSector);
+  vts.Put32(table + 4, pastFile ? 0x3FFFF0 : uint32_t(vts.TitlePgc(4) + kPgcHeaderSize - table));
+}
+
 // VTS_01_0.IFO's chain table points outside the file; its BUP is whole.
 void DamageTitleSetIfo(const std::string& copy) {
   IfoFile vts(copy, "VTS_01_0");
@@ -289,6 +296,10 @@ const struct Layout {
    {"--title", "1=jump:2", "--title", "2=jump:3", "--title", "3=stop"}, "1 2 3 S", "", "", 1},
   // Titles 1 and 3 trade chains: title 1 ends with chain 3's post commands.
   {"nomenu", [](const std::string& c) { SetChapters(c, {{3}, {2}, {1}}); }, {"--preset", "2"}, "1 2 3 S"},
+  // Title 4's chain must grow, but its table's end is not where its commands are.
+  {"postcmds", [](const std::string& c) { PgcitEndsAt(c, false); }, {"--title", "4=jump:1"}, "", "",
+   "タイトル4のコマンドがPGC情報の外にあります"},
+  {"postcmds", [](const std::string& c) { PgcitEndsAt(c, true); }, {"--title", "4=jump:1"}, "", "", "4MBを超えるため"},
   // Read from the BUP, written into both.
   {"nomenu", DamageTitleSetIfo, {"--preset", "2"}, "1 2 3 S"},
   // The option switched off: the disc starts as authored again, its First
