@@ -77,11 +77,10 @@ const Setting kSettings[] = {
     {{"--preset", "3", "--random"}, {"jump"}, {"jump"}},
     // Without a preset, destinations stay as get info found them: title 2
     // keeps its own number, title 4 (unchanged) title 1.
-    {{"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop", "--register", "5"},
-     {},
-     {},
-     5,
+    // clang-format off
+    {{"--title", "1=jump:3", "--title", "3=jump:2", "--title", "2=stop", "--register", "5"}, {}, {}, 5,
      {{"jump", 0, 3}, {"stop", 0, 2}, {"jump", 0, 2}, {"unchanged", 0, 1}}},
+    // clang-format on
 };
 
 void PrintTo(const DiscCase& d, std::ostream* os) { *os << d.name; }  // names the CTest cases

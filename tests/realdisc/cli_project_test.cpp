@@ -49,16 +49,13 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
     const char* added = nullptr;     // a file added to that folder since
     bool backedUp = false;           // the folder applied to once before, beside its backup
   } cases[] = {
+      // clang-format off
       {"none, into another disc", [](std::string&) {}, "情報取得したディスクと異なります", "postcmds"},
       {"none, into the disc with a VOB part added", [](std::string&) {}, "情報取得したディスクと異なります",
        "langunits", "VTS_01_2.VOB"},
-      {"a cell's first sector",
-       [](std::string& p) {
+      {"a cell's first sector", [](std::string& p) {
          ImageRef vts = StoredImage(p, 1);
-         int64_t pgc = FirstPgc(vts);
-         At(p, 1, pgc + ReadBe16(vts.data + pgc + 0xE8) + 8)[2] ^= 0x10;
-       },
-       "VTS_01_0.IFO"},
+         At(p, 1, FirstPgc(vts) + ReadBe16(vts.data + FirstPgc(vts) + 0xE8) + 8)[2] ^= 0x10; }, "VTS_01_0.IFO"},
       {"a byte of VIDEO_TS.IFO execute never writes", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; },
        "VIDEO_TS.IFO"},
       {"the same, the folder backed up", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; }, "VIDEO_TS.IFO",
@@ -70,12 +67,10 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
       // Recorded layout is no fault (a disc may record padding); execute
       // recomputes it from the files.
       {"a sector field", [](std::string& p) { At(p, 1, kVtsLastSector)[3] ^= 1; }, nullptr},
-      {"a post command execute writes",
-       [](std::string& p) {
-         At(p, 1, FirstPostCommand(StoredImage(p, 1), FirstPgc(StoredImage(p, 1))))[1] ^= 3;
-       },
-       nullptr},
+      {"a post command execute writes", [](std::string& p) {
+         At(p, 1, FirstPostCommand(StoredImage(p, 1), FirstPgc(StoredImage(p, 1))))[1] ^= 3; }, nullptr},
       {"none, into the folder it patched, without its backup", [](std::string&) {}, nullptr},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
