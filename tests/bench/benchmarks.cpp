@@ -72,19 +72,23 @@ int main() {
   for (testdisc::VtsSpec& vts : layout.titleSets) vts.titleVobBytes = {1 << 20};
   testdisc::WriteDisc(folder, layout);
   platform::SetMessageBoxHandler(Yes, nullptr);
-  auto preset3 = [] { Disc.PresetIndex = 3, ApplyBatchPreset(); };
 
-  double getInfo = Median(101, [] { Require(GetInfo("B:\\DISC", 0, 0) == FolderRead); });
-  double read = Median(101, [] { PlainIfoAccess(1); }), both = Median(101, [] { PlainIfoAccess(2); });
-  int titles = Disc.TitleCount;
-  double asRead = PreviewWithCells(21);
-  preset3();
+  const double getInfo = Median(101, [] { Require(GetInfo("B:\\DISC", 0, 0) == FolderRead); });
+  std::printf("get info, 99 title sets, %d titles: median %.0f us\n", Disc.TitleCount, getInfo);
+  const double read = Median(101, [] { PlainIfoAccess(1); }), both = Median(101, [] { PlainIfoAccess(2); });
+  std::printf("plain fread of the same 100 IFO files:  median %.0f us; ratio %.2f\n", read, getInfo / read);
+  std::printf(
+      "plain fread of those IFOs and their BUPs, the files get info reads:  median %.0f us; ratio %.2f\n",
+      both, getInfo / both);
+  std::printf("preview, %d titles as read: median %.0f us\n", Disc.TitleCount, PreviewWithCells(21));
+  Disc.PresetIndex = 3, ApplyBatchPreset();
   Disc.RandomPlay = 1;
   Require(PatchVideoManager());
   PatchTitleSets();
-  double random = Median(5, [] { PreviewDisc(VmgImageRef(), 0, &preview); });
-  auto faults = std::count_if(preview.after, preview.after + preview.titleCount,
-                              [](const NavNext& next) { return next.kind == NextKind::Fault; });
+  const double random = Median(5, [] { PreviewDisc(VmgImageRef(), 0, &preview); });
+  std::printf("preview, endless random play (99 draws per end): median %.0f us, %d faults\n", random,
+              int(std::count_if(preview.after, preview.after + preview.titleCount,
+                                [](const NavNext& next) { return next.kind == NextKind::Fault; })));
 
   // 99 titles of 100 chapters, each chapter its own chain and every chain
   // ending in a link to a chain of no title that links to itself: finding a
@@ -97,28 +101,22 @@ int main() {
     for (int k = 0; k < 100; ++k) vts.chapters[0][k] = k + 1;
   }
   testdisc::LoadDisc(looping);
-  double looped = PreviewWithCells(5);
-  bool repeats = preview.after[0].kind == NextKind::Repeat;
+  const double looped = PreviewWithCells(5);
+  std::printf(
+      "preview, 99 titles of 100 chapters ending in a looping chain: median %.0f us (goal 50000); "
+      "after title 1: %s\n",
+      looped, preview.after[0].kind == NextKind::Repeat ? "repeats" : "not a repeat");
 
   Require(GetInfo("B:\\DISC", 0, 0) == FolderRead);
-  preset3();
+  Disc.PresetIndex = 3, ApplyBatchPreset();
   Require(Execute("B:\\DISC") == ExecuteSucceeded);  // the first one also makes the backup
-  double execute = Median(21, [] { Require(Execute("B:\\DISC") == ExecuteSucceeded); });
-  double copy = Median(21, [] { PlainIfoAccess(1, true); }),
-         flushed = Median(21, [] { PlainIfoAccess(1, true, true); });
+  const double execute = Median(21, [] { Require(Execute("B:\\DISC") == ExecuteSucceeded); });
+  const double copy = Median(21, [] { PlainIfoAccess(1, true); }),
+               flushed = Median(21, [] { PlainIfoAccess(1, true, true); });
   std::printf(
-      "get info, 99 title sets, %d titles: median %.0f us\n"
-      "plain fread of the same 100 IFO files:  median %.0f us; ratio %.2f\n"
-      "plain fread of those IFOs and their BUPs, the files get info reads:  median %.0f us; ratio %.2f\n"
-      "preview, %d titles as read: median %.0f us\n"
-      "preview, endless random play (99 draws per end): median %.0f us, %d faults\n"
-      "preview, 99 titles of 100 chapters ending in a looping chain: median %.0f us (goal 50000); "
-      "after title 1: %s\n"
       "execute, 99 title sets (200 files): median %.0f us\n"
       "plain fread/fwrite copy of the same IFO and BUP bytes: median %.0f us\n"
       "the same copy with fsync per file:  median %.0f us\n"
       "ratio execute / copy: %.2f; execute / flushed copy: %.2f\n",
-      titles, getInfo, read, getInfo / read, both, getInfo / both, titles, asRead, random, int(faults),
-      looped, repeats ? "repeats" : "not a repeat", execute, copy, flushed, execute / copy,
-      execute / flushed);
+      execute, copy, flushed, execute / copy, execute / flushed);
 }

@@ -45,14 +45,10 @@
 
 namespace {
 
-enum Flag : uint8_t {  // bits 0-1: the title sets - 1 (3 counts as 3)
-  kNoMenu = 0x04,
-  kRandomPlay = 0x08,
-  kApplyPreset = 0x10,
-  kSetRegister = 0x20,
-  kTitleActions = 0x40,
-  kReadBack = 0x80,  // execute again on the written disc with the actions read back
-};
+// Bits 0-1 of the flags: the title sets - 1 (3 counts as 3). kReadBack:
+// execute again on the written disc with the actions read back.
+constexpr uint8_t kNoMenu = 4, kRandomPlay = 8, kApplyPreset = 16, kSetRegister = 32, kTitleActions = 64,
+                  kReadBack = 128;
 
 // Sizes in sectors, 16 bits big-endian.
 struct Header {
@@ -76,14 +72,18 @@ int Sectors(const uint8_t (&be)[2]) { return be[0] << 8 | be[1]; }
 // Title set n's file `part`.EXTENSION (0 the IFO, BUP and menu VOB), VIDEO_TS.EXTENSION for 0.
 std::string Name(int n, const char* extension, int part = 0) {
   char name[16];
-  if (n == 0) std::snprintf(name, sizeof name, "VIDEO_TS.%s", extension);
-  if (n > 0) std::snprintf(name, sizeof name, "VTS_%02d_%d.%s", n, part, extension);
-  return host + "/DISC/" + name;
+  std::snprintf(name, sizeof name, "VTS_%02d_%d.", n, part);
+  return host + "/DISC/" + (n ? name : "VIDEO_TS.") + extension;
 }
 
-Bytes Read(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(f), {});
+// The folder's IFOs (or BUPs) of title sets 0 to `sets`.
+std::vector<Bytes> Read(int sets, const char* extension) {
+  std::vector<Bytes> files;
+  for (int n = 0; n <= sets; ++n) {
+    std::ifstream f(Name(n, extension), std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  }
+  return files;
 }
 
 void Write(const std::string& path, const Bytes& bytes) {
@@ -96,9 +96,8 @@ void Require(bool holds, const char* promise) {
   std::abort();
 }
 
+// The options are get info's.
 void Choose(const Header& h) {
-  Disc.NoMenu = (h.flags & kNoMenu) ? 1 : 0;
-  Disc.RandomPlay = (h.flags & kRandomPlay) ? 1 : 0;
   if (h.flags & kApplyPreset) Disc.PresetIndex = h.preset, ApplyBatchPreset();
   if (h.flags & kSetRegister) Disc.MenuRegister = h.menuRegister & 15;
   if (!(h.flags & kTitleActions)) return;
@@ -184,11 +183,6 @@ void LookAndPatch(const Header& h) {
     sum = std::accumulate(files[k].bytes, files[k].bytes + files[k].size, sum + 0u);
 }
 
-void Unpoison() {
-  ASAN_UNPOISON_MEMORY_REGION(Disc.IfoStore, kIfoStoreCapacity);
-  ASAN_UNPOISON_MEMORY_REGION(Disc.VmgImage, kVmgImageCapacity);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -228,37 +222,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       std::filesystem::resize_file(Name(n, "VOB", k), Sectors(h.vob[n][k]) * kSector);
     }
   }
-  auto unchanged = [&] {
-    for (int n = 0; n <= sets; ++n)
-      if (Read(Name(n, "IFO")) != files[n]) return false;
-    return true;
-  };
 
-  Unpoison();
   std::memset(&Disc, 0, offsetof(DiscState, VmgImage));
   Busy = 0;
   const int noMenu = (h.flags & kNoMenu) ? 1 : 0, random = (h.flags & kRandomPlay) ? 1 : 0;
   if (GetInfo("C:\\DISC", noMenu, random) != FolderRead) return 0;
-  LookAndPatch(h);
-  Unpoison();
+  LookAndPatch(h);  // what it poisoned is whole again for the next input as well
+  ASAN_UNPOISON_MEMORY_REGION(Disc.IfoStore, kIfoStoreCapacity);
+  ASAN_UNPOISON_MEMORY_REGION(Disc.VmgImage, kVmgImageCapacity);
   Require(GetInfo("C:\\DISC", noMenu, random) == FolderRead, "a disc reads alike twice");
   Choose(h);
   if (Execute("C:\\DISC") != ExecuteSucceeded) {
-    Require(unchanged(), "a refused execute changes nothing");
+    Require(Read(sets, "IFO") == files, "a refused execute changes nothing");
     return 0;
   }
-  std::vector<Bytes> written;
-  for (int n = 0; n <= sets; ++n) {
-    written.push_back(Read(Name(n, "IFO")));
-    Require(written[n] == Read(Name(n, "BUP")), "each BUP holds its IFO's bytes");
-  }
+  const std::vector<Bytes> written = Read(sets, "IFO");
+  Require(written == Read(sets, "BUP"), "each BUP holds its IFO's bytes");
   Require(GetInfo("C:\\DISC", noMenu, random) == FolderRead, "a written disc reads back");
   if (h.flags & kReadBack) {
     Require(Execute("C:\\DISC") == ExecuteSucceeded, "a written disc can be written again");
-    for (int n = 0; n <= sets; ++n)
-      Require(Read(Name(n, "IFO")) == written[n], "executing with the actions read back changes nothing");
+    Require(Read(sets, "IFO") == written, "executing with the actions read back changes nothing");
   }
   Require(RestoreOriginalBackup("C:\\DISC"), "restore takes the backup");
-  Require(unchanged(), "restore brings back every byte");
+  Require(Read(sets, "IFO") == files, "restore brings back every byte");
   return 0;
 }

@@ -18,10 +18,8 @@
 #include <cwchar>
 #include <string>
 
-namespace {
-
 // The window once it shows, or nullptr after `seconds`.
-HWND WaitFor(const wchar_t* windowClass, const wchar_t* caption, int seconds) {
+static HWND WaitFor(const wchar_t* windowClass, const wchar_t* caption, int seconds) {
   for (int tries = 0; tries < 10 * seconds; ++tries, Sleep(100)) {
     HWND hwnd = FindWindowW(windowClass, caption);
     if (hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
@@ -29,29 +27,20 @@ HWND WaitFor(const wchar_t* windowClass, const wchar_t* caption, int seconds) {
   return nullptr;
 }
 
-// Returns once the program's thread has handled everything posted before.
-void Settle(HWND hwnd) {
-  DWORD_PTR result;
-  SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-  Sleep(300);
-}
-
-}  // namespace
-
 int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  HWND frame = WaitFor(L"REELWRITE:MAIN", nullptr, 20);
-  HWND dialog = frame != nullptr ? GetWindow(frame, GW_CHILD) : nullptr;
+  HWND frame = WaitFor(L"REELWRITE:MAIN", nullptr, 20), dialog = frame ? GetWindow(frame, GW_CHILD) : nullptr;
   if (dialog == nullptr) return std::fputs("window_driver: Reelwrite.exe is not running\n", stderr), 1;
-  for (int i = 1; i < argc; Settle(dialog), ++i) {
+  // After each step, until the program's thread has handled everything posted before.
+  for (int i = 1; i < argc;
+       SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr), Sleep(300), ++i) {
     const std::wstring step = argv[i];
     const int left = argc - 1 - i;  // arguments after the step
-    if (step == L"text" && left >= 2) {
-      SendDlgItemMessageW(dialog, _wtoi(argv[i + 1]), WM_SETTEXT, 0, LPARAM(argv[i + 2]));
-      i += 2;
-    } else if (step == L"select" && left >= 2) {
-      SendDlgItemMessageW(dialog, _wtoi(argv[i + 1]), CB_SETCURSEL, WPARAM(_wtoi(argv[i + 2])), 0);
+    if ((step == L"text" || step == L"select") && left >= 2) {
+      const bool text = step == L"text";
+      SendDlgItemMessageW(dialog, _wtoi(argv[i + 1]), text ? WM_SETTEXT : CB_SETCURSEL,
+                          text ? 0 : _wtoi(argv[i + 2]), text ? LPARAM(argv[i + 2]) : 0);
       i += 2;
     } else if (step == L"click" && left >= 1) {
       const int id = _wtoi(argv[++i]);

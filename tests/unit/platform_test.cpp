@@ -38,14 +38,13 @@ TEST(PlatformDrives, MapsDrivePathsToHostNamesAndBack) {
   TempFolder temp('c');  // letters are case-insensitive
   const std::string h = temp.host();
   TempFolder nested('D', h.c_str());  // a drive inside another: the longer folder wins
-  const std::string n = nested.host();
   const struct {
     std::string drive, host;
   } pairs[] = {
       {"C:\\", h + "/"},
       {"C:\\DVD\\VIDEO_TS\\", h + "/DVD/VIDEO_TS/"},
       {"C:\\DISC" + kHyou + "\\VIDEO_TS.IFO", h + "/DISC表/VIDEO_TS.IFO"},
-      {"D:\\x", n + "/x"},
+      {"D:\\x", nested.host() + "/x"},
       {"Z:\\usr\\lib", "/usr/lib"},
   };
   for (const auto& p : pairs) {

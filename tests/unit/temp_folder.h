@@ -38,8 +38,6 @@ class TempFolder {
 
   // The host folder, without a trailing slash.
   const std::string& host() const { return host_; }
-  // The drive root, "C:\".
-  std::string drive() const { return std::string(1, letter_) + ":\\"; }
   // Host name of something inside, given with '/' separators (UTF-8).
   std::string HostName(const std::string& relative) const { return host_ + "/" + relative; }
 
