@@ -5,10 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,12 +36,11 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
   // Its menu table grows by a sector: what follows it moves.
   TempFolder a('D');
   const std::string direct = CopyOfDisc(a, "langunits");
-  const std::string saved = a.HostName("edit.prj");
-  ASSERT_EQ(Reelwrite({"project", "save", direct, saved, "--preset", "playall-stop"}).exit, 0);
+  ASSERT_EQ(Reelwrite({"project", "save", direct, a.HostName("edit.prj"), "--preset", "playall-stop"}).exit,
+            0);
   ASSERT_EQ(Reelwrite({"apply", direct, "--preset", "playall-stop", "--yes"}).exit, 0);
   const FolderFiles patched = ReadFolder(direct);
-  std::string good;
-  good.assign(std::istreambuf_iterator<char>(*std::make_unique<std::ifstream>(saved, std::ios::binary)), {});
+  const std::vector<uint8_t> good = a.ReadFile("edit.prj");
   struct Case {
     const char* name;
     std::function<void(std::string&)> change;
@@ -53,16 +49,13 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
     const char* added = nullptr;     // a file added to that folder since
     bool backedUp = false;           // the folder applied to once before, beside its backup
   } cases[] = {
+      // clang-format off
       {"none, into another disc", [](std::string&) {}, "情報取得したディスクと異なります", "postcmds"},
       {"none, into the disc with a VOB part added", [](std::string&) {}, "情報取得したディスクと異なります",
        "langunits", "VTS_01_2.VOB"},
-      {"a cell's first sector",
-       [](std::string& p) {
+      {"a cell's first sector", [](std::string& p) {
          ImageRef vts = StoredImage(p, 1);
-         int64_t pgc = FirstPgc(vts);
-         At(p, 1, pgc + ReadBe16(vts.data + pgc + 0xE8) + 8)[2] ^= 0x10;
-       },
-       "VTS_01_0.IFO"},
+         At(p, 1, FirstPgc(vts) + ReadBe16(vts.data + FirstPgc(vts) + 0xE8) + 8)[2] ^= 0x10; }, "VTS_01_0.IFO"},
       {"a byte of VIDEO_TS.IFO execute never writes", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; },
        "VIDEO_TS.IFO"},
       {"the same, the folder backed up", [](std::string& p) { At(p, 0, 0x40)[0] ^= 1; }, "VIDEO_TS.IFO",
@@ -74,22 +67,18 @@ TEST(CliProject, AProjectWritesOnlyWhatAnExecuteWould) {
       // Recorded layout is no fault (a disc may record padding); execute
       // recomputes it from the files.
       {"a sector field", [](std::string& p) { At(p, 1, kVtsLastSector)[3] ^= 1; }, nullptr},
-      {"a post command execute writes",
-       [](std::string& p) {
-         At(p, 1, FirstPostCommand(StoredImage(p, 1), FirstPgc(StoredImage(p, 1))))[1] ^= 3;
-       },
-       nullptr},
+      {"a post command execute writes", [](std::string& p) {
+         At(p, 1, FirstPostCommand(StoredImage(p, 1), FirstPgc(StoredImage(p, 1))))[1] ^= 3; }, nullptr},
       {"none, into the folder it patched, without its backup", [](std::string&) {}, nullptr},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder b('E');
     const std::string later = CopyOfDisc(b, c.disc);
     if (c.added) b.WriteFile(std::string("VIDEO_TS/") + c.added, "");
-    if (c.backedUp) {
-      ASSERT_EQ(Reelwrite({"apply", later, "--preset", "2", "--yes"}).exit, 0);
-    }
-    std::string project = good;
+    ASSERT_EQ(c.backedUp ? Reelwrite({"apply", later, "--preset", "2", "--yes"}).exit : 0, 0);
+    std::string project(good.begin(), good.end());
     c.change(project);
     b.WriteFile("edit.prj", project);
     if (!c.said) {

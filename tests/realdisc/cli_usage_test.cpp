@@ -34,16 +34,13 @@ TEST(CliUsage, TitlesTheDiscLacksUnconfirmedChangesAndARestoreWithoutABackupWrit
     TempFolder folder;
     const std::string copy = CopyOfDisc(folder, "sample");
     if (c.backupBlocked) folder.WriteFile("ORIGINAL_IFO", "in the way");
-    Names args = c.args;
-    args.insert(args.begin() + 1, copy);
-    ProgramRun run = Reelwrite(args);
+    ProgramRun run = Reelwrite({c.args[0], copy}, Names(c.args.begin() + 1, c.args.end()));
     EXPECT_EQ(run.exit, c.exit);
     EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     EXPECT_EQ(Differences(ReadFolder(copy), ReadFolder(AuthoredDisc("sample"))), Names{});
     EXPECT_EQ(folder.Exists("ORIGINAL_IFO"), c.backupBlocked);
-    if (c.backupBlocked) {
-      EXPECT_EQ(Reelwrite({"apply", copy, "--preset", "3", "--yes", "--no-backup"}).exit, 0);
-    }
+    EXPECT_EQ(c.backupBlocked ? Reelwrite({"apply", copy, "--preset", "3", "--yes", "--no-backup"}).exit : 0,
+              0);
   }
 }
 

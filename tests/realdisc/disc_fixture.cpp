@@ -32,20 +32,12 @@ std::string Contents(std::FILE* f) {
 
 // Our preview's answer in the judge's words; a random end matches any title it can reach.
 bool Agrees(const NavNext& next, const std::string& judged) {
-  switch (next.kind) {
-    case NextKind::Title:
-    case NextKind::Random:
-      return judged.rfind("TITLE ", 0) == 0 && CanReach(next, std::stoi(judged.substr(6)));
-    case NextKind::Menu:
-      return judged == "MENU";
-    case NextKind::Stop:
-      return judged == "STOP";
-    case NextKind::Fault:
-      return judged == "ABORT";
-    case NextKind::Repeat:  // the title starting again each time round, or playback without end
-      return judged == "ABORT" || (next.title && judged == "TITLE " + std::to_string(next.title));
-  }
-  return false;
+  if (next.kind == NextKind::Title || next.kind == NextKind::Random)
+    return judged.rfind("TITLE ", 0) == 0 && CanReach(next, std::stoi(judged.substr(6)));
+  // A repeat: the title starting again each time round, or playback without end.
+  if (next.kind == NextKind::Repeat && next.title && judged == "TITLE " + std::to_string(next.title))
+    return true;
+  return judged == (next.kind == NextKind::Menu ? "MENU" : next.kind == NextKind::Stop ? "STOP" : "ABORT");
 }
 
 }  // namespace
@@ -92,10 +84,9 @@ std::string AuthoredDisc(const std::string& name) {
 }
 
 std::string CopyOfDisc(const TempFolder& folder, const std::string& disc) {
-  const FolderFiles files = ReadFolder(AuthoredDisc(disc));
-  if (files.empty()) throw std::runtime_error("nothing to copy in " + disc);
-  folder.MakeDir("VIDEO_TS");
-  for (const auto& f : files) folder.WriteFile("VIDEO_TS/" + f.first, f.second);
+  std::filesystem::copy(
+      disc.find('/') == std::string::npos ? AuthoredDisc(disc) : disc, folder.HostName("VIDEO_TS"),
+      std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
   return folder.HostName("VIDEO_TS");
 }
 
@@ -103,10 +94,10 @@ FolderFiles ReadFolder(const std::string& folder, bool ifoOnly) {
   FolderFiles files;
   std::error_code missing;
   for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
-    const std::string name = entry.path().filename(), ext = entry.path().extension();
+    const std::string ext = entry.path().extension();
     std::ifstream in(entry.path(), std::ios::binary);
     if (!ifoOnly || ext == ".IFO" || ext == ".BUP")
-      files[name].assign(std::istreambuf_iterator<char>(in), {});
+      files[entry.path().filename()].assign(std::istreambuf_iterator<char>(in), {});
   }
   return files;
 }
@@ -121,10 +112,7 @@ Names Differences(const FolderFiles& a, const FolderFiles& b) {
 }
 
 Names NavTrace(const std::string& folder, const std::string& lang, int maxTitles, int title) {
-  Names args = {"nav_trace", folder, "--max-titles", std::to_string(maxTitles)};
-  if (title) args.insert(args.end(), {"--title", std::to_string(title)});
-  if (!lang.empty()) args.insert(args.end(), {"--lang", lang});
-  ProgramRun run = RunProgram(args);
+  ProgramRun run = RunProgram({"nav_trace", folder, std::to_string(maxTitles), std::to_string(title), lang});
   Names lines;
   std::istringstream out(run.out);
   for (std::string line; std::getline(out, line);) lines.push_back(line);

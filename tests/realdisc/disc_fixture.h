@@ -23,8 +23,10 @@ struct ProgramRun {
 // whoever runs the tests. A sanitizer report fails the test.
 ProgramRun RunProgram(Names argv);
 
-inline ProgramRun Reelwrite(Names args) {
+// reelwrite with `args`, then `more` (a table row's options).
+inline ProgramRun Reelwrite(Names args, const Names& more = {}) {
   args.insert(args.begin(), "reelwrite");
+  args.insert(args.end(), more.begin(), more.end());
   return RunProgram(args);
 }
 
@@ -32,7 +34,8 @@ inline ProgramRun Reelwrite(Names args) {
 // authored on first use. It is shared by every test: patch a copy, never it.
 std::string AuthoredDisc(const std::string& name);
 
-// A fresh copy of an authored disc: folder/VIDEO_TS.
+// A fresh copy of an authored disc, or of the folder `disc` when it is a
+// path: folder/VIDEO_TS, over whatever files it already holds.
 std::string CopyOfDisc(const TempFolder& folder, const std::string& disc);
 
 // Every file of a folder with its bytes (with ifoOnly, just the information

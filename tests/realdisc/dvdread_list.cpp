@@ -12,7 +12,8 @@
 // chapter in title set V (its VTS_PTT_SRPT), as sixteen hexadecimal digits,
 // or "none" when that chain has no post command. The IFOs are read from a
 // view of the folder without their BUP twins, so that libdvdread's fallback
-// from a damaged IFO to its BUP cannot hide a fault.
+// from a damaged IFO to its BUP cannot hide a fault. libdvdread's messages
+// go to stderr (even on a good folder it says there that it is not a drive).
 // Exit status 0 when everything parsed, 1 otherwise, 2 on bad usage.
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
@@ -31,20 +32,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// libdvdread says at error level that a folder is not a drive; its messages
-// are shown only when something failed, where they tell what.
-std::string messages;
-
-void Keep(void*, dvd_logger_level_t, const char* format, va_list args) {
-  char text[512];
-  std::vsnprintf(text, sizeof text, format, args);
-  messages += std::string("libdvdread: ") + text + "\n";
-}
-
 bool PrintTitles(const std::vector<ifo_handle_t*>& ifos) {
   const tt_srpt_t* tt = ifos[0]->tt_srpt;
-  bool ok = tt != nullptr;
-  for (int i = 0; ok && i < tt->nr_of_srpts; ++i) {
+  if (tt == nullptr) std::printf("error no title table\n");
+  for (int i = 0; tt != nullptr && i < tt->nr_of_srpts; ++i) {
     const title_info_t& t = tt->title[i];
     const int v = t.title_set_nr, k = t.vts_ttn;
     const ifo_handle_t* vts = v >= 1 && v < int(ifos.size()) ? ifos[std::size_t(v)] : nullptr;
@@ -67,17 +58,13 @@ bool PrintTitles(const std::vector<ifo_handle_t*>& ifos) {
     std::printf("title %d vts %d ttn %d angles %d chapters %d post %s\n", i + 1, v, k, t.nr_of_angles,
                 t.nr_of_ptts, post);
   }
-  if (!ok) std::printf("error no title table\n");
-  return ok;
+  return tt != nullptr;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: dvdread_list FOLDER\n");
-    return 2;
-  }
+  if (argc != 2) return 2;
   // The view links to the disc's files, so the links need absolute targets.
   std::error_code error;
   const fs::path folder = fs::canonical(argv[1], error);
@@ -96,7 +83,11 @@ int main(int argc, char** argv) {
     if (fs::path(name).extension() != ".BUP")
       fs::create_symlink(entry.path(), fs::path(view) / "VIDEO_TS" / name);
   }
-  static const dvd_logger_cb logger = {Keep};
+  // Without a logger of its own libdvdread prints to stdout, among our lines.
+  static const dvd_logger_cb logger = {[](void*, dvd_logger_level_t, const char* format, va_list args) {
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+  }};
   dvd_reader_t* dvd = DVDOpen2(nullptr, &logger, (fs::path(view) / "VIDEO_TS").c_str());
   std::vector<ifo_handle_t*> ifos;
   for (int n = 0, sets = 0; n <= sets; ++n) {
@@ -108,11 +99,6 @@ int main(int argc, char** argv) {
   }
   // The handles hold every table in memory, so the view may go now.
   fs::remove_all(view, error);
-  bool ok = std::find(ifos.begin(), ifos.end(), nullptr) == ifos.end() && PrintTitles(ifos);
-  for (ifo_handle_t* ifo : ifos)
-    if (ifo != nullptr) ifoClose(ifo);
-  if (dvd != nullptr) DVDClose(dvd);
-  std::fflush(stdout);
-  if (!ok) std::fputs(messages.c_str(), stderr);
-  return ok ? 0 : 1;
+  // The handles and the reader go with the process.
+  return std::find(ifos.begin(), ifos.end(), nullptr) == ifos.end() && PrintTitles(ifos) ? 0 : 1;
 }

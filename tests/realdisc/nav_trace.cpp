@@ -1,4 +1,4 @@
-// nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]
+// nav_trace FOLDER N T xx
 //
 // Plays a DVD-Video folder with libdvdnav from First Play, as a player
 // without a screen would, and prints where playback goes, one line each:
@@ -11,12 +11,14 @@
 //   LIMIT     more than 200000 blocks were read, or the run
 //             took too long (a navigation loop inside one call); status 2
 //
-// After N titles have started (default 5) it stops quietly with status 0.
+// After N titles have started it stops quietly with status 0.
 // Stills and waits are skipped, and in a menu with buttons the highlighted
 // button is pressed, so every disc plays through without a user.
-// --lang selects the menu language before playback; --title plays title T
-// once First Play has run, as a viewer who picks it from the disc's menu;
-// --log passes libdvdnav's own messages to stderr.
+// xx, unless empty, selects the menu language before playback; a title T
+// other than 0 is played once First Play has run, as a viewer who picks it
+// from the disc's menu.
+// libdvdnav's own messages go to stderr: even on a good folder it complains
+// there that it is not a drive.
 #include <dvdnav/dvdnav.h>
 #include <signal.h>
 #include <unistd.h>
@@ -27,17 +29,6 @@
 #include <string>
 
 namespace {
-
-bool passLog = false;
-
-// Even on a good folder libdvdnav complains at error level that it is not a
-// drive; what matters reaches the caller as ERROR from dvdnav_err_to_string.
-void Log(void*, dvdnav_logger_level_t, const char* format, va_list args) {
-  if (!passLog) return;
-  std::fputs("libdvdnav: ", stderr);
-  std::vfprintf(stderr, format, args);
-  std::fputc('\n', stderr);
-}
 
 // A navigation loop without cells never returns from libdvdnav; the block
 // limit cannot see it, so a watchdog ends the run the same way.
@@ -53,47 +44,32 @@ int End(dvdnav_t* nav, const std::string& line, int status) {
   return status;
 }
 
-int Fail(dvdnav_t* nav) {
-  return End(nav,
-             std::string("ERROR ") + (nav != nullptr ? dvdnav_err_to_string(nav) : "cannot open the folder"),
-             1);
-}
+int Fail(dvdnav_t* nav) { return End(nav, std::string("ERROR ") + dvdnav_err_to_string(nav), 1); }
 
 bool InMenu(dvdnav_t* nav) { return dvdnav_is_domain_vmgm(nav) || dvdnav_is_domain_vtsm(nav); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* folder = nullptr;
-  long maxTitles = 5, title = 0;
-  std::string lang;
-  bool usage = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--log") {
-      passLog = true;
-    } else if (i + 1 < argc && (arg == "--max-titles" || arg == "--title")) {
-      (arg == "--title" ? title : maxTitles) = std::strtol(argv[++i], nullptr, 10);
-    } else if (i + 1 < argc && arg == "--lang") {
-      lang = argv[++i];
-    } else {
-      usage = usage || folder != nullptr || arg.rfind("--", 0) == 0;
-      folder = argv[i];
-    }
-  }
-  if (usage || folder == nullptr || maxTitles <= 0 || (!lang.empty() && lang.size() != 2)) {
-    std::fprintf(stderr, "usage: nav_trace FOLDER [--max-titles N] [--lang xx] [--title T] [--log]\n");
+  if (argc != 5 || std::atol(argv[2]) <= 0) {
+    std::fprintf(stderr, "usage: nav_trace FOLDER N T xx (\"\" for the player's own language)\n");
     return 2;
   }
+  const long maxTitles = std::atol(argv[2]), title = std::atol(argv[3]);
   // Lines reach the caller even if libdvdnav aborts on an illegal command.
   setvbuf(stdout, nullptr, _IOLBF, 0);
   signal(SIGALRM, OnAlarm);
   alarm(300);
 
-  static const dvdnav_logger_cb logger = {Log};
+  // Without a logger of its own libdvdnav prints to stdout, among our lines.
+  static const dvdnav_logger_cb logger = {[](void*, dvdnav_logger_level_t, const char* format, va_list args) {
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+  }};
   dvdnav_t* nav = nullptr;
-  if (dvdnav_open2(&nav, nullptr, &logger, folder) != DVDNAV_STATUS_OK) return Fail(nullptr);
-  if ((!lang.empty() && dvdnav_menu_language_select(nav, &lang[0]) != DVDNAV_STATUS_OK) ||
+  if (dvdnav_open2(&nav, nullptr, &logger, argv[1]) != DVDNAV_STATUS_OK)
+    return End(nullptr, "ERROR cannot open the folder", 1);
+  if ((argv[4][0] && dvdnav_menu_language_select(nav, argv[4]) != DVDNAV_STATUS_OK) ||
       dvdnav_set_PGC_positioning_flag(nav, 1) != DVDNAV_STATUS_OK ||
       (title > 0 && dvdnav_title_play(nav, int32_t(title)) != DVDNAV_STATUS_OK))
     return Fail(nav);
@@ -112,12 +88,11 @@ int main(int argc, char** argv) {
     if ((event == DVDNAV_WAIT && dvdnav_wait_skip(nav) != DVDNAV_STATUS_OK) ||
         (event == DVDNAV_STILL_FRAME && dvdnav_still_skip(nav) != DVDNAV_STATUS_OK))
       return Fail(nav);
-    if (event == DVDNAV_NAV_PACKET && !pressedInCell && InMenu(nav)) {
-      pci_t* pci = dvdnav_get_current_nav_pci(nav);
-      if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
-        pressedInCell = true;
-        if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
-      }
+    pci_t* pci = event == DVDNAV_NAV_PACKET && !pressedInCell && InMenu(nav) ? dvdnav_get_current_nav_pci(nav)
+                                                                             : nullptr;
+    if (pci != nullptr && pci->hli.hl_gi.hli_ss != 0 && pci->hli.hl_gi.btn_ns > 0) {
+      pressedInCell = true;
+      if (dvdnav_button_activate(nav, pci) != DVDNAV_STATUS_OK) return Fail(nav);
     }
     if (event != DVDNAV_CELL_CHANGE) continue;
     pressedInCell = false;
