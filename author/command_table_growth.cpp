@@ -184,6 +184,7 @@ bool AddCellCommand(int v, int64_t pgc) {
   WriteBe16(header + kCommandTableEnd, ReadBe16(header + kCommandTableEnd) + kCommandSize);
   ImageRef vts = VtsImageRef(v);
   int64_t entry = CellPlaybackEntry(vts, pgc, vts.data[pgc + kPgcCellCount]);
+  if (entry < 0) return false;
   VtsImage(v)[entry + kCellCommandNumber] = uint8_t(table.cell + 1);
   return true;
 }
