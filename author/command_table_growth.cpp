@@ -1,15 +1,13 @@
 #include "author/command_table_growth.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "author/vts_patch.h"
 #include "disc/byte_order.h"
+#include "disc/disc_check.h"
 #include "disc/disc_state.h"
-#include "disc/folder_files.h"
 #include "disc/ifo_tables.h"
-#include "disc/read_error.h"
 #include "disc/title_chain.h"
 #include "disc/title_end.h"
 #include "disc/written_commands.h"
@@ -244,11 +242,9 @@ bool CheckCommandTableGrowth() {
   }
   int past = ChainPastItsTable();
   if (past >= 0) {
-    char name[kPathCapacity], path[kMessagePathCapacity], text[kMessagePathCapacity + 128];
-    InfoFileName(name, Ends.title[past].titleSet);
-    std::snprintf(text, sizeof text, "%sが異常です（タイトル%dのコマンドがPGC情報の外にあります）.",
-                  PathForMessage(name, path, sizeof path), past + 1);
-    platform::ShowMessage(text, "エラー", platform::kWarningBox);
+    ReadFault fault;
+    InfoFileFault(&fault, Ends.title[past].titleSet, "タイトル%dのコマンドがPGC情報の外にあります", past + 1);
+    platform::ShowMessage(fault.text, "エラー", platform::kWarningBox);
     return false;
   }
   // At most a new table for each title, and a sector more for each set

@@ -20,19 +20,9 @@ constexpr int64_t kSectorSlack = 2 * kSectorSize;
 // Where the check that runs reports its fault; null: shown at once.
 ReadFault* Reported = nullptr;
 
-// "<file>が異常です（<fault>）." for file n (0 = VIDEO_TS.IFO). `fault` may
-// hold up to two %d conversions, filled from a and b.
 void ShowFault(int n, const char* fault, int a = 0, int b = 0) {
-  char name[kPathCapacity];
-  InfoFileName(name, n);
-  char path[kMessagePathCapacity];
-  char detail[256];
-  std::snprintf(detail, sizeof detail, fault, a, b);
   ReadFault shown;
-  ReadFault* to = Reported ? Reported : &shown;
-  to->file = n;
-  std::snprintf(to->text, sizeof to->text, "%sが異常です（%s）.", PathForMessage(name, path, sizeof path),
-                detail);
+  InfoFileFault(Reported ? Reported : &shown, n, fault, a, b);
   if (!Reported) ShowReadError(shown.text);
 }
 
@@ -172,6 +162,17 @@ bool CheckMenuTable(ImageRef vmg) {
 }
 
 }  // namespace
+
+void InfoFileFault(ReadFault* to, int n, const char* fault, int a, int b) {
+  char name[kPathCapacity];
+  InfoFileName(name, n);
+  char path[kMessagePathCapacity];
+  char detail[256];
+  std::snprintf(detail, sizeof detail, fault, a, b);
+  to->file = n;
+  std::snprintf(to->text, sizeof to->text, "%sが異常です（%s）.", PathForMessage(name, path, sizeof path),
+                detail);
+}
 
 bool CheckDiscTables(ReadFault* fault) {
   Reported = fault;

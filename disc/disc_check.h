@@ -13,6 +13,11 @@
 // the menu table prepared from it will fit its buffers.
 bool CheckDiscTables(ReadFault* fault = nullptr);
 
+// "<file>が異常です（<fault>）." for information file n (0 = VIDEO_TS.IFO),
+// written into `to`. `fault` may hold up to two %d conversions, filled from
+// a and b.
+void InfoFileFault(ReadFault* to, int n, const char* fault, int a = 0, int b = 0);
+
 // Every sector the disc's own address tables (the cell address table and
 // the VOBU address map of each menu and title VOB set) name must lie in the
 // VOB files that hold that set: a part missing, a VOB cut short or a folder
